@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QDialog>
+
+// The About box: icon, program name and version, one line about the program
+// and an OK button.
+class CAboutDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(QWidget *parent = nullptr);
+};

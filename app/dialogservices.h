@@ -1,0 +1,16 @@
+#pragma once
+
+class FileChooser;
+class MessagePresenter;
+class NumberPrompt;
+class QuoteSource;
+
+// What the holdings dialog asks of the outside world. The start-up owns the
+// real ones; tests pass fakes. All must outlive the dialog.
+struct DialogServices
+{
+    QuoteSource &quotes;
+    NumberPrompt &numberPrompt;
+    FileChooser &files;
+    MessagePresenter &messages;
+};

@@ -1,0 +1,259 @@
+#include "fundtallydlg.h"
+
+#include "aboutdlg.h"
+#include "appicon.h"
+#include "calculationrun.h"
+#include "fieldexchange.h"
+#include "filechooser.h"
+#include "formcolors.h"
+#include "holdingsform.h"
+#include "messagepresenter.h"
+#include "profilefile.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
+    : QDialog(parent)
+    , m_services(services)
+    , m_hIcon(fundtallyIcon())
+{
+    setUpWindow();
+    UpdateData(false);
+    m_rowTable.fill(m_fields, *m_form);
+    connectCommands();
+    m_form->nameBox(0)->setFocus(Qt::OtherFocusReason);
+}
+
+CFundtallyDlg::~CFundtallyDlg()
+{
+    // Ends any lookup in flight before the form it reports to goes away.
+    m_run.reset();
+}
+
+void CFundtallyDlg::setUpWindow()
+{
+    setWindowTitle(tr("Fundtally"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(m_hIcon);
+
+    m_form = new HoldingsForm(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(m_form);
+
+    auto *about = new QAction(tr("&About Fundtally..."), this);
+    about->setShortcut(QKeySequence::HelpContents);
+    about->setShortcutContext(Qt::WindowShortcut);
+    connect(about, &QAction::triggered, this, &CFundtallyDlg::showAboutBox);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void CFundtallyDlg::connectCommands()
+{
+    connect(m_form->finishedButton(), &QPushButton::clicked, this, &CFundtallyDlg::accept);
+    connect(m_form->calculateButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnCalculate);
+    connect(m_form->getProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnGetProfile);
+    connect(m_form->saveProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnSaveProfile);
+    connect(m_form->stopButton(), &QPushButton::clicked, this, &CFundtallyDlg::stopCalculation);
+}
+
+bool CFundtallyDlg::UpdateData(bool saveAndValidate)
+{
+    if (saveAndValidate)
+        return transferFormToFields(*m_form, m_fields, m_services.numberPrompt);
+    transferFieldsToForm(m_fields, *m_form);
+    return true;
+}
+
+bool CFundtallyDlg::isCalculating() const
+{
+    return m_run && m_run->isRunning();
+}
+
+void CFundtallyDlg::OnCalculate()
+{
+    if (isCalculating())
+        return;
+    UpdateData(true);
+
+    HoldingInputs holdings;
+    for (int r = 0; r < RowTable::size(); ++r) {
+        HoldingRow row = m_rowTable.row(r);
+        holdings[r] = HoldingInput{row.symbol, row.shares, row.assetClass()};
+        row.value = 0.0;
+        row.percent = 0;
+    }
+    m_fields.totalText.clear();
+    for (QString &amount : m_fields.classAmountText)
+        amount.clear();
+    UpdateData(false);
+
+    m_run = std::make_unique<CalculationRun>(holdings, m_services.quotes);
+    connect(m_run.get(), &CalculationRun::pricing, this, &CFundtallyDlg::showPricing);
+    connect(m_run.get(), &CalculationRun::finished, this, &CFundtallyDlg::showCalculationResult);
+    setCalculating(true);
+    m_run->start();
+}
+
+void CFundtallyDlg::stopCalculation()
+{
+    if (m_run)
+        m_run->stop();
+}
+
+void CFundtallyDlg::showPricing(const QString &symbol, int position, int count)
+{
+    m_form->progressBar()->setRange(0, count);
+    m_form->progressBar()->setValue(position - 1);
+    m_form->statusLabel()->setText(tr("Pricing %1 \u2014 %2 of %3").arg(symbol).arg(position).arg(count));
+}
+
+void CFundtallyDlg::showCalculationResult()
+{
+    const CalculationResult &result = m_run->result();
+    for (int r = 0; r < RowTable::size(); ++r) {
+        HoldingRow row = m_rowTable.row(r);
+        row.value = result.value[r];
+        row.percent = result.percent[r];
+    }
+    m_fields.totalText = result.totalText;
+    m_fields.classAmountText = result.classAmountText;
+    m_fields.classPercent = result.classPercent;
+    UpdateData(false);
+    markRowQuotes();
+
+    const QString summary = calculationSummary(m_run->holdings(), result);
+    m_form->statusLabel()->setText(m_run->wasStopped() ? tr("Stopped. %1").arg(summary) : summary);
+    setCalculating(false);
+    Q_EMIT calculationFinished();
+}
+
+void CFundtallyDlg::markRowQuotes()
+{
+    const RowQuotes &quotes = m_run->result().quotes;
+    for (int r = 0; r < RowTable::size(); ++r) {
+        QLineEdit *box = m_form->valueBox(r);
+        const bool unpriced = quotes[r] && !quotes[r]->priced;
+        box->setProperty("unpriced", unpriced);
+        if (unpriced) {
+            QPalette warning = box->palette();
+            warning.setColor(QPalette::Base, unpricedBackground());
+            warning.setColor(QPalette::Text, unpricedText());
+            box->setPalette(warning);
+            box->setToolTip(tr("Not priced: %1").arg(quotes[r]->reason));
+        } else {
+            box->setPalette(QPalette());
+            box->setToolTip(QString());
+        }
+    }
+}
+
+void CFundtallyDlg::setCalculating(bool calculating)
+{
+    m_form->setInputsLocked(calculating);
+    m_form->calculateButton()->setEnabled(!calculating);
+    m_form->getProfileButton()->setEnabled(!calculating);
+    m_form->saveProfileButton()->setEnabled(!calculating);
+    m_form->progressBar()->setVisible(calculating);
+    m_form->stopButton()->setVisible(calculating);
+    if (calculating)
+        m_form->progressBar()->setFormat(tr("%v of %m"));
+}
+
+ProfileRecords CFundtallyDlg::profileRecords() const
+{
+    ProfileRecords records;
+    for (int r = 0; r < RowTable::size(); ++r) {
+        const HoldingRow row = m_rowTable.row(r);
+        records[r] = ProfileRecord{row.name, row.symbol, row.shares, row.assetClass()};
+    }
+    return records;
+}
+
+void CFundtallyDlg::showProfile(const ProfileRecords &records)
+{
+    for (int r = 0; r < RowTable::size(); ++r) {
+        HoldingRow row = m_rowTable.row(r);
+        row.name = records[r].name;
+        row.symbol = records[r].symbol;
+        row.shares = records[r].shares;
+        row.setAssetClass(records[r].assetClass);
+    }
+    UpdateData(false);
+}
+
+void CFundtallyDlg::OnSaveProfile()
+{
+    if (isCalculating())
+        return;
+    // Saving what the boxes do not hold would lose the user's typing; the
+    // prompt has shown which box to correct.
+    if (!UpdateData(true))
+        return;
+    const QString path = m_services.files.chooseProfileToSave(this);
+    if (path.isEmpty())
+        return;
+    const ProfileSave saved = saveProfileFile(path, profileRecords());
+    if (!saved.ok) {
+        m_services.messages.showError(this, saved.message);
+        return;
+    }
+    m_form->statusLabel()->setText(tr("Saved %1.").arg(QFileInfo(path).fileName()));
+}
+
+void CFundtallyDlg::OnGetProfile()
+{
+    if (isCalculating())
+        return;
+    UpdateData(true);
+    const QString path = m_services.files.chooseProfileToOpen(this);
+    if (path.isEmpty())
+        return;
+    const ProfileLoad loaded = loadProfileFile(path);
+    if (!loaded.records) {
+        m_services.messages.showError(this, loaded.message);
+        return;
+    }
+    showProfile(*loaded.records);
+    OnCalculate();
+}
+
+void CFundtallyDlg::showAboutBox()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CFundtallyDlg::accept()
+{
+    if (!UpdateData(true))
+        return;
+    stopCalculation();
+    QDialog::accept();
+}
+
+void CFundtallyDlg::reject()
+{
+    stopCalculation();
+    QDialog::reject();
+}
+
+void CFundtallyDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel) && isCalculating()) {
+        stopCalculation();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

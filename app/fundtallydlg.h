@@ -1,0 +1,67 @@
+#pragma once
+
+#include "dialogservices.h"
+#include "holdingsfields.h"
+#include "profilerecord.h"
+#include "rowtable.h"
+
+#include <QDialog>
+#include <QIcon>
+
+#include <memory>
+
+class CalculationRun;
+class HoldingsForm;
+
+// The program's window: the holdings form with its commands.
+class CFundtallyDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CFundtallyDlg(const DialogServices &services, QWidget *parent = nullptr);
+    ~CFundtallyDlg() override;
+
+    // true: boxes to fields, false for a box that is not a number;
+    // false: fields to boxes.
+    bool UpdateData(bool saveAndValidate = true);
+
+    HoldingsForm &form() const { return *m_form; }
+    const HoldingsFields &fields() const { return m_fields; }
+    const RowTable &rowTable() const { return m_rowTable; }
+    bool isCalculating() const;
+
+    void OnCalculate();
+    void OnGetProfile();
+    void OnSaveProfile();
+    void showAboutBox();
+
+    // Stops a running calculation; the rows priced so far are shown.
+    void stopCalculation();
+
+    void accept() override;
+    void reject() override;
+
+Q_SIGNALS:
+    void calculationFinished();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void setUpWindow();
+    void connectCommands();
+    void showPricing(const QString &symbol, int position, int count);
+    void showCalculationResult();
+    void setCalculating(bool calculating);
+    void markRowQuotes();
+    ProfileRecords profileRecords() const;
+    void showProfile(const ProfileRecords &records);
+
+    DialogServices m_services;
+    HoldingsFields m_fields;
+    HoldingsForm *m_form = nullptr;
+    RowTable m_rowTable;
+    QIcon m_hIcon;
+    std::unique_ptr<CalculationRun> m_run;
+};

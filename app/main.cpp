@@ -1,0 +1,7 @@
+#include "fundtallyapp.h"
+
+int main(int argc, char *argv[])
+{
+    CFundtallyApp app(argc, argv);
+    return app.InitInstance();
+}

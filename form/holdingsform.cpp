@@ -1,0 +1,262 @@
+#include "holdingsform.h"
+
+#include "controlids.h"
+#include "dialogunits.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVariant>
+
+namespace {
+
+// The form's size in dialog units; the bottom strip below the last row holds
+// the status line and the progress of a running calculation.
+constexpr int FormWidth = 433;
+constexpr int FormHeight = 410;
+constexpr int BoxHeight = 12;
+constexpr int LabelHeight = 8;
+
+// Rows are 14 units apart except around row 15, which sits 12 below row 14
+// and 12 above row 16.
+constexpr int rowTop(int row)
+{
+    if (row <= 14)
+        return 115 + 14 * row;
+    if (row == 15)
+        return 323;
+    return 335 + 14 * (row - 16);
+}
+
+struct SummaryLine
+{
+    int labelY;
+    int percentY;
+    int percentSignY;
+    int amountY;
+};
+
+constexpr std::array<SummaryLine, AssetClassCount> SummaryLines = {{
+    {24, 21, 23, 23},
+    {40, 37, 39, 40},
+    {57, 54, 56, 54},
+    {73, 70, 72, 69},
+    {87, 84, 86, 84},
+}};
+
+QString rowName(int row, const char *what)
+{
+    return QStringLiteral("Row %1 %2").arg(row + 1).arg(QLatin1String(what));
+}
+
+} // namespace
+
+HoldingsForm::HoldingsForm(QWidget *parent)
+    : QWidget(parent)
+{
+    createHeadings();
+    for (int row = 0; row < HoldingRowCount; ++row)
+        createRow(row);
+    createButtons();
+    createSummary();
+    createStatusArea();
+    setTabOrder();
+    layoutControls();
+}
+
+QWidget *HoldingsForm::control(int controlId) const
+{
+    for (const auto &[widget, units] : m_placed) {
+        if (widget->property("controlId").toInt() == controlId)
+            return widget;
+    }
+    return nullptr;
+}
+
+void HoldingsForm::setInputsLocked(bool locked)
+{
+    for (const RowControls &row : m_rows) {
+        row.name->setReadOnly(locked);
+        row.symbol->setReadOnly(locked);
+        row.shares->setReadOnly(locked);
+        row.assetClass->setEnabled(!locked);
+    }
+}
+
+QSize HoldingsForm::sizeHint() const
+{
+    return DialogUnits(font()).size(FormWidth, FormHeight);
+}
+
+QSize HoldingsForm::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+void HoldingsForm::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        layoutControls();
+        updateGeometry();
+    }
+    QWidget::changeEvent(event);
+}
+
+void HoldingsForm::createHeadings()
+{
+    addLabel(tr("Asset"), QRect(7, 102, 60, LabelHeight));
+    addLabel(tr("Symbol"), QRect(141, 102, 60, LabelHeight));
+    addLabel(tr("Shares"), QRect(221, 102, 50, LabelHeight));
+    addLabel(tr("Asset Class"), QRect(280, 102, 50, LabelHeight));
+    addLabel(tr("Value"), QRect(333, 102, 46, LabelHeight), Qt::AlignHCenter);
+    addLabel(tr("Pct Portfolio"), QRect(382, 104, 50, LabelHeight));
+}
+
+void HoldingsForm::createRow(int row)
+{
+    const ControlId::RowIds ids = ControlId::rowIds(row);
+    const int y = rowTop(row);
+    RowControls &controls = m_rows[row];
+
+    controls.name = addBox(ids.name, rowName(row, "name"), QRect(7, y, 130, BoxHeight));
+    controls.symbol = addBox(ids.symbol, rowName(row, "symbol"), QRect(142, y, 72, BoxHeight));
+    controls.shares = addBox(ids.shares, rowName(row, "shares"), QRect(222, y, 53, BoxHeight));
+    controls.shares->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto *selector = new QComboBox(this);
+    selector->setEditable(false);
+    for (const char *label : AssetClassLabels)
+        selector->addItem(QString::fromLatin1(label));
+    selector->setCurrentIndex(-1);
+    selector->setProperty("controlId", ids.assetClass);
+    selector->setAccessibleName(rowName(row, "asset class"));
+    place(selector, QRect(278, y, 51, BoxHeight));
+    controls.assetClass = selector;
+
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    controls.value = addReadOnlyBox(ids.value, rowName(row, "value"), QRect(333, y, 46, BoxHeight), right);
+    controls.percent = addReadOnlyBox(ids.percent, rowName(row, "percent of portfolio"),
+                                      QRect(388, y, 20, BoxHeight), right);
+}
+
+void HoldingsForm::createButtons()
+{
+    m_finished = addButton(ControlId::Finished, tr("&Finished"), QRect(375, 11, 49, BoxHeight));
+    m_getProfile = addButton(ControlId::GetProfile, tr("&Get Profile"), QRect(375, 28, 49, BoxHeight));
+    m_saveProfile = addButton(ControlId::SaveProfile, tr("&Save Profile"), QRect(375, 44, 49, BoxHeight));
+    m_calculate = addButton(ControlId::Calculate, tr("&Calculate"), QRect(375, 62, 49, BoxHeight));
+    m_calculate->setDefault(true);
+}
+
+void HoldingsForm::createSummary()
+{
+    addLabel(tr("Fundtally"), QRect(70, 39, 50, LabelHeight));
+    m_total = addReadOnlyBox(ControlId::Total, tr("Total value"), QRect(55, 51, 75, 14),
+                             Qt::AlignRight | Qt::AlignVCenter);
+
+    addLabel(tr("Assset Allocation"), QRect(262, 7, 80, LabelHeight));
+    for (int assetClass = 0; assetClass < AssetClassCount; ++assetClass) {
+        const SummaryLine &line = SummaryLines[assetClass];
+        const QString label = QString::fromLatin1(AssetClassLabels[assetClass]);
+        addLabel(label, QRect(230, line.labelY, 25, LabelHeight));
+        m_classPercent[assetClass] =
+            addReadOnlyBox(ControlId::ClassPercent[assetClass], tr("%1 percent").arg(label),
+                           QRect(256, line.percentY, 21, BoxHeight), Qt::AlignCenter);
+        addLabel(QStringLiteral("%"), QRect(278, line.percentSignY, 10, LabelHeight));
+        m_classAmount[assetClass] =
+            addReadOnlyBox(ControlId::ClassAmount[assetClass], tr("%1 amount").arg(label),
+                           QRect(294, line.amountY, 66, BoxHeight), Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+void HoldingsForm::createStatusArea()
+{
+    m_status = addLabel(QString(), QRect(7, 394, 250, 10));
+    m_status->setObjectName(QStringLiteral("statusLine"));
+    m_status->setAccessibleName(tr("Status"));
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setAccessibleName(tr("Calculation progress"));
+    m_progress->setTextVisible(true);
+    m_progress->hide();
+    place(m_progress, QRect(262, 393, 108, BoxHeight));
+
+    m_stop = new QPushButton(tr("S&top"), this);
+    m_stop->setAutoDefault(false);
+    m_stop->hide();
+    place(m_stop, QRect(375, 393, 49, BoxHeight));
+}
+
+void HoldingsForm::setTabOrder()
+{
+    // Row by row (name, symbol, shares, class), then the buttons.
+    QWidget *previous = nullptr;
+    auto chain = [&](QWidget *next) {
+        if (previous)
+            QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (const RowControls &row : m_rows) {
+        chain(row.name);
+        chain(row.symbol);
+        chain(row.shares);
+        chain(row.assetClass);
+    }
+    chain(m_finished);
+    chain(m_getProfile);
+    chain(m_saveProfile);
+    chain(m_calculate);
+    chain(m_stop);
+}
+
+QLabel *HoldingsForm::addLabel(const QString &text, const QRect &units, Qt::Alignment alignment)
+{
+    auto *label = new QLabel(text, this);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    place(label, units);
+    return label;
+}
+
+QLineEdit *HoldingsForm::addBox(int controlId, const QString &accessibleName, const QRect &units)
+{
+    auto *box = new QLineEdit(this);
+    box->setProperty("controlId", controlId);
+    box->setAccessibleName(accessibleName);
+    place(box, units);
+    return box;
+}
+
+QLineEdit *HoldingsForm::addReadOnlyBox(int controlId, const QString &accessibleName,
+                                        const QRect &units, Qt::Alignment alignment)
+{
+    QLineEdit *box = addBox(controlId, accessibleName, units);
+    box->setReadOnly(true);
+    box->setAlignment(alignment);
+    // Selectable with the mouse for copying, but out of the tab chain.
+    box->setFocusPolicy(Qt::ClickFocus);
+    return box;
+}
+
+QPushButton *HoldingsForm::addButton(int controlId, const QString &text, const QRect &units)
+{
+    auto *button = new QPushButton(text, this);
+    button->setProperty("controlId", controlId);
+    place(button, units);
+    return button;
+}
+
+void HoldingsForm::place(QWidget *widget, const QRect &units)
+{
+    m_placed.emplace_back(widget, units);
+}
+
+void HoldingsForm::layoutControls()
+{
+    const DialogUnits units(font());
+    for (const auto &[widget, rect] : m_placed)
+        widget->setGeometry(units.rect(rect.x(), rect.y(), rect.width(), rect.height()));
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "assetclass.h"
+
+#include <QRect>
+#include <QWidget>
+
+#include <array>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+// The holdings form: twenty rows of name, symbol, shares, asset class, value
+// and percent, the allocation summary, the total and the command buttons,
+// placed by the dialog-unit layout so the arrangement scales with the font.
+// Every control carries its number as the "controlId" property.
+class HoldingsForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit HoldingsForm(QWidget *parent = nullptr);
+
+    QLineEdit *nameBox(int row) const { return m_rows.at(row).name; }
+    QLineEdit *symbolBox(int row) const { return m_rows.at(row).symbol; }
+    QLineEdit *sharesBox(int row) const { return m_rows.at(row).shares; }
+    QComboBox *classSelector(int row) const { return m_rows.at(row).assetClass; }
+    QLineEdit *valueBox(int row) const { return m_rows.at(row).value; }
+    QLineEdit *percentBox(int row) const { return m_rows.at(row).percent; }
+
+    QLineEdit *totalBox() const { return m_total; }
+    QLineEdit *classPercentBox(int assetClass) const { return m_classPercent.at(assetClass); }
+    QLineEdit *classAmountBox(int assetClass) const { return m_classAmount.at(assetClass); }
+
+    QPushButton *finishedButton() const { return m_finished; }
+    QPushButton *getProfileButton() const { return m_getProfile; }
+    QPushButton *saveProfileButton() const { return m_saveProfile; }
+    QPushButton *calculateButton() const { return m_calculate; }
+
+    QLabel *statusLabel() const { return m_status; }
+    QProgressBar *progressBar() const { return m_progress; }
+    QPushButton *stopButton() const { return m_stop; }
+
+    // The control with the given number, or nullptr.
+    QWidget *control(int controlId) const;
+
+    // Locks the rows' inputs while a calculation reads them.
+    void setInputsLocked(bool locked);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void changeEvent(QEvent *event) override;
+
+private:
+    struct RowControls
+    {
+        QLineEdit *name = nullptr;
+        QLineEdit *symbol = nullptr;
+        QLineEdit *shares = nullptr;
+        QComboBox *assetClass = nullptr;
+        QLineEdit *value = nullptr;
+        QLineEdit *percent = nullptr;
+    };
+
+    void createRow(int row);
+    void createSummary();
+    void createButtons();
+    void createStatusArea();
+    void createHeadings();
+    void setTabOrder();
+    QLabel *addLabel(const QString &text, const QRect &units, Qt::Alignment alignment = Qt::AlignLeft);
+    QLineEdit *addBox(int controlId, const QString &accessibleName, const QRect &units);
+    QLineEdit *addReadOnlyBox(int controlId, const QString &accessibleName, const QRect &units,
+                              Qt::Alignment alignment);
+    QPushButton *addButton(int controlId, const QString &text, const QRect &units);
+    void place(QWidget *widget, const QRect &units);
+    void layoutControls();
+
+    std::array<RowControls, HoldingRowCount> m_rows;
+    QLineEdit *m_total = nullptr;
+    std::array<QLineEdit *, AssetClassCount> m_classPercent{};
+    std::array<QLineEdit *, AssetClassCount> m_classAmount{};
+    QPushButton *m_finished = nullptr;
+    QPushButton *m_getProfile = nullptr;
+    QPushButton *m_saveProfile = nullptr;
+    QPushButton *m_calculate = nullptr;
+    QLabel *m_status = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QPushButton *m_stop = nullptr;
+
+    // Each control with its place in dialog units.
+    std::vector<std::pair<QWidget *, QRect>> m_placed;
+};

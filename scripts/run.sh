@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts Fundtally's window.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+
+"$root/scripts/build.sh"
+
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
+    cat >&2 <<MSG
+Fundtally is built, but this session has no display to show its window on.
+Run it under a virtual X display instead:
+
+    xvfb-run -a scripts/run.sh
+
+or render the window to a picture with scripts/screenshot.sh.
+MSG
+    exit 1
+fi
+
+exec "$build/app/fundtally"

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds the project and renders the window, filled from the sample profile,
+# to build/screenshots/fundtally.png without needing a display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+
+"$root/scripts/build.sh"
+QT_QPA_PLATFORM=offscreen QT_QPA_PLATFORMTHEME= \
+    "$build/tests/app/fundtally_screenshot" "${1:-$build/screenshots/fundtally.png}" \
+    "${2:-$root/examples/retirement.ftly}"

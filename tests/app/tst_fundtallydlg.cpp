@@ -1,0 +1,336 @@
+#include "aboutdlg.h"
+#include "dialogfakes.h"
+#include "fundtallydlg.h"
+#include "holdingsform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Harness
+{
+    FakeQuoteSource quotes;
+    CountingPrompt prompt;
+    ScriptedFileChooser files;
+    RecordingMessages messages;
+    std::unique_ptr<CFundtallyDlg> dialog;
+
+    Harness()
+    {
+        quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}, {"Cash", 1.0}};
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages});
+    }
+
+    HoldingsForm &form() { return dialog->form(); }
+
+    void type(int row, const QString &name, const QString &symbol, const QString &shares, int assetClass)
+    {
+        form().nameBox(row)->setText(name);
+        form().symbolBox(row)->setText(symbol);
+        form().sharesBox(row)->setText(shares);
+        form().classSelector(row)->setCurrentIndex(assetClass);
+    }
+
+    bool showActive()
+    {
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        return QTest::qWaitForWindowActive(dialog.get());
+    }
+};
+
+} // namespace
+
+class TestFundtallyDlg : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void freshDialog();
+    void enterRunsCalculate();
+    void escapeCloses();
+    void finishedNeedsNumbers();
+    void aboutBoxOnF1();
+    void calculationFillsEveryBox();
+    void unpricedRowsAreFlagged();
+    void formIsLockedWhileCalculating();
+    void stopKeepsWhatWasPriced();
+    void escapeStopsARunningCalculation();
+    void closingMidRunEndsCleanly();
+    void destroyingMidRunEndsCleanly();
+};
+
+void TestFundtallyDlg::freshDialog()
+{
+    Harness h;
+    QCOMPARE(h.dialog->windowTitle(), QStringLiteral("Fundtally"));
+    const QList<QSize> sizes = h.dialog->windowIcon().availableSizes();
+    QVERIFY(sizes.contains(QSize(16, 16)));
+    QVERIFY(sizes.contains(QSize(32, 32)));
+
+    HoldingsForm &form = h.form();
+    for (int r = 0; r < HoldingRowCount; ++r) {
+        QCOMPARE(form.sharesBox(r)->text(), QStringLiteral("0"));
+        QCOMPARE(form.valueBox(r)->text(), QStringLiteral("0"));
+        QCOMPARE(form.percentBox(r)->text(), QStringLiteral("0"));
+        QVERIFY(form.nameBox(r)->text().isEmpty());
+        QVERIFY(form.symbolBox(r)->text().isEmpty());
+        QCOMPARE(form.classSelector(r)->currentIndex(), -1);
+    }
+    QVERIFY(form.totalBox()->text().isEmpty());
+    for (int c = 0; c < AssetClassCount; ++c) {
+        QCOMPARE(form.classPercentBox(c)->text(), QStringLiteral("0"));
+        QVERIFY(form.classAmountBox(c)->text().isEmpty());
+    }
+    QVERIFY(h.showActive());
+    QCOMPARE(QApplication::focusWidget(), form.nameBox(0));
+}
+
+void TestFundtallyDlg::enterRunsCalculate()
+{
+    Harness h;
+    QVERIFY(h.showActive());
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.form().nameBox(0)->setFocus();
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+
+    QTest::keyClick(h.form().nameBox(0), Qt::Key_Return);
+    QVERIFY(finished.wait());
+    QCOMPARE(h.quotes.requested, QStringList{"VTI"});
+    QCOMPARE(h.form().valueBox(0)->text(), QStringLiteral("125"));
+    QVERIFY(h.dialog->isVisible());
+}
+
+void TestFundtallyDlg::escapeCloses()
+{
+    Harness h;
+    QVERIFY(h.showActive());
+    h.type(0, "Unsaved", "VTI", "not a number", 2);
+    QTest::keyClick(h.dialog.get(), Qt::Key_Escape);
+    QVERIFY(!h.dialog->isVisible());
+    QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
+    QVERIFY(h.prompt.boxes.isEmpty());
+}
+
+void TestFundtallyDlg::finishedNeedsNumbers()
+{
+    Harness h;
+    QVERIFY(h.showActive());
+    h.type(3, "Bonds", "BND", "lots", 1);
+    QTest::mouseClick(h.form().finishedButton(), Qt::LeftButton);
+    QCOMPARE(h.prompt.boxes, QList<QLineEdit *>{h.form().sharesBox(3)});
+    QVERIFY(h.dialog->isVisible());
+
+    h.form().sharesBox(3)->setText(QStringLiteral("12"));
+    QTest::mouseClick(h.form().finishedButton(), Qt::LeftButton);
+    QVERIFY(!h.dialog->isVisible());
+    QCOMPARE(h.dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(h.dialog->fields().shares[3], 12.0);
+    QVERIFY(h.quotes.requested.isEmpty());
+}
+
+void TestFundtallyDlg::aboutBoxOnF1()
+{
+    Harness h;
+    QVERIFY(h.showActive());
+
+    const QList<QAction *> actions = h.dialog->actions();
+    QCOMPARE(h.dialog->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QCOMPARE(actions.size(), 1);
+    QCOMPARE(actions.first()->text(), QStringLiteral("&About Fundtally..."));
+
+    QString title;
+    QStringList texts;
+    bool okIsDefault = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *about = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget());
+        QVERIFY(about);
+        title = about->windowTitle();
+        for (const QLabel *label : about->findChildren<QLabel *>())
+            texts << label->text();
+        const auto buttons = about->findChildren<QPushButton *>();
+        okIsDefault = buttons.size() == 1 && buttons.first()->isDefault()
+                      && buttons.first()->text() == QStringLiteral("OK");
+        QTest::keyClick(about, Qt::Key_Return);
+    });
+    QTest::keyClick(h.dialog.get(), Qt::Key_F1);
+
+    QCOMPARE(title, QStringLiteral("About Fundtally"));
+    QVERIFY(texts.contains(QStringLiteral("Fundtally Version 1.0")));
+    QVERIFY(okIsDefault);
+    QVERIFY(h.dialog->isVisible());
+}
+
+void TestFundtallyDlg::calculationFillsEveryBox()
+{
+    Harness h;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.type(4, "Savings", "Cash", "100", 0);
+    h.type(6, "Idle", "BND", "0", 1);
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait());
+
+    HoldingsForm &form = h.form();
+    QCOMPARE(h.quotes.requested, (QStringList{"VTI", "Cash"}));
+    QCOMPARE(form.valueBox(0)->text(), QStringLiteral("125"));
+    QCOMPARE(form.percentBox(0)->text(), QStringLiteral("55"));
+    QCOMPARE(form.valueBox(4)->text(), QStringLiteral("100"));
+    QCOMPARE(form.percentBox(4)->text(), QStringLiteral("44"));
+    QCOMPARE(form.valueBox(6)->text(), QStringLiteral("0"));
+    QCOMPARE(form.totalBox()->text(), QStringLiteral("225"));
+    const QStringList amounts{"100", "0", "125", "0", "0"};
+    const QStringList percents{"44", "0", "55", "0", "0"};
+    for (int c = 0; c < AssetClassCount; ++c) {
+        QCOMPARE(form.classAmountBox(c)->text(), amounts[c]);
+        QCOMPARE(form.classPercentBox(c)->text(), percents[c]);
+    }
+    QCOMPARE(form.statusLabel()->text(), QStringLiteral("2 holdings priced."));
+    QVERIFY(!form.progressBar()->isVisible());
+    QVERIFY(form.calculateButton()->isEnabled());
+}
+
+void TestFundtallyDlg::unpricedRowsAreFlagged()
+{
+    Harness h;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.type(1, "Gone", "NOPE", "5", 2);
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait());
+
+    QLineEdit *flagged = h.form().valueBox(1);
+    QVERIFY(flagged->property("unpriced").toBool());
+    QCOMPARE(flagged->toolTip(), QStringLiteral("Not priced: no price on page"));
+    QVERIFY(flagged->palette().color(QPalette::Base) != h.form().valueBox(0)->palette().color(QPalette::Base));
+    QVERIFY(!h.form().valueBox(0)->property("unpriced").toBool());
+    QCOMPARE(h.form().totalBox()->text(), QStringLiteral("125"));
+    QCOMPARE(h.form().statusLabel()->text(),
+             QStringLiteral("1 of 2 holdings could not be priced: NOPE (no price on page)"));
+
+    // Once the symbol is fixed the flag goes away.
+    h.form().symbolBox(1)->setText(QStringLiteral("BND"));
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait());
+    QVERIFY(!flagged->property("unpriced").toBool());
+    QVERIFY(flagged->toolTip().isEmpty());
+}
+
+void TestFundtallyDlg::formIsLockedWhileCalculating()
+{
+    Harness h;
+    h.quotes.hold = true;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.type(1, "Bonds", "BND", "4", 1);
+    h.dialog->show();
+    h.dialog->OnCalculate();
+
+    HoldingsForm &form = h.form();
+    QVERIFY(h.dialog->isCalculating());
+    QVERIFY(!form.calculateButton()->isEnabled());
+    QVERIFY(!form.getProfileButton()->isEnabled());
+    QVERIFY(!form.saveProfileButton()->isEnabled());
+    QVERIFY(form.sharesBox(0)->isReadOnly());
+    QVERIFY(!form.classSelector(0)->isEnabled());
+    QVERIFY(form.stopButton()->isVisible());
+    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing VTI \u2014 1 of 2"));
+
+    // A second press while running starts nothing.
+    h.dialog->OnCalculate();
+    QCOMPARE(h.quotes.requested, QStringList{"VTI"});
+
+    h.quotes.held.first()->settle(QuoteResult::withPrice(12.5));
+    QTRY_COMPARE(h.quotes.requested.size(), 2);
+    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing BND \u2014 2 of 2"));
+    QCOMPARE(form.progressBar()->value(), 1);
+    h.quotes.held.last()->settle(QuoteResult::withPrice(70.25));
+    QTRY_VERIFY(!h.dialog->isCalculating());
+    QVERIFY(!form.sharesBox(0)->isReadOnly());
+    QVERIFY(form.classSelector(0)->isEnabled());
+    QVERIFY(form.calculateButton()->isEnabled());
+    QVERIFY(!form.stopButton()->isVisible());
+    QCOMPARE(form.totalBox()->text(), QStringLiteral("406"));
+}
+
+void TestFundtallyDlg::stopKeepsWhatWasPriced()
+{
+    Harness h;
+    h.quotes.hold = true;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.type(1, "Bonds", "BND", "4", 1);
+    h.type(2, "Savings", "Cash", "50", 0);
+    h.dialog->show();
+    h.dialog->OnCalculate();
+    h.quotes.held.first()->settle(QuoteResult::withPrice(12.5));
+    QTRY_COMPARE(h.quotes.requested.size(), 2);
+
+    QTest::mouseClick(h.form().stopButton(), Qt::LeftButton);
+    QVERIFY(!h.dialog->isCalculating());
+    QVERIFY(h.dialog->isVisible());
+    QCOMPARE(h.quotes.requested.size(), 2);
+    QCOMPARE(h.form().totalBox()->text(), QStringLiteral("125"));
+    QCOMPARE(h.form().valueBox(0)->text(), QStringLiteral("125"));
+    for (int row : {1, 2}) {
+        QVERIFY(h.form().valueBox(row)->property("unpriced").toBool());
+        QCOMPARE(h.form().valueBox(row)->toolTip(), QStringLiteral("Not priced: stopped"));
+    }
+    QVERIFY(h.form().statusLabel()->text().startsWith(QStringLiteral("Stopped. 2 of 3 holdings")));
+}
+
+void TestFundtallyDlg::escapeStopsARunningCalculation()
+{
+    Harness h;
+    h.quotes.hold = true;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    QVERIFY(h.showActive());
+    h.dialog->OnCalculate();
+    QVERIFY(h.dialog->isCalculating());
+
+    QTest::keyClick(h.dialog.get(), Qt::Key_Escape);
+    QVERIFY(!h.dialog->isCalculating());
+    QVERIFY(h.dialog->isVisible());
+
+    QTest::keyClick(h.dialog.get(), Qt::Key_Escape);
+    QVERIFY(!h.dialog->isVisible());
+}
+
+void TestFundtallyDlg::closingMidRunEndsCleanly()
+{
+    Harness h;
+    h.quotes.hold = true;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.dialog->show();
+    h.dialog->OnCalculate();
+    QPointer<HeldQuoteLookup> lookup = h.quotes.held.first();
+
+    QVERIFY(h.dialog->close());
+    QVERIFY(!h.dialog->isCalculating());
+    QTRY_VERIFY(lookup.isNull());
+}
+
+void TestFundtallyDlg::destroyingMidRunEndsCleanly()
+{
+    Harness h;
+    h.quotes.hold = true;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.dialog->show();
+    h.dialog->OnCalculate();
+    QPointer<HeldQuoteLookup> lookup = h.quotes.held.first();
+
+    h.dialog.reset();
+    QVERIFY(lookup.isNull());
+    QTest::qWait(10);
+}
+
+QTEST_MAIN(TestFundtallyDlg)
+#include "tst_fundtallydlg.moc"

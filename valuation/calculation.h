@@ -1,0 +1,55 @@
+#pragma once
+
+#include "assetclass.h"
+#include "quoteresult.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+// What the calculation reads of one row.
+struct HoldingInput
+{
+    QString symbol;
+    double shares = 0.0;
+    int assetClass = NoAssetClass;
+};
+using HoldingInputs = std::array<HoldingInput, HoldingRowCount>;
+
+// The price lookup of each row: empty for rows that were never looked up.
+using RowQuotes = std::array<std::optional<QuoteResult>, HoldingRowCount>;
+
+struct CalculationResult
+{
+    std::array<double, HoldingRowCount> value{};   // the row's amount truncated toward zero
+    std::array<qint64, HoldingRowCount> percent{};
+    RowQuotes quotes;
+    double total = 0.0;
+    std::array<double, AssetClassCount> classSum{};
+    std::array<qint64, AssetClassCount> classPercent{};
+    QString totalText;
+    std::array<QString, AssetClassCount> classAmountText;
+};
+
+// A row takes part when its shares are not exactly zero.
+bool isHeld(const HoldingInput &holding);
+
+// Truncates toward zero into 64 bits; out-of-range values are clamped and
+// NaN gives 0, so no input can make the conversion undefined.
+qint64 truncateToInteger(double value);
+
+// The arithmetic of a calculation from the rows and the lookups already
+// made. A held row without a lookup (the run was stopped first) is priced at
+// 0 and reported as not priced.
+CalculationResult computeHoldings(const HoldingInputs &holdings, const RowQuotes &quotes);
+
+// The whole calculation with a synchronous price source: every held row is
+// priced once, in row order.
+using PriceSource = std::function<QuoteResult(const QString &symbol)>;
+CalculationResult calculateHoldings(const HoldingInputs &holdings, const PriceSource &priceOf);
+
+// One line for the status bar: how many held rows were priced and which
+// symbols could not be, with their reasons.
+QString calculationSummary(const HoldingInputs &holdings, const CalculationResult &result);

@@ -1,0 +1,85 @@
+#include "profilefile.h"
+
+#include "profileformat.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ProfileFile", text);
+}
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+ProfileLoad loadFailure(const QString &path, const QString &problem)
+{
+    return {std::nullopt, tr("Could not load the profile \"%1\": %2.").arg(shownPath(path), problem)};
+}
+
+ProfileSave saveFailure(const QString &path, const QString &reason)
+{
+    return {false, tr("Could not save the profile \"%1\": %2.").arg(shownPath(path), reason)};
+}
+
+QString tooLargeProblem()
+{
+    return tr("the file is larger than %1 KiB, too large to be a profile")
+        .arg(MaxProfileFileSize / 1024);
+}
+
+} // namespace
+
+ProfileLoad loadProfileFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return loadFailure(path, tr("the file does not exist"));
+    if (info.isDir())
+        return loadFailure(path, tr("it is a folder, not a profile file"));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return loadFailure(path, tr("the file cannot be opened (%1)").arg(file.errorString()));
+    if (file.size() > MaxProfileFileSize)
+        return loadFailure(path, tooLargeProblem());
+    // Reading one byte past the limit catches files whose size is not known
+    // beforehand without ever holding more than that.
+    const QByteArray bytes = file.read(MaxProfileFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return loadFailure(path, tr("the file cannot be read (%1)").arg(file.errorString()));
+    if (bytes.size() > MaxProfileFileSize)
+        return loadFailure(path, tooLargeProblem());
+
+    ProfileReadResult result = readProfile(bytes);
+    if (!result.records)
+        return loadFailure(path, result.problem);
+    return {std::move(result.records), {}};
+}
+
+ProfileSave saveProfileFile(const QString &path, const ProfileRecords &records)
+{
+    if (QFileInfo(path).isDir())
+        return saveFailure(path, tr("it is a folder"));
+
+    const QByteArray bytes = writeProfile(records);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return saveFailure(path, tr("the file cannot be created there (%1)").arg(file.errorString()));
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = tr("writing failed (%1)").arg(file.errorString());
+        file.cancelWriting();
+        return saveFailure(path, reason);
+    }
+    if (!file.commit())
+        return saveFailure(path, tr("the new contents could not be put in place (%1); any earlier file there is unchanged").arg(file.errorString()));
+    return {true, {}};
+}

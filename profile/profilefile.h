@@ -1,0 +1,28 @@
+#pragma once
+
+#include "profilerecord.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+// Real profiles are a few kilobytes; anything larger is not one.
+inline constexpr qint64 MaxProfileFileSize = 1024 * 1024;
+
+struct ProfileLoad {
+    std::optional<ProfileRecords> records;   // set on success
+    QString message;                         // on failure: names the file, the record (1-20) when relevant, and what was wrong
+};
+
+// Refuses folders, unreadable files and files over MaxProfileFileSize
+// without reading them whole.
+ProfileLoad loadProfileFile(const QString &path);
+
+struct ProfileSave {
+    bool ok = false;
+    QString message;                         // on failure: names the file and the reason
+};
+
+// Replaces the file atomically: on failure the previous file stays as it was.
+ProfileSave saveProfileFile(const QString &path, const ProfileRecords &records);

@@ -1,0 +1,242 @@
+#include "profileformat.h"
+
+#include <QCoreApplication>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+constexpr int NoAssetClass = -1;
+constexpr int LastAssetClass = 4;
+
+// Each record is eight tokens: label, name, label, symbol, label, shares,
+// label, class. Labels are read and not compared, so older files with other
+// label spellings still load.
+constexpr int TokensPerRecord = 8;
+constexpr int NameToken = 1;
+constexpr int SymbolToken = 3;
+constexpr int SharesToken = 5;
+constexpr int ClassToken = 7;
+
+// Tokens quoted in messages are cut to this length so a huge token cannot
+// flood a message box.
+constexpr qsizetype QuotedTokenLength = 40;
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ProfileFormat", text);
+}
+
+// The characters that separated tokens when profiles were read with C stream
+// extraction. Other white space (such as a no-break space) belongs to a token.
+bool isSeparator(QChar c)
+{
+    switch (c.unicode()) {
+    case u' ':
+    case u'\t':
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Profiles are UTF-8; older ones hold accented names in a single-byte code
+// page, which only Latin-1 decodes without losing anything.
+QString decodeProfileText(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    return text;
+}
+
+class TokenReader
+{
+public:
+    explicit TokenReader(QStringView text) : m_text(text) {}
+
+    std::optional<QStringView> next()
+    {
+        while (m_position < m_text.size() && isSeparator(m_text[m_position]))
+            ++m_position;
+        if (m_position == m_text.size())
+            return std::nullopt;
+        const qsizetype start = m_position;
+        while (m_position < m_text.size() && !isSeparator(m_text[m_position]))
+            ++m_position;
+        return m_text.sliced(start, m_position - start);
+    }
+
+private:
+    QStringView m_text;
+    qsizetype m_position = 0;
+};
+
+QString quoted(QStringView token)
+{
+    if (token.size() <= QuotedTokenLength)
+        return u'"' + token.toString() + u'"';
+    qsizetype length = QuotedTokenLength;
+    if (token[length - 1].isHighSurrogate())
+        --length;
+    return u'"' + token.first(length).toString() + QStringLiteral("…\"");
+}
+
+// from_chars takes no leading '+', which stream extraction accepted.
+QByteArray numberChars(QStringView token)
+{
+    QByteArray chars = token.toLatin1();
+    if (chars.startsWith('+') && chars.size() > 1 && chars[1] != '-' && chars[1] != '+')
+        chars.remove(0, 1);
+    return chars;
+}
+
+std::optional<double> parseShares(QStringView token)
+{
+    const QByteArray chars = numberChars(token);
+    const char *const last = chars.constData() + chars.size();
+    double shares = 0.0;
+    const auto [end, error] = std::from_chars(chars.constData(), last, shares);
+    if (error != std::errc() || end != last || !std::isfinite(shares))
+        return std::nullopt;
+    return shares;
+}
+
+// Any whole number is a valid class token; those that name no class load
+// as no class.
+std::optional<int> parseClass(QStringView token)
+{
+    const QByteArray chars = numberChars(token);
+    const char *const last = chars.constData() + chars.size();
+    int assetClass = NoAssetClass;
+    const auto [end, error] = std::from_chars(chars.constData(), last, assetClass);
+    if (error == std::errc::result_out_of_range && end == last)
+        return NoAssetClass;
+    if (error != std::errc() || end != last)
+        return std::nullopt;
+    if (assetClass < NoAssetClass || assetClass > LastAssetClass)
+        return NoAssetClass;
+    return assetClass;
+}
+
+QString loadedText(QStringView token)
+{
+    if (token == u"NULL")
+        return {};
+    return token.toString().replace(u'#', u' ');
+}
+
+QString missingTokenProblem(int recordNumber, int tokenIndex)
+{
+    static constexpr std::array<const char *, TokensPerRecord> fields = {
+        QT_TRANSLATE_NOOP("ProfileFormat", "name label"),
+        QT_TRANSLATE_NOOP("ProfileFormat", "name"),
+        QT_TRANSLATE_NOOP("ProfileFormat", "symbol label"),
+        QT_TRANSLATE_NOOP("ProfileFormat", "symbol"),
+        QT_TRANSLATE_NOOP("ProfileFormat", "shares label"),
+        QT_TRANSLATE_NOOP("ProfileFormat", "shares"),
+        QT_TRANSLATE_NOOP("ProfileFormat", "class label"),
+        QT_TRANSLATE_NOOP("ProfileFormat", "class"),
+    };
+    if (tokenIndex == 0)
+        return tr("the file ends before record %1").arg(recordNumber);
+    return tr("the file ends inside record %1, before its %2")
+        .arg(recordNumber)
+        .arg(tr(fields[static_cast<std::size_t>(tokenIndex)]));
+}
+
+// Returns what is wrong with the record, or nothing once it is read.
+std::optional<QString> readRecord(TokenReader &tokens, int recordNumber, ProfileRecord &record)
+{
+    std::array<QStringView, TokensPerRecord> fields;
+    for (int index = 0; index < TokensPerRecord; ++index) {
+        const std::optional<QStringView> token = tokens.next();
+        if (!token)
+            return missingTokenProblem(recordNumber, index);
+        fields[static_cast<std::size_t>(index)] = *token;
+    }
+    const std::optional<double> shares = parseShares(fields[SharesToken]);
+    if (!shares) {
+        return tr("the shares %1 in record %2 are not a number")
+            .arg(quoted(fields[SharesToken]))
+            .arg(recordNumber);
+    }
+    const std::optional<int> assetClass = parseClass(fields[ClassToken]);
+    if (!assetClass) {
+        return tr("the class %1 in record %2 is not a whole number")
+            .arg(quoted(fields[ClassToken]))
+            .arg(recordNumber);
+    }
+    record = {loadedText(fields[NameToken]), loadedText(fields[SymbolToken]), *shares, *assetClass};
+    return std::nullopt;
+}
+
+// Every separator becomes "#" so that the value stays one token; the reader
+// turns it back into a space.
+QByteArray storedText(const QString &text)
+{
+    QString stored = text;
+    for (QChar &c : stored) {
+        if (isSeparator(c))
+            c = u'#';
+    }
+    return stored.isEmpty() ? QByteArrayLiteral("NULL") : stored.toUtf8();
+}
+
+int storedClass(int assetClass)
+{
+    return assetClass >= NoAssetClass && assetClass <= LastAssetClass ? assetClass : NoAssetClass;
+}
+
+void appendLine(QByteArray &out, QByteArrayView label, QByteArrayView value)
+{
+    out.append(label).append('\t').append(value).append('\n');
+}
+
+} // namespace
+
+QByteArray writeProfile(const ProfileRecords &records)
+{
+    QByteArray out;
+    for (const ProfileRecord &record : records) {
+        appendLine(out, "AssetName", storedText(record.name));
+        appendLine(out, "AssetSymbol", storedText(record.symbol));
+        appendLine(out, "AssetShares", profileSharesText(record.shares).toLatin1());
+        appendLine(out, "AssetClass", QByteArray::number(storedClass(record.assetClass)));
+    }
+    return out;
+}
+
+QString profileSharesText(double shares)
+{
+    if (!std::isfinite(shares))
+        return QStringLiteral("0");
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), shares);
+    return QString::fromLatin1(buffer.data(), result.ptr - buffer.data());
+}
+
+ProfileReadResult readProfile(QByteArrayView bytes)
+{
+    const QString text = decodeProfileText(bytes);
+    if (std::all_of(text.cbegin(), text.cend(), isSeparator))
+        return {std::nullopt, 0, tr("the file is empty")};
+    TokenReader tokens(text);
+    ProfileRecords records;
+    for (int index = 0; index < ProfileRecordCount; ++index) {
+        const int recordNumber = index + 1;
+        const std::optional<QString> problem =
+            readRecord(tokens, recordNumber, records[static_cast<std::size_t>(index)]);
+        if (problem)
+            return {std::nullopt, recordNumber, *problem};
+    }
+    return {records, 0, {}};
+}

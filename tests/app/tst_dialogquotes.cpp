@@ -1,0 +1,177 @@
+// The dialog against a real quote site on loopback: the whole road from typed
+// rows through HTTPS lookups to every box on the form.
+
+#include "dialogfakes.h"
+#include "fundtallydlg.h"
+#include "holdingsform.h"
+#include "loopbackquoteserver.h"
+#include "networkquotesource.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Site
+{
+    LoopbackQuoteServer server;
+    std::unique_ptr<NetworkQuoteSource> quotes;
+    CountingPrompt prompt;
+    ScriptedFileChooser files;
+    RecordingMessages messages;
+    std::unique_ptr<CFundtallyDlg> dialog;
+
+    explicit Site(QuoteSiteSettings settings = {})
+    {
+        QVERIFY(server.start());
+        server.setPrice(QStringLiteral("VTI"), "12.50");
+        server.setPrice(QStringLiteral("BND"), "70.25");
+        server.setPrice(QStringLiteral("BRK.B"), "1,234.50");
+        if (settings.host.isEmpty())
+            settings = server.clientSettings();
+        quotes = std::make_unique<NetworkQuoteSource>(settings);
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages});
+    }
+
+    HoldingsForm &form() { return dialog->form(); }
+
+    void type(int row, const QString &symbol, const QString &shares, int assetClass)
+    {
+        form().nameBox(row)->setText(QStringLiteral("Holding %1").arg(row));
+        form().symbolBox(row)->setText(symbol);
+        form().sharesBox(row)->setText(shares);
+        form().classSelector(row)->setCurrentIndex(assetClass);
+    }
+};
+
+quint16 closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort(); // closed again when the probe goes
+}
+
+} // namespace
+
+class TestDialogQuotes : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void enterPricesEveryHeldRow();
+    void unreachableSiteFlagsEveryQuotedRow();
+    void stopWhileAPageIsLoading();
+    void closeWhileAPageIsLoading();
+};
+
+void TestDialogQuotes::enterPricesEveryHeldRow()
+{
+    Site site;
+    site.type(0, "VTI", "10", 2);
+    site.type(1, "BND", "4", 1);
+    site.type(2, "money market", "100", 0);
+    site.type(3, "NOPE", "3", 2);
+    site.type(5, "VTI", "0", 2);
+    site.type(7, "BRK.B", "2", -1);
+
+    site.dialog->show();
+    QApplication::setActiveWindow(site.dialog.get());
+    QVERIFY(QTest::qWaitForWindowActive(site.dialog.get()));
+    site.form().sharesBox(7)->setFocus();
+    QSignalSpy finished(site.dialog.get(), &CFundtallyDlg::calculationFinished);
+    QTest::keyClick(site.form().sharesBox(7), Qt::Key_Enter);
+    QVERIFY(finished.wait(15000));
+
+    QCOMPARE(site.server.requestedPaths(),
+             (QStringList{"/quote/VTI/?p=VTI", "/quote/BND/?p=BND", "/quote/NOPE/?p=NOPE",
+                          "/quote/BRK.B/?p=BRK.B"}));
+
+    // 125 + 281 + 100 + 0 + 2469 = 2975
+    HoldingsForm &form = site.form();
+    const QStringList values{"125", "281", "100", "0", "0", "0", "0", "2469"};
+    const QStringList percents{"4", "9", "3", "0", "0", "0", "0", "82"};
+    for (int row = 0; row < values.size(); ++row) {
+        QCOMPARE(form.valueBox(row)->text(), values[row]);
+        QCOMPARE(form.percentBox(row)->text(), percents[row]);
+    }
+    QCOMPARE(form.totalBox()->text(), QStringLiteral("2,975"));
+    const QStringList amounts{"100", "281", "125", "0", "0"};
+    const QStringList classPercents{"3", "9", "4", "0", "0"};
+    for (int c = 0; c < AssetClassCount; ++c) {
+        QCOMPARE(form.classAmountBox(c)->text(), amounts[c]);
+        QCOMPARE(form.classPercentBox(c)->text(), classPercents[c]);
+    }
+    QVERIFY(form.valueBox(3)->property("unpriced").toBool());
+    QCOMPARE(form.valueBox(3)->toolTip(), QStringLiteral("Not priced: no price on page"));
+    QCOMPARE(form.statusLabel()->text(),
+             QStringLiteral("1 of 5 holdings could not be priced: NOPE (no price on page)"));
+}
+
+void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()
+{
+    QuoteSiteSettings settings = LoopbackQuoteServer().clientSettings();
+    settings.host = QStringLiteral("127.0.0.1:%1").arg(closedPort());
+    Site site(settings);
+    site.type(0, "VTI", "10", 2);
+    site.type(1, "Cash", "50", 0);
+    site.type(2, "BND", "4", 1);
+
+    QSignalSpy finished(site.dialog.get(), &CFundtallyDlg::calculationFinished);
+    site.dialog->OnCalculate();
+    QVERIFY(finished.wait(15000));
+
+    for (int row : {0, 2}) {
+        QVERIFY(site.form().valueBox(row)->property("unpriced").toBool());
+        QCOMPARE(site.form().valueBox(row)->toolTip(), QStringLiteral("Not priced: connection refused"));
+    }
+    QVERIFY(!site.form().valueBox(1)->property("unpriced").toBool());
+    QCOMPARE(site.form().valueBox(1)->text(), QStringLiteral("50"));
+    QCOMPARE(site.form().totalBox()->text(), QStringLiteral("50"));
+    QCOMPARE(site.form().classPercentBox(0)->text(), QStringLiteral("100"));
+}
+
+void TestDialogQuotes::stopWhileAPageIsLoading()
+{
+    Site site;
+    site.server.setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
+    site.type(0, "Cash", "50", 0);
+    site.type(1, "VTI", "10", 2);
+    site.type(2, "BND", "4", 1);
+    site.dialog->show();
+
+    site.dialog->OnCalculate();
+    QTRY_COMPARE_WITH_TIMEOUT(site.server.requestCount(), 1, 10000);
+    QVERIFY(site.dialog->isCalculating());
+
+    QTest::mouseClick(site.form().stopButton(), Qt::LeftButton);
+    QVERIFY(!site.dialog->isCalculating());
+    QCOMPARE(site.form().totalBox()->text(), QStringLiteral("50"));
+    for (int row : {1, 2})
+        QCOMPARE(site.form().valueBox(row)->toolTip(), QStringLiteral("Not priced: stopped"));
+    QCOMPARE(site.server.requestCount(), 1);
+}
+
+void TestDialogQuotes::closeWhileAPageIsLoading()
+{
+    Site site;
+    site.server.setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
+    site.type(0, "VTI", "10", 2);
+    site.dialog->show();
+    site.dialog->OnCalculate();
+    QTRY_COMPARE_WITH_TIMEOUT(site.server.requestCount(), 1, 10000);
+
+    QVERIFY(site.dialog->close());
+    site.dialog.reset();
+    // Any reply still on its way must find nothing to call back into.
+    QTest::qWait(100);
+}
+
+QTEST_MAIN(TestDialogQuotes)
+#include "tst_dialogquotes.moc"

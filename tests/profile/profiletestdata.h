@@ -1,0 +1,63 @@
+#pragma once
+
+#include "profilerecord.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTest>
+
+Q_DECLARE_METATYPE(ProfileRecord)
+
+// Failure output shows the records, not just that they differ.
+inline char *toString(const ProfileRecord &record)
+{
+    return QTest::toString(QStringLiteral("{\"%1\", \"%2\", %3, %4}")
+                               .arg(record.name, record.symbol)
+                               .arg(record.shares, 0, 'g', 17)
+                               .arg(record.assetClass));
+}
+
+inline char *toString(const ProfileRecords &records)
+{
+    QString text;
+    for (std::size_t index = 0; index < records.size(); ++index) {
+        if (records[index] == ProfileRecord{})
+            continue;
+        char *const record = toString(records[index]);
+        text += QStringLiteral("\n  %1: %2").arg(index + 1).arg(QString::fromUtf8(record));
+        delete[] record;
+    }
+    return QTest::toString(text.isEmpty() ? QStringLiteral("all rows empty") : text);
+}
+
+inline QString profileTestDataPath(const QString &fileName)
+{
+    return QStringLiteral(PROFILE_TEST_DATA "/") + fileName;
+}
+
+inline QByteArray readProfileTestData(const QString &fileName)
+{
+    QFile file(profileTestDataPath(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot open test data %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
+
+// The records that data/filled.ftly holds when written: a mix of every
+// class, awkward share counts and text that has to be stored specially.
+inline ProfileRecords filledProfileRecords()
+{
+    ProfileRecords records;
+    records[0] = {QStringLiteral("Total Stock Market"), QStringLiteral("VTI"), 100, 2};
+    records[1] = {QStringLiteral("Total Bond Fund"), QStringLiteral("BND"), 12.5, 1};
+    records[2] = {QStringLiteral("Intl Stock"), QStringLiteral("VXUS"), 1234567, 2};
+    records[3] = {QStringLiteral("REIT Index"), QStringLiteral("VNQ"), 0.1, 3};
+    records[4] = {QStringLiteral("EM Bonds"), QStringLiteral("EMB"), -3.75, 4};
+    records[5] = {QStringLiteral("Money Market"), QStringLiteral("Money Market"), 2500.25, 0};
+    records[6] = {QStringLiteral("  "), QStringLiteral("null"), 0, -1};
+    records[7] = {QStringLiteral("Café Zürich"), QStringLiteral("X#Y"), 1e-7, -1};
+    records[8] = {QStringLiteral("Tab\tName"), QString(), 1e21, 7};
+    records[9] = {QString(), QStringLiteral("SYM"), 0.1 + 0.2, 0};
+    return records;
+}

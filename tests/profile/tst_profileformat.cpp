@@ -1,0 +1,340 @@
+#include "profileformat.h"
+#include "profiletestdata.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int TokensPerRecord = 8;
+
+// The 160 tokens of a profile of empty rows, so a test can change or drop
+// exactly the token it is about.
+QList<QByteArray> emptyProfileTokens()
+{
+    return readProfileTestData(QStringLiteral("empty.ftly")).simplified().split(' ');
+}
+
+QByteArray profileFromTokens(const QList<QByteArray> &tokens)
+{
+    return tokens.join('\n') + '\n';
+}
+
+QByteArray profileWithToken(int recordNumber, int tokenIndex, const QByteArray &token)
+{
+    QList<QByteArray> tokens = emptyProfileTokens();
+    tokens[(recordNumber - 1) * TokensPerRecord + tokenIndex] = token;
+    return profileFromTokens(tokens);
+}
+
+ProfileRecords readOrFail(QByteArrayView bytes)
+{
+    const ProfileReadResult result = readProfile(bytes);
+    if (!result.records)
+        qWarning("profile did not load: record %d: %s", result.record, qPrintable(result.problem));
+    return result.records.value_or(ProfileRecords{});
+}
+
+} // namespace
+
+class TestProfileFormat : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writesEmptyRecordsAsEightyLines();
+    void writesFilledRecordsByteForByte();
+    void sharesText_data();
+    void sharesText();
+    void roundTrip_data();
+    void roundTrip();
+    void readsCrlfFile();
+    void readsOldExponentFile();
+    void readsLatin1File();
+    void readsTokensSeparatedByAnyWhiteSpace();
+    void ignoresTextAfterLastRecord();
+    void sharesTokens_data();
+    void sharesTokens();
+    void classTokens_data();
+    void classTokens();
+    void rejectsMalformedProfile_data();
+    void rejectsMalformedProfile();
+    void quotesOnlyTheStartOfAHugeToken();
+};
+
+void TestProfileFormat::writesEmptyRecordsAsEightyLines()
+{
+    const QByteArray written = writeProfile(ProfileRecords{});
+    QCOMPARE(written.count('\n'), 80);
+    QCOMPARE(written, readProfileTestData(QStringLiteral("empty.ftly")));
+}
+
+void TestProfileFormat::writesFilledRecordsByteForByte()
+{
+    QCOMPARE(writeProfile(filledProfileRecords()), readProfileTestData(QStringLiteral("filled.ftly")));
+}
+
+void TestProfileFormat::sharesText_data()
+{
+    QTest::addColumn<double>("shares");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("whole") << 100.0 << "100";
+    QTest::newRow("half") << 12.5 << "12.5";
+    QTest::newRow("seven digits") << 1234567.0 << "1234567";
+    QTest::newRow("tenth") << 0.1 << "0.1";
+    QTest::newRow("sum of tenths") << 0.1 + 0.2 << "0.30000000000000004";
+    QTest::newRow("negative") << -3.75 << "-3.75";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("large") << 1e21 << "1e+21";
+    QTest::newRow("tiny") << 1e-7 << "1e-07";
+    QTest::newRow("seventeen digits") << 123456789.12345679 << "123456789.12345679";
+    QTest::newRow("largest") << std::numeric_limits<double>::max() << "1.7976931348623157e+308";
+}
+
+void TestProfileFormat::sharesText()
+{
+    QFETCH(double, shares);
+    QFETCH(QString, text);
+    QCOMPARE(profileSharesText(shares), text);
+    QCOMPARE(text.toDouble(), shares);
+}
+
+void TestProfileFormat::roundTrip_data()
+{
+    QTest::addColumn<ProfileRecord>("saved");
+    QTest::addColumn<ProfileRecord>("loaded");
+
+    const auto same = [](const char *tag, const ProfileRecord &record) {
+        QTest::newRow(tag) << record << record;
+    };
+    same("spaces in name", {QStringLiteral("Total Bond Fund"), QStringLiteral("BND"), 10, 1});
+    same("name of only spaces", {QStringLiteral("   "), QStringLiteral("VTI"), 1, 2});
+    same("leading and trailing spaces", {QStringLiteral(" Spaced "), QStringLiteral(" VTI "), 1, 2});
+    same("lowercase null symbol", {QStringLiteral("Odd"), QStringLiteral("null"), 5, 2});
+    same("mixed case Null name", {QStringLiteral("Null"), QStringLiteral("NULLS"), 5, 2});
+    same("negative shares", {QStringLiteral("Short"), QStringLiteral("SH"), -250.5, 2});
+    same("fractional shares", {QStringLiteral("Frac"), QStringLiteral("FR"), 0.1, 2});
+    same("seven digit shares", {QStringLiteral("Big"), QStringLiteral("BIG"), 1234567, 2});
+    same("many digits", {QStringLiteral("Sum"), QStringLiteral("S"), 0.1 + 0.2, 2});
+    same("smallest shares", {QStringLiteral("Tiny"), QStringLiteral("T"), 5e-324, 2});
+    for (int assetClass = -1; assetClass <= 4; ++assetClass) {
+        const QByteArray tag = "class " + QByteArray::number(assetClass);
+        same(tag.constData(), {QStringLiteral("Fund"), QStringLiteral("F"), 1, assetClass});
+    }
+    same("empty row", {});
+    same("accents and CJK", {QStringLiteral("Ünïcödé 株式"), QStringLiteral("Ž"), 1, 0});
+    same("emoji", {QStringLiteral("Rocket 🚀 Fund"), QStringLiteral("🚀"), 1, 0});
+    same("no-break space stays in the token",
+         {QStringLiteral("A\u00a0B"), QStringLiteral("X\u2003Y"), 1, 0});
+    same("very long name", {QString(5000, u'n'), QString(300, u's'), 1, 0});
+
+    QTest::newRow("hash comes back as a space")
+        << ProfileRecord{QStringLiteral("S#P 500"), QStringLiteral("A#B"), 1, 2}
+        << ProfileRecord{QStringLiteral("S P 500"), QStringLiteral("A B"), 1, 2};
+    QTest::newRow("tab, newline and return come back as spaces")
+        << ProfileRecord{QStringLiteral("a\tb\nc\r\nd"), QStringLiteral("x\vy\fz"), 1, 2}
+        << ProfileRecord{QStringLiteral("a b c  d"), QStringLiteral("x y z"), 1, 2};
+    QTest::newRow("NULL text cannot be told from empty")
+        << ProfileRecord{QStringLiteral("NULL"), QStringLiteral("NULL"), 1, 2}
+        << ProfileRecord{QString(), QString(), 1, 2};
+    QTest::newRow("class above the list")
+        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 1, 5}
+        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 1, -1};
+    QTest::newRow("class below none")
+        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 1, -7}
+        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 1, -1};
+    QTest::newRow("not a number shares")
+        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), std::nan(""), 1}
+        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 0, 1};
+    QTest::newRow("infinite shares")
+        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), -std::numeric_limits<double>::infinity(), 1}
+        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 0, 1};
+}
+
+void TestProfileFormat::roundTrip()
+{
+    QFETCH(ProfileRecord, saved);
+    QFETCH(ProfileRecord, loaded);
+
+    // A neighbour on each side shows the record stays within its own lines.
+    const ProfileRecord neighbour{QStringLiteral("Neighbour Fund"), QStringLiteral("NB"), 7, 3};
+    ProfileRecords records;
+    records[12] = neighbour;
+    records[13] = saved;
+    records[14] = neighbour;
+    ProfileRecords expected = records;
+    expected[13] = loaded;
+
+    const ProfileReadResult result = readProfile(writeProfile(records));
+    QVERIFY2(result.records, qPrintable(result.problem));
+    QCOMPARE(*result.records, expected);
+}
+
+void TestProfileFormat::readsCrlfFile()
+{
+    ProfileRecords expected;
+    expected[0] = {QStringLiteral("Total Stock Market"), QStringLiteral("VTI"), 100, 2};
+    expected[1] = {QStringLiteral("Total Bond Fund"), QStringLiteral("BND"), 12.5, 1};
+    expected[2] = {QStringLiteral("Money Market"), QStringLiteral("Money Market"), 2500.25, 0};
+    QCOMPARE(readOrFail(readProfileTestData(QStringLiteral("crlf.ftly"))), expected);
+}
+
+void TestProfileFormat::readsOldExponentFile()
+{
+    ProfileRecords expected;
+    expected[0] = {QStringLiteral("Total Stock Market"), QStringLiteral("VTI"), 1234570, 2};
+    expected[1] = {QStringLiteral("Total Bond Fund"), QStringLiteral("BND"), 12.5, 1};
+    expected[2] = {QStringLiteral("Small Cap"), QStringLiteral("VB"), 0.0025, 2};
+    QCOMPARE(readOrFail(readProfileTestData(QStringLiteral("exponent.ftly"))), expected);
+}
+
+void TestProfileFormat::readsLatin1File()
+{
+    ProfileRecords expected;
+    expected[0] = {QStringLiteral("Café Crème"), QStringLiteral("CCX"), 10, 2};
+    expected[1] = {QStringLiteral("München Rück"), QStringLiteral("MUV2"), 5.5, -1};
+    QCOMPARE(readOrFail(readProfileTestData(QStringLiteral("latin1.ftly"))), expected);
+}
+
+void TestProfileFormat::readsTokensSeparatedByAnyWhiteSpace()
+{
+    // Labels are not compared, so any word will do in their place.
+    QByteArray bytes = "  label   Wide#Fund \t\t label WF\v\f label\r\r\n-12.25 label  3";
+    for (int record = 2; record <= ProfileRecordCount; ++record)
+        bytes += " x NULL x NULL x 0 x -1";
+
+    ProfileRecords expected;
+    expected[0] = {QStringLiteral("Wide Fund"), QStringLiteral("WF"), -12.25, 3};
+    QCOMPARE(readOrFail(bytes), expected);
+}
+
+void TestProfileFormat::ignoresTextAfterLastRecord()
+{
+    const QByteArray bytes = writeProfile(filledProfileRecords()) + "AssetName\tExtra\nnot a number\n";
+    QCOMPARE(readOrFail(bytes), readOrFail(writeProfile(filledProfileRecords())));
+}
+
+void TestProfileFormat::sharesTokens_data()
+{
+    QTest::addColumn<QByteArray>("token");
+    QTest::addColumn<double>("shares");
+
+    QTest::newRow("old exponent form") << QByteArray("1.23457e+006") << 1234570.0;
+    QTest::newRow("upper case exponent") << QByteArray("1E3") << 1000.0;
+    QTest::newRow("plus sign") << QByteArray("+5") << 5.0;
+    QTest::newRow("no whole part") << QByteArray(".5") << 0.5;
+    QTest::newRow("no fraction digits") << QByteArray("5.") << 5.0;
+    QTest::newRow("leading zeros") << QByteArray("007.50") << 7.5;
+    QTest::newRow("negative") << QByteArray("-42") << -42.0;
+}
+
+void TestProfileFormat::sharesTokens()
+{
+    QFETCH(QByteArray, token);
+    QFETCH(double, shares);
+    QCOMPARE(readOrFail(profileWithToken(9, 5, token))[8].shares, shares);
+}
+
+void TestProfileFormat::classTokens_data()
+{
+    QTest::addColumn<QByteArray>("token");
+    QTest::addColumn<int>("assetClass");
+
+    QTest::newRow("cash") << QByteArray("0") << 0;
+    QTest::newRow("emd") << QByteArray("4") << 4;
+    QTest::newRow("none") << QByteArray("-1") << -1;
+    QTest::newRow("plus sign") << QByteArray("+3") << 3;
+    QTest::newRow("leading zeros") << QByteArray("004") << 4;
+    QTest::newRow("negative zero") << QByteArray("-0") << 0;
+    QTest::newRow("just past the list") << QByteArray("5") << -1;
+    QTest::newRow("far past the list") << QByteArray("99") << -1;
+    QTest::newRow("below none") << QByteArray("-2") << -1;
+    QTest::newRow("beyond any int") << QByteArray("99999999999999999999") << -1;
+    QTest::newRow("far below any int") << QByteArray("-99999999999999999999") << -1;
+}
+
+void TestProfileFormat::classTokens()
+{
+    QFETCH(QByteArray, token);
+    QFETCH(int, assetClass);
+    QCOMPARE(readOrFail(profileWithToken(4, 7, token))[3].assetClass, assetClass);
+}
+
+void TestProfileFormat::rejectsMalformedProfile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("record");
+    QTest::addColumn<QString>("problem");
+
+    QTest::newRow("empty file") << QByteArray() << 0 << "the file is empty";
+    QTest::newRow("only white space") << QByteArray(" \r\n\t\n") << 0 << "the file is empty";
+
+    const QList<QByteArray> tokens = emptyProfileTokens();
+    const auto truncated = [&tokens](qsizetype count) { return profileFromTokens(tokens.first(count)); };
+    QTest::newRow("ends after the first label") << truncated(1) << 1
+        << "the file ends inside record 1, before its name";
+    QTest::newRow("ends before its shares") << truncated(5) << 1
+        << "the file ends inside record 1, before its shares";
+    QTest::newRow("ends after one record") << truncated(8) << 2 << "the file ends before record 2";
+    QTest::newRow("ends before a symbol") << truncated(6 * 8 + 3) << 7
+        << "the file ends inside record 7, before its symbol";
+    QTest::newRow("ends before the last record") << truncated(19 * 8) << 20
+        << "the file ends before record 20";
+    QTest::newRow("last class missing") << truncated(20 * 8 - 1) << 20
+        << "the file ends inside record 20, before its class";
+    QByteArray cutInsideLine = readProfileTestData(QStringLiteral("filled.ftly"));
+    cutInsideLine.truncate(cutInsideLine.indexOf("AssetShares\t0.1") + 8);
+    QTest::newRow("cut inside a label") << cutInsideLine << 4
+        << "the file ends inside record 4, before its shares";
+
+    const auto badShares = [](const char *token) {
+        const QByteArray tag = QByteArray("shares ") + token;
+        QTest::newRow(tag.constData()) << profileWithToken(7, 5, token) << 7
+            << QStringLiteral("the shares \"%1\" in record 7 are not a number").arg(QLatin1String(token));
+    };
+    for (const char *token : {"abc", "12abc", "1,5", "1.2.3", "inf", "nan", "1e999", "0x10", "++5", "+-5", "-", "1e", "NULL"})
+        badShares(token);
+
+    const auto badClass = [](const char *token) {
+        const QByteArray tag = QByteArray("class ") + token;
+        QTest::newRow(tag.constData()) << profileWithToken(20, 7, token) << 20
+            << QStringLiteral("the class \"%1\" in record 20 is not a whole number").arg(QLatin1String(token));
+    };
+    for (const char *token : {"2.0", "Stocks", "x", "0x1", "1e2", "3a", "+", "NULL"})
+        badClass(token);
+
+    QList<QByteArray> bothBad = tokens;
+    bothBad[13] = "many";
+    bothBad[15] = "few";
+    QTest::newRow("shares and class both bad, shares reported")
+        << profileFromTokens(bothBad) << 2
+        << "the shares \"many\" in record 2 are not a number";
+}
+
+void TestProfileFormat::rejectsMalformedProfile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, record);
+    QFETCH(QString, problem);
+
+    const ProfileReadResult result = readProfile(bytes);
+    QVERIFY(!result.records);
+    QCOMPARE(result.record, record);
+    QCOMPARE(result.problem, problem);
+}
+
+void TestProfileFormat::quotesOnlyTheStartOfAHugeToken()
+{
+    const QByteArray token(100'000, '9');
+    const ProfileReadResult result = readProfile(profileWithToken(3, 5, token + 'x'));
+    QVERIFY(!result.records);
+    QCOMPARE(result.record, 3);
+    QCOMPARE(result.problem,
+             QStringLiteral("the shares \"%1…\" in record 3 are not a number").arg(QString(40, u'9')));
+}
+
+QTEST_APPLESS_MAIN(TestProfileFormat)
+#include "tst_profileformat.moc"

@@ -1,11 +1,12 @@
 #include "fundtallydlg.h"
 
 #include "aboutdlg.h"
+#include "allocationpicture.h"
 #include "appicon.h"
 #include "calculationrun.h"
+#include "classpalette.h"
 #include "fieldexchange.h"
 #include "filechooser.h"
-#include "formcolors.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "profilefile.h"
@@ -131,6 +132,8 @@ void CFundtallyDlg::showCalculationResult()
     m_fields.classPercent = result.classPercent;
     UpdateData(false);
     markRowQuotes();
+    m_form->showAllocation(
+        allocationPicture(result.classSum, result.classPercent, result.total));
 
     const QString summary = calculationSummary(m_run->holdings(), result);
     m_form->statusLabel()->setText(m_run->wasStopped() ? tr("Stopped. %1").arg(summary) : summary);
@@ -147,8 +150,8 @@ void CFundtallyDlg::markRowQuotes()
         box->setProperty("unpriced", unpriced);
         if (unpriced) {
             QPalette warning = box->palette();
-            warning.setColor(QPalette::Base, unpricedBackground());
-            warning.setColor(QPalette::Text, unpricedText());
+            warning.setColor(QPalette::Base, ClassPalette::unpricedBackground());
+            warning.setColor(QPalette::Text, ClassPalette::unpricedText());
             box->setPalette(warning);
             box->setToolTip(tr("Not priced: %1").arg(quotes[r]->reason));
         } else {

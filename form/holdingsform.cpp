@@ -1,5 +1,7 @@
 #include "holdingsform.h"
 
+#include "allocationchart.h"
+#include "allocationlegend.h"
 #include "controlids.h"
 #include "dialogunits.h"
 
@@ -74,6 +76,12 @@ QWidget *HoldingsForm::control(int controlId) const
             return widget;
     }
     return nullptr;
+}
+
+void HoldingsForm::showAllocation(const AllocationPicture &picture)
+{
+    m_chart->showPicture(picture);
+    m_legend->showPicture(picture);
 }
 
 void HoldingsForm::setInputsLocked(bool locked)
@@ -156,6 +164,13 @@ void HoldingsForm::createSummary()
     addLabel(tr("Fundtally"), QRect(70, 39, 50, LabelHeight));
     m_total = addReadOnlyBox(ControlId::Total, tr("Total value"), QRect(55, 51, 75, 14),
                              Qt::AlignRight | Qt::AlignVCenter);
+
+    // The free corner left of the class lines holds the chart, and the space
+    // under the total its key.
+    m_chart = new AllocationChart(this);
+    place(m_chart, QRect(133, 3, 95, 97));
+    m_legend = new AllocationLegend(this);
+    place(m_legend, QRect(20, 70, 112, 30));
 
     addLabel(tr("Assset Allocation"), QRect(262, 7, 80, LabelHeight));
     for (int assetClass = 0; assetClass < AssetClassCount; ++assetClass) {

@@ -8,6 +8,9 @@
 #include <array>
 #include <vector>
 
+class AllocationChart;
+class AllocationLegend;
+struct AllocationPicture;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -40,6 +43,10 @@ public:
     QPushButton *getProfileButton() const { return m_getProfile; }
     QPushButton *saveProfileButton() const { return m_saveProfile; }
     QPushButton *calculateButton() const { return m_calculate; }
+
+    AllocationChart *allocationChart() const { return m_chart; }
+    AllocationLegend *allocationLegend() const { return m_legend; }
+    void showAllocation(const AllocationPicture &picture);
 
     QLabel *statusLabel() const { return m_status; }
     QProgressBar *progressBar() const { return m_progress; }
@@ -90,6 +97,8 @@ private:
     QPushButton *m_getProfile = nullptr;
     QPushButton *m_saveProfile = nullptr;
     QPushButton *m_calculate = nullptr;
+    AllocationChart *m_chart = nullptr;
+    AllocationLegend *m_legend = nullptr;
     QLabel *m_status = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_stop = nullptr;

@@ -8,6 +8,7 @@ packages=(
     ninja-build
     g++
     qt6-base-dev
+    qt6-charts-dev
     libssl3
     fonts-dejavu-core
     xvfb

@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <cstdio>
 
@@ -65,6 +66,9 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
+
+    // Let the chart's scene lay itself out before the picture is taken.
+    QTest::qWait(100);
 
     const QString output = args.at(1);
     QDir().mkpath(QFileInfo(output).absolutePath());

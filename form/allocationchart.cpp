@@ -1,0 +1,63 @@
+#include "allocationchart.h"
+
+#include <QChart>
+#include <QEvent>
+#include <QGraphicsLayout>
+#include <QPieSeries>
+#include <QPieSlice>
+
+AllocationChart::AllocationChart(QWidget *parent)
+    : QChartView(parent)
+{
+    auto *chart = new QChart;
+    chart->setBackgroundVisible(false);
+    chart->setMargins(QMargins(0, 0, 0, 0));
+    chart->setBackgroundRoundness(0);
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->legend()->hide();
+
+    m_series = new QPieSeries(chart);
+    m_series->setHoleSize(0.45);
+    m_series->setPieSize(0.95);
+    chart->addSeries(m_series);
+    setChart(chart);
+
+    setRenderHint(QPainter::Antialiasing);
+    setFrameShape(QFrame::NoFrame);
+    // A picture only: keep it out of the form's tab chain.
+    setFocusPolicy(Qt::NoFocus);
+    viewport()->setFocusPolicy(Qt::NoFocus);
+    setStyleSheet(QStringLiteral("background: transparent"));
+    setAccessibleName(tr("Asset allocation chart"));
+    applyThemeColors();
+    showPicture(AllocationPicture{{}, tr("No holdings priced"), {}, {}});
+}
+
+void AllocationChart::showPicture(const AllocationPicture &picture)
+{
+    m_picture = picture;
+    m_series->clear();
+    for (const AllocationSlice &part : picture.slices) {
+        QPieSlice *slice = m_series->append(part.label, part.amount);
+        slice->setColor(part.color);
+        slice->setBorderColor(palette().color(QPalette::Window));
+    }
+    chart()->setTitle(picture.emptyText);
+    setToolTip(picture.toolTip);
+}
+
+void AllocationChart::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        applyThemeColors();
+        showPicture(m_picture);
+    }
+    QChartView::changeEvent(event);
+}
+
+void AllocationChart::applyThemeColors()
+{
+    const QColor text = palette().color(QPalette::WindowText);
+    chart()->setTitleBrush(text);
+    chart()->setTitleFont(font());
+}

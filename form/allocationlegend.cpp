@@ -1,0 +1,35 @@
+#include "allocationlegend.h"
+
+namespace {
+
+constexpr int Columns = 2;
+
+QString entry(const AllocationSlice &slice)
+{
+    return QStringLiteral("<td><span style=\"color:%1\">&#9632;</span>&nbsp;%2</td>")
+        .arg(slice.color.name(), slice.label.toHtmlEscaped());
+}
+
+} // namespace
+
+AllocationLegend::AllocationLegend(QWidget *parent)
+    : QLabel(parent)
+{
+    setTextFormat(Qt::RichText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setAccessibleName(tr("Asset allocation chart key"));
+}
+
+void AllocationLegend::showPicture(const AllocationPicture &picture)
+{
+    QString rows;
+    for (qsizetype i = 0; i < picture.slices.size(); i += Columns) {
+        rows += QStringLiteral("<tr>");
+        for (qsizetype j = i; j < qMin(i + Columns, picture.slices.size()); ++j)
+            rows += entry(picture.slices.at(j));
+        rows += QStringLiteral("</tr>");
+    }
+    setText(rows.isEmpty() ? QString()
+                           : QStringLiteral("<table cellspacing=\"1\">%1</table>").arg(rows));
+    setToolTip(picture.toolTip);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "assetclass.h"
+
+#include <QColor>
+#include <QList>
+#include <QString>
+
+#include <array>
+
+struct AllocationSlice
+{
+    int assetClass = NoAssetClass;
+    QString label;   // "Stocks 55%"
+    double amount = 0.0;
+    QColor color;
+};
+
+// What the allocation chart shows for one calculation: a slice per class
+// with a positive amount, or, with nothing to draw, a text saying why.
+struct AllocationPicture
+{
+    QList<AllocationSlice> slices;
+    QString emptyText;
+    // Classes with a negative amount: shown in the summary, not drawn.
+    QStringList leftOut;
+    QString toolTip;
+};
+
+// Slices carry the summary's percentages so the chart and the numbers
+// beside it never disagree.
+AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &classSums,
+                                    const std::array<qint64, AssetClassCount> &classPercents,
+                                    double total);

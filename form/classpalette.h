@@ -1,0 +1,35 @@
+#pragma once
+
+#include "assetclass.h"
+
+#include <QColor>
+
+// The few colours the form uses beyond the desktop theme's. Class colours are
+// mid-tones that stand out on light and dark backgrounds alike; the warning
+// amber of an unpriced row is kept apart from all of them.
+namespace ClassPalette {
+
+inline QColor classColor(int assetClass)
+{
+    static const std::array<QColor, AssetClassCount> colors = {
+        QColor(0x3F, 0xA7, 0xA0), // Cash: teal
+        QColor(0x4C, 0x78, 0xC8), // Bonds: blue
+        QColor(0x5C, 0xA8, 0x4B), // Stocks: green
+        QColor(0xA8, 0x6B, 0xC0), // Real: violet
+        QColor(0xD9, 0x54, 0x5B), // EMD: red
+    };
+    return colors.at(assetClass);
+}
+
+inline QColor unpricedBackground()
+{
+    return QColor(0xF2, 0xB1, 0x34);
+}
+
+// Dark text keeps an amber box readable whatever the theme's text colour.
+inline QColor unpricedText()
+{
+    return QColor(Qt::black);
+}
+
+} // namespace ClassPalette

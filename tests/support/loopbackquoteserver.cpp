@@ -1,0 +1,146 @@
+#include "loopbackquoteserver.h"
+
+#include "quoteserverconnection.h"
+
+#include <QHostAddress>
+#include <QNetworkProxy>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace {
+
+// The symbol a quote page request asks for, or nothing for other targets.
+std::optional<QString> requestedSymbol(const QByteArray &target)
+{
+    const QRegularExpression quotePath(QStringLiteral("^/quote/([^/?]*)/\\?p=([^&]*)$"));
+    const QRegularExpressionMatch match = quotePath.match(QString::fromLatin1(target));
+    if (!match.hasMatch() || match.captured(1) != match.captured(2))
+        return std::nullopt;
+    return QUrl::fromPercentEncoding(match.captured(1).toLatin1());
+}
+
+} // namespace
+
+LoopbackQuoteServer::LoopbackQuoteServer(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_server, &QTcpServer::pendingConnectionAvailable, this,
+            &LoopbackQuoteServer::acceptConnections);
+}
+
+bool LoopbackQuoteServer::start(TestCertificates::ServerIdentity identity)
+{
+    m_server.setSslConfiguration(TestCertificates::serverConfiguration(identity));
+    return m_server.listen(QHostAddress::LocalHost, 0);
+}
+
+QString LoopbackQuoteServer::host() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort());
+}
+
+void LoopbackQuoteServer::setPrice(const QString &symbol, const QByteArray &priceText)
+{
+    m_pages.insert(symbol, QuotePage::withPrice(symbol.toUtf8(), priceText));
+}
+
+void LoopbackQuoteServer::setPage(const QString &symbol, const QByteArray &body,
+                                  const QByteArray &status)
+{
+    QuotePage page;
+    page.status = status;
+    page.body = body;
+    m_pages.insert(symbol, page);
+}
+
+void LoopbackQuoteServer::setFillerBytes(const QString &symbol, qint64 bytes)
+{
+    m_pages[symbol].fillerBytes = bytes;
+}
+
+void LoopbackQuoteServer::setResponseDelay(std::chrono::milliseconds delay)
+{
+    m_responseDelay = delay;
+}
+
+void LoopbackQuoteServer::setBehaviour(Behaviour behaviour)
+{
+    m_behaviour = behaviour;
+}
+
+QStringList LoopbackQuoteServer::requestedPaths() const
+{
+    return m_requestedPaths;
+}
+
+int LoopbackQuoteServer::requestCount() const
+{
+    return m_requestedPaths.size();
+}
+
+int LoopbackQuoteServer::connectionCount() const
+{
+    return m_connectionCount;
+}
+
+qint64 LoopbackQuoteServer::bytesSent() const
+{
+    return m_bytesSent;
+}
+
+int LoopbackQuoteServer::cutOffResponses() const
+{
+    return m_cutOffResponses;
+}
+
+QSslConfiguration LoopbackQuoteServer::trustingClientConfiguration()
+{
+    return TestCertificates::trustingClientConfiguration();
+}
+
+QuoteSiteSettings LoopbackQuoteServer::clientSettings() const
+{
+    QuoteSiteSettings settings;
+    settings.host = host();
+    settings.ssl = trustingClientConfiguration();
+    settings.proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+    return settings;
+}
+
+QuotePage LoopbackQuoteServer::pageForRequest(const QByteArray &target)
+{
+    m_requestedPaths.append(QString::fromLatin1(target));
+    const std::optional<QString> symbol = requestedSymbol(target);
+    return symbol ? m_pages.value(*symbol, QuotePage::notFound()) : QuotePage::notFound();
+}
+
+LoopbackQuoteServer::Behaviour LoopbackQuoteServer::behaviour() const
+{
+    return m_behaviour;
+}
+
+std::chrono::milliseconds LoopbackQuoteServer::responseDelay() const
+{
+    return m_responseDelay;
+}
+
+void LoopbackQuoteServer::countSent(qint64 bytes)
+{
+    m_bytesSent += bytes;
+}
+
+void LoopbackQuoteServer::countCutOff()
+{
+    ++m_cutOffResponses;
+}
+
+void LoopbackQuoteServer::acceptConnections()
+{
+    while (m_server.hasPendingConnections()) {
+        auto *socket = qobject_cast<QSslSocket *>(m_server.nextPendingConnection());
+        if (!socket)
+            continue;
+        ++m_connectionCount;
+        new QuoteServerConnection(socket, this); // owned by this server
+    }
+}

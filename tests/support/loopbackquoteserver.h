@@ -1,0 +1,67 @@
+#pragma once
+
+#include "quotepage.h"
+#include "quotesitesettings.h"
+#include "testcertificates.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSslServer>
+#include <QStringList>
+
+#include <chrono>
+
+// An HTTPS quote site on 127.0.0.1 for tests and benchmarks. Serves
+// /quote/SYMBOL/?p=SYMBOL pages set up by the test and a 404 page for
+// unknown symbols, over keep-alive HTTP/1.1 connections.
+class LoopbackQuoteServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Behaviour {
+        Answer, // serves pages
+        Stall,  // accepts connections and reads requests, never answers
+    };
+
+    explicit LoopbackQuoteServer(QObject *parent = nullptr);
+
+    // Listens on 127.0.0.1 on a free port, presenting the given certificate.
+    bool start(TestCertificates::ServerIdentity identity = TestCertificates::ServerIdentity::Trusted);
+    QString host() const; // "127.0.0.1:<port>"
+
+    void setPrice(const QString &symbol, const QByteArray &priceText);
+    void setPage(const QString &symbol, const QByteArray &body, const QByteArray &status = "200 OK");
+    // Streams this many bytes of filler lines after the symbol's page.
+    void setFillerBytes(const QString &symbol, qint64 bytes);
+    void setResponseDelay(std::chrono::milliseconds delay);
+    void setBehaviour(Behaviour behaviour);
+
+    QStringList requestedPaths() const; // path and query of every request, in order
+    int requestCount() const;
+    int connectionCount() const;        // connections that completed the TLS handshake
+    qint64 bytesSent() const;           // response bytes handed to sockets
+    int cutOffResponses() const;        // responses the client closed the connection on
+
+    static QSslConfiguration trustingClientConfiguration();
+    QuoteSiteSettings clientSettings() const; // host, trust in the test authority, no proxy
+
+    // Used by the connections.
+    QuotePage pageForRequest(const QByteArray &target);
+    Behaviour behaviour() const;
+    std::chrono::milliseconds responseDelay() const;
+    void countSent(qint64 bytes);
+    void countCutOff();
+
+private:
+    void acceptConnections();
+
+    QSslServer m_server;
+    QHash<QString, QuotePage> m_pages;
+    QStringList m_requestedPaths;
+    std::chrono::milliseconds m_responseDelay{0};
+    Behaviour m_behaviour = Behaviour::Answer;
+    int m_connectionCount = 0;
+    qint64 m_bytesSent = 0;
+    int m_cutOffResponses = 0;
+};

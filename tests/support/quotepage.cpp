@@ -1,0 +1,25 @@
+#include "quotepage.h"
+
+QuotePage QuotePage::withPrice(const QByteArray &symbol, const QByteArray &priceText)
+{
+    QuotePage page;
+    page.body = "<!DOCTYPE html>\n"
+                "<html lang=\"en\">\n"
+                "<head><meta charset=\"utf-8\"><title>" + symbol + " quote</title></head>\n"
+                "<body><div id=\"app\">\n"
+                "<h1><!-- react-text: 36 -->" + symbol + "<!-- /react-text --></h1>"
+                "<span class=\"price\"><!-- react-text: 36 -->" + priceText
+                + "<!-- /react-text --></span>\n"
+                "</div></body>\n"
+                "</html>\n";
+    return page;
+}
+
+QuotePage QuotePage::notFound()
+{
+    QuotePage page;
+    page.status = "404 Not Found";
+    page.body = "<!DOCTYPE html>\n<html>\n<head><title>Not found</title></head>\n"
+                "<body>\n<p>No such symbol.</p>\n</body>\n</html>\n";
+    return page;
+}

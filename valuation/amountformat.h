@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// Writes a money amount as a whole number with commas between thousands
+// groups and negative amounts in parentheses: 1234567.89 gives "1,234,567",
+// -42.7 gives "(42)", -0.4 gives "(0)", 0.0 gives "0". The fraction is cut
+// off (truncated toward zero). The whole part is 64-bit: a magnitude of 2^63
+// or more, and an infinity, is clamped to 9,223,372,036,854,775,807 (in
+// parentheses when negative); NaN gives "0".
+QString FormatGroupedAmount(double amount);
+
+// Writes n as exactly three digits with leading zeros (7 gives "007").
+// Values outside 0..999 are clamped into that range.
+QString FormatGroup3(qint64 n);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "quotelookup.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QNetworkReply>
+#include <QPointer>
+#include <QSslError>
+
+// Prices a symbol from its quote page as the reply arrives: reads the body
+// only up to its fifth line, then drops the transfer.
+class NetworkQuoteLookup : public QuoteLookup
+{
+    Q_OBJECT
+
+public:
+    // Longest page line kept; the rest of a longer line is skipped.
+    static constexpr qsizetype kMaxLineBytes = 1024 * 1024;
+
+    NetworkQuoteLookup(const QString &symbol, QNetworkReply *reply, QObject *parent);
+    ~NetworkQuoteLookup() override;
+
+    void abort() override;
+
+private:
+    void readLines();
+    void appendToLine(const QByteArray &chunk);
+    void completeLine();
+    void onReplyFinished();
+    void onSslErrors(const QList<QSslError> &errors);
+    void onReplyDestroyed();
+    QString failureReason(QNetworkReply::NetworkError error) const;
+    void settle(const QuoteResult &result);
+    void releaseReply();
+
+    QPointer<QNetworkReply> m_reply;
+    QByteArray m_line;
+    int m_linesRead = 0;
+    bool m_certificateRejected = false;
+};

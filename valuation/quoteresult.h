@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The outcome of pricing one symbol. A lookup never fails with an exception:
+// every failure is an unpriced result with a short reason for the user.
+struct QuoteResult {
+    double price = 0.0;   // 0.0 whenever not priced
+    bool priced = false;  // true when a price was found (cash symbols: true, 1.0)
+    QString reason;       // empty when priced, else a short user-facing reason
+
+    static QuoteResult withPrice(double price) { return {price, true, {}}; }
+    static QuoteResult unpriced(const QString &reason) { return {0.0, false, reason}; }
+};

@@ -6,10 +6,12 @@
 #include <QPieSeries>
 #include <QPieSlice>
 
+// The view owns a chart handed to its constructor; one set later with
+// setChart() would leave the view's own default chart behind.
 AllocationChart::AllocationChart(QWidget *parent)
-    : QChartView(parent)
+    : QChartView(new QChart, parent)
 {
-    auto *chart = new QChart;
+    QChart *const chart = this->chart();
     chart->setBackgroundVisible(false);
     chart->setMargins(QMargins(0, 0, 0, 0));
     chart->setBackgroundRoundness(0);
@@ -20,7 +22,6 @@ AllocationChart::AllocationChart(QWidget *parent)
     m_series->setHoleSize(0.45);
     m_series->setPieSize(0.95);
     chart->addSeries(m_series);
-    setChart(chart);
 
     setRenderHint(QPainter::Antialiasing);
     setFrameShape(QFrame::NoFrame);

@@ -1,44 +1,21 @@
 // Get Profile and Save Profile through the dialog: the chosen file fills the
 // rows and is priced at once; a file that cannot be read changes nothing.
 
-#include "dialogfakes.h"
-#include "fundtallydlg.h"
-#include "holdingsform.h"
-#include "loopbackquoteserver.h"
-#include "networkquotesource.h"
 #include "profileformat.h"
+#include "sitedialog.h"
 
-#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
 
-struct Site
+// A dialog on a loopback quote site, with a folder for profiles.
+struct Site : SiteDialog
 {
-    LoopbackQuoteServer server;
-    std::unique_ptr<NetworkQuoteSource> quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    std::unique_ptr<CFundtallyDlg> dialog;
     QTemporaryDir dir;
-
-    Site()
-    {
-        QVERIFY(server.start());
-        server.setPrice(QStringLiteral("VTI"), "12.50");
-        server.setPrice(QStringLiteral("BND"), "70.25");
-        quotes = std::make_unique<NetworkQuoteSource>(server.clientSettings());
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages});
-    }
-
-    HoldingsForm &form() { return dialog->form(); }
 
     QString writeFile(const QString &name, const QByteArray &bytes) const
     {
@@ -47,17 +24,6 @@ struct Site
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             return QString();
         return path;
-    }
-
-    // Every box's text, to tell whether anything on the form changed.
-    QStringList snapshot()
-    {
-        QStringList texts;
-        for (QLineEdit *box : form().findChildren<QLineEdit *>())
-            texts << box->text();
-        for (QComboBox *selector : form().findChildren<QComboBox *>())
-            texts << QString::number(selector->currentIndex());
-        return texts;
     }
 };
 

@@ -1,55 +1,16 @@
 // The dialog against a real quote site on loopback: the whole road from typed
 // rows through HTTPS lookups to every box on the form.
 
-#include "dialogfakes.h"
-#include "fundtallydlg.h"
-#include "holdingsform.h"
-#include "loopbackquoteserver.h"
-#include "networkquotesource.h"
+#include "sitedialog.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
-
-struct Site
-{
-    LoopbackQuoteServer server;
-    std::unique_ptr<NetworkQuoteSource> quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    std::unique_ptr<CFundtallyDlg> dialog;
-
-    explicit Site(QuoteSiteSettings settings = {})
-    {
-        QVERIFY(server.start());
-        server.setPrice(QStringLiteral("VTI"), "12.50");
-        server.setPrice(QStringLiteral("BND"), "70.25");
-        server.setPrice(QStringLiteral("BRK.B"), "1,234.50");
-        if (settings.host.isEmpty())
-            settings = server.clientSettings();
-        quotes = std::make_unique<NetworkQuoteSource>(settings);
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages});
-    }
-
-    HoldingsForm &form() { return dialog->form(); }
-
-    void type(int row, const QString &symbol, const QString &shares, int assetClass)
-    {
-        form().nameBox(row)->setText(QStringLiteral("Holding %1").arg(row));
-        form().symbolBox(row)->setText(symbol);
-        form().sharesBox(row)->setText(shares);
-        form().classSelector(row)->setCurrentIndex(assetClass);
-    }
-};
 
 quint16 closedPort()
 {
@@ -73,7 +34,7 @@ private Q_SLOTS:
 
 void TestDialogQuotes::enterPricesEveryHeldRow()
 {
-    Site site;
+    SiteDialog site;
     site.type(0, "VTI", "10", 2);
     site.type(1, "BND", "4", 1);
     site.type(2, "money market", "100", 0);
@@ -118,7 +79,7 @@ void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()
 {
     QuoteSiteSettings settings = LoopbackQuoteServer().clientSettings();
     settings.host = QStringLiteral("127.0.0.1:%1").arg(closedPort());
-    Site site(settings);
+    SiteDialog site(settings);
     site.type(0, "VTI", "10", 2);
     site.type(1, "Cash", "50", 0);
     site.type(2, "BND", "4", 1);
@@ -139,7 +100,7 @@ void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()
 
 void TestDialogQuotes::stopWhileAPageIsLoading()
 {
-    Site site;
+    SiteDialog site;
     site.server.setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
     site.type(0, "Cash", "50", 0);
     site.type(1, "VTI", "10", 2);
@@ -160,7 +121,7 @@ void TestDialogQuotes::stopWhileAPageIsLoading()
 
 void TestDialogQuotes::closeWhileAPageIsLoading()
 {
-    Site site;
+    SiteDialog site;
     site.server.setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
     site.type(0, "VTI", "10", 2);
     site.dialog->show();

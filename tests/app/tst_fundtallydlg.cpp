@@ -1,4 +1,5 @@
 #include "aboutdlg.h"
+#include "allocationlegend.h"
 #include "dialogfakes.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
@@ -196,6 +197,7 @@ void TestFundtallyDlg::calculationFillsEveryBox()
         QCOMPARE(form.classPercentBox(c)->text(), percents[c]);
     }
     QCOMPARE(form.statusLabel()->text(), QStringLiteral("2 holdings priced."));
+    QVERIFY(form.allocationLegend()->text().contains(QStringLiteral("Stocks 55%")));
     QVERIFY(!form.progressBar()->isVisible());
     QVERIFY(form.calculateButton()->isEnabled());
 }

@@ -36,6 +36,21 @@ QString tooLargeProblem()
         .arg(MaxProfileFileSize / 1024);
 }
 
+// A disk that fills up part-way takes the first bytes of a write and reports
+// nothing; writing the rest again brings out the system's reason, which the
+// file then holds in errorString().
+bool writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return true;
+}
+
 } // namespace
 
 ProfileLoad loadProfileFile(const QString &path)
@@ -72,9 +87,12 @@ ProfileSave saveProfileFile(const QString &path, const ProfileRecords &records)
 
     const QByteArray bytes = writeProfile(records);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that every byte reaches the file in writeAll(): Qt 6.4's
+    // commit() ignores a failed flush of buffered bytes and would put a cut
+    // short file in place of the old one when the disk is full.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return saveFailure(path, tr("the file cannot be created there (%1)").arg(file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
+    if (!writeAll(file, bytes)) {
         const QString reason = tr("writing failed (%1)").arg(file.errorString());
         file.cancelWriting();
         return saveFailure(path, reason);

@@ -4,11 +4,8 @@
 
 #include <QNetworkRequest>
 
-#include <algorithm>
-
 namespace {
 
-constexpr int kPriceLine = 5;
 constexpr qint64 kReadChunk = 64 * 1024;
 
 // Errors that QNetworkAccessManager derives from an HTTP status: the server
@@ -31,15 +28,6 @@ bool hasHttpErrorStatus(const QNetworkReply &reply)
     return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 400;
 }
 
-QByteArray withoutLineBreak(QByteArray line)
-{
-    if (line.endsWith('\n'))
-        line.chop(1);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return line;
-}
-
 } // namespace
 
 NetworkQuoteLookup::NetworkQuoteLookup(const QString &symbol, QNetworkReply *reply, QObject *parent)
@@ -50,6 +38,7 @@ NetworkQuoteLookup::NetworkQuoteLookup(const QString &symbol, QNetworkReply *rep
     reply->setReadBufferSize(kReadChunk);
     connect(reply, &QIODevice::readyRead, this, &NetworkQuoteLookup::readLines);
     connect(reply, &QNetworkReply::finished, this, &NetworkQuoteLookup::onReplyFinished);
+    connect(reply, &QNetworkReply::errorOccurred, this, &NetworkQuoteLookup::onReplyError);
     connect(reply, &QNetworkReply::sslErrors, this, &NetworkQuoteLookup::onSslErrors);
     connect(reply, &QObject::destroyed, this, &NetworkQuoteLookup::onReplyDestroyed);
 }
@@ -68,28 +57,12 @@ void NetworkQuoteLookup::abort()
 void NetworkQuoteLookup::readLines()
 {
     while (m_reply && !isFinished() && m_reply->bytesAvailable() > 0) {
-        const QByteArray chunk = m_reply->readLine(kReadChunk);
+        const QByteArray chunk = m_reply->read(kReadChunk);
         if (chunk.isEmpty())
             return;
-        appendToLine(chunk);
-        const bool fifthLineFull = m_linesRead == kPriceLine - 1 && m_line.size() >= kMaxLineBytes;
-        if (chunk.endsWith('\n') || fifthLineFull)
-            completeLine();
+        if (m_lineReader.append(chunk))
+            settle(parseQuoteLine(m_lineReader.priceLine()));
     }
-}
-
-void NetworkQuoteLookup::appendToLine(const QByteArray &chunk)
-{
-    const qsizetype room = kMaxLineBytes - m_line.size();
-    m_line.append(chunk.first(std::min(room, chunk.size())));
-}
-
-void NetworkQuoteLookup::completeLine()
-{
-    ++m_linesRead;
-    if (m_linesRead == kPriceLine)
-        settle(parseQuoteLine(withoutLineBreak(m_line)));
-    m_line.clear();
 }
 
 void NetworkQuoteLookup::onReplyFinished()
@@ -99,14 +72,34 @@ void NetworkQuoteLookup::onReplyFinished()
         return;
 
     const QNetworkReply::NetworkError error = m_reply->error();
-    if (error != QNetworkReply::NoError && !isHttpStatusError(error)) {
+    if (error != QNetworkReply::NoError && !isErrorPage(error)) {
         settle(QuoteResult::unpriced(failureReason(error)));
         return;
     }
-    // The body's last line counts even without a line break.
-    if (!m_line.isEmpty())
-        completeLine();
+    if (m_lineReader.finish()) {
+        settle(parseQuoteLine(m_lineReader.priceLine()));
+        return;
+    }
     settle(QuoteResult::unpriced(QStringLiteral("no price on page")));
+}
+
+// A failure that is not an error page ends the lookup at once: Qt does not
+// always follow it with finished() (a page it refuses to unpack keeps the
+// reply open until the transfer time-out).
+void NetworkQuoteLookup::onReplyError(QNetworkReply::NetworkError error)
+{
+    readLines();
+    if (!m_reply || isFinished() || isErrorPage(error))
+        return;
+    settle(QuoteResult::unpriced(failureReason(error)));
+}
+
+// Qt reports failures of the content, such as a page it cannot unpack, with
+// the same codes as HTTP error statuses; only a reply that has such a status
+// carries a page to read.
+bool NetworkQuoteLookup::isErrorPage(QNetworkReply::NetworkError error) const
+{
+    return isHttpStatusError(error) && hasHttpErrorStatus(*m_reply);
 }
 
 void NetworkQuoteLookup::onSslErrors(const QList<QSslError> &errors)
@@ -145,6 +138,10 @@ QString NetworkQuoteLookup::failureReason(QNetworkReply::NetworkError error) con
     case QNetworkReply::TooManyRedirectsError:
     case QNetworkReply::InsecureRedirectError:
         return QStringLiteral("redirect refused");
+    // With a success status this is the content itself: compressed data
+    // that is damaged or unpacks to far more than it could hold.
+    case QNetworkReply::UnknownContentError:
+        return QStringLiteral("page could not be unpacked");
     default:
         return isProxyError(error) ? QStringLiteral("proxy failed") : QStringLiteral("download failed");
     }
@@ -164,9 +161,9 @@ void NetworkQuoteLookup::releaseReply()
     m_reply = nullptr;
     reply->disconnect(this);
     // Deleting a reply stops its transfer too. abort() stops it at once, but
-    // it sets an error, and Qt warns when a reply with an HTTP error status
-    // gets that error reported as well.
-    if (!hasHttpErrorStatus(*reply))
+    // it sets an error, and Qt warns when a reply that has an error already,
+    // or will get one for its HTTP error status, gets that error as well.
+    if (!hasHttpErrorStatus(*reply) && reply->error() == QNetworkReply::NoError)
         reply->abort();
     reply->deleteLater();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "pricelinereader.h"
 #include "quotelookup.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QNetworkReply>
 #include <QPointer>
@@ -16,7 +16,7 @@ class NetworkQuoteLookup : public QuoteLookup
 
 public:
     // Longest page line kept; the rest of a longer line is skipped.
-    static constexpr qsizetype kMaxLineBytes = 1024 * 1024;
+    static constexpr qsizetype kMaxLineBytes = PriceLineReader::kMaxLineBytes;
 
     NetworkQuoteLookup(const QString &symbol, QNetworkReply *reply, QObject *parent);
     ~NetworkQuoteLookup() override;
@@ -25,9 +25,9 @@ public:
 
 private:
     void readLines();
-    void appendToLine(const QByteArray &chunk);
-    void completeLine();
     void onReplyFinished();
+    void onReplyError(QNetworkReply::NetworkError error);
+    bool isErrorPage(QNetworkReply::NetworkError error) const;
     void onSslErrors(const QList<QSslError> &errors);
     void onReplyDestroyed();
     QString failureReason(QNetworkReply::NetworkError error) const;
@@ -35,7 +35,6 @@ private:
     void releaseReply();
 
     QPointer<QNetworkReply> m_reply;
-    QByteArray m_line;
-    int m_linesRead = 0;
+    PriceLineReader m_lineReader;
     bool m_certificateRejected = false;
 };

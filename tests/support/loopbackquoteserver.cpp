@@ -53,6 +53,11 @@ void LoopbackQuoteServer::setPage(const QString &symbol, const QByteArray &body,
     m_pages.insert(symbol, page);
 }
 
+void LoopbackQuoteServer::setPage(const QString &symbol, const QuotePage &page)
+{
+    m_pages.insert(symbol, page);
+}
+
 void LoopbackQuoteServer::setFillerBytes(const QString &symbol, qint64 bytes)
 {
     m_pages[symbol].fillerBytes = bytes;

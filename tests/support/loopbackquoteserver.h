@@ -32,6 +32,8 @@ public:
 
     void setPrice(const QString &symbol, const QByteArray &priceText);
     void setPage(const QString &symbol, const QByteArray &body, const QByteArray &status = "200 OK");
+    // Any page, hostile ones included: see QuotePage::Delivery.
+    void setPage(const QString &symbol, const QuotePage &page);
     // Streams this many bytes of filler lines after the symbol's page.
     void setFillerBytes(const QString &symbol, qint64 bytes);
     void setResponseDelay(std::chrono::milliseconds delay);

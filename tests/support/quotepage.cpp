@@ -1,5 +1,16 @@
 #include "quotepage.h"
 
+#include "gzipbomb.h"
+
+namespace {
+
+const QByteArray kFirstFourLines = "<!DOCTYPE html>\n"
+                                   "<html lang=\"en\">\n"
+                                   "<head><meta charset=\"utf-8\"><title>quote</title></head>\n"
+                                   "<body><div id=\"app\">\n";
+
+} // namespace
+
 QuotePage QuotePage::withPrice(const QByteArray &symbol, const QByteArray &priceText)
 {
     QuotePage page;
@@ -21,5 +32,31 @@ QuotePage QuotePage::notFound()
     page.status = "404 Not Found";
     page.body = "<!DOCTYPE html>\n<html>\n<head><title>Not found</title></head>\n"
                 "<body>\n<p>No such symbol.</p>\n</body>\n</html>\n";
+    return page;
+}
+
+QuotePage QuotePage::redirectTo(const QByteArray &location)
+{
+    QuotePage page;
+    page.status = "302 Found";
+    page.extraHeaders = "Location: " + location + "\r\n";
+    page.body = "<!DOCTYPE html>\n<html>\n<body>\n<p>Moved.</p>\n</body>\n</html>\n";
+    return page;
+}
+
+QuotePage QuotePage::gzipOfZeros(int megabytes)
+{
+    QuotePage page;
+    page.extraHeaders = "Content-Encoding: gzip\r\n";
+    page.body = gzipOfZeroMegabytes(megabytes);
+    return page;
+}
+
+QuotePage QuotePage::endlessFifthLine(const QByteArray &start, qint64 bytes)
+{
+    QuotePage page;
+    page.body = kFirstFourLines + start;
+    page.fillerBytes = bytes;
+    page.filler = Filler::Unbroken;
     return page;
 }

@@ -5,6 +5,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+
+#include <sys/socket.h>
 
 namespace {
 
@@ -12,15 +15,28 @@ constexpr qint64 kWriteChunk = 64 * 1024;
 // Keeps the socket's queue short so the sender notices a closed connection
 // instead of encrypting the whole body up front.
 constexpr qint64 kMaxQueued = 256 * 1024;
+// Long enough for the client to have read what came before the reset.
+constexpr std::chrono::milliseconds kResetDelay{200};
 
-QByteArray fillerChunk(qint64 size)
+QByteArray fillerChunk(QuotePage::Filler kind, qint64 size)
 {
-    static constexpr char kLine[] = "<p>filler text of a long quote page</p>\n";
+    const QByteArray piece = kind == QuotePage::Filler::Lines
+        ? QByteArrayLiteral("<p>filler text of a long quote page</p>\n")
+        : QByteArrayLiteral("<span>filler text without a line break</span>");
     QByteArray chunk;
     chunk.reserve(size);
     while (chunk.size() < size)
-        chunk.append(kLine, std::min<qsizetype>(sizeof kLine - 1, size - chunk.size()));
+        chunk.append(piece.first(std::min(piece.size(), size - chunk.size())));
     return chunk;
+}
+
+// The body up to and including its second line break: never as far as the
+// fifth line, where the price is.
+QByteArray firstTwoLines(const QByteArray &body)
+{
+    const qsizetype first = body.indexOf('\n');
+    const qsizetype second = first < 0 ? -1 : body.indexOf('\n', first + 1);
+    return second < 0 ? body.first(body.size() / 2) : body.first(second + 1);
 }
 
 } // namespace
@@ -70,15 +86,53 @@ void QuoteServerConnection::startResponse(const QuotePage &page)
 {
     if (!m_socket)
         return;
-    m_unsent = "HTTP/1.1 " + page.status + "\r\n"
-               "Content-Type: text/html; charset=utf-8\r\n"
-               "Content-Length: " + QByteArray::number(page.body.size() + page.fillerBytes) + "\r\n"
-               "Connection: keep-alive\r\n"
-               "\r\n" + page.body;
+    const QByteArray head = "HTTP/1.1 " + page.status + "\r\n"
+                            "Content-Type: text/html; charset=utf-8\r\n"
+                            + page.extraHeaders
+                            + "Content-Length: " + QByteArray::number(page.body.size() + page.fillerBytes) + "\r\n"
+                            "Connection: keep-alive\r\n"
+                            "\r\n";
+    if (page.delivery != QuotePage::Delivery::Whole) {
+        startBrokenResponse(page, head);
+        return;
+    }
+    m_unsent = head + page.body;
     m_fillerLeft = page.fillerBytes;
-    if (m_fillerLeft > 0 && m_filler.isEmpty())
-        m_filler = fillerChunk(kWriteChunk);
+    if (m_fillerLeft > 0 && (m_filler.isEmpty() || m_fillerKind != page.filler)) {
+        m_fillerKind = page.filler;
+        m_filler = fillerChunk(page.filler, kWriteChunk);
+    }
     writeMore();
+}
+
+// The connection stays "responding", so no later request on it is answered.
+void QuoteServerConnection::startBrokenResponse(const QuotePage &page, const QByteArray &head)
+{
+    switch (page.delivery) {
+    case QuotePage::Delivery::Whole:
+    case QuotePage::Delivery::Silent:
+        return;
+    case QuotePage::Delivery::HeadThenStall:
+        m_server->countSent(m_socket->write(head));
+        return;
+    case QuotePage::Delivery::ResetMidBody:
+        m_server->countSent(m_socket->write(head + firstTwoLines(page.body)));
+        QTimer::singleShot(kResetDelay, this, &QuoteServerConnection::resetConnection);
+        return;
+    }
+}
+
+void QuoteServerConnection::resetConnection()
+{
+    if (!m_socket)
+        return;
+    // Lingering for no time makes closing send a reset (RST) instead of an
+    // orderly end of the stream.
+    const linger noLinger{1, 0};
+    ::setsockopt(static_cast<int>(m_socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
+                 sizeof noLinger);
+    m_responding = false; // not a response the client cut off
+    m_socket->abort();
 }
 
 void QuoteServerConnection::writeMore()

@@ -11,7 +11,7 @@ class LoopbackQuoteServer;
 
 // One client connection of the loopback quote server: reads HTTP/1.1
 // requests one after another (keep-alive) and streams each response without
-// holding its filler in memory.
+// holding its filler in memory, or breaks off as the page asks.
 class QuoteServerConnection : public QObject
 {
     Q_OBJECT
@@ -24,6 +24,8 @@ private:
 
     void readRequests();
     void startResponse(const QuotePage &page);
+    void startBrokenResponse(const QuotePage &page, const QByteArray &head);
+    void resetConnection();
     void writeMore();
     void onDisconnected();
 
@@ -33,5 +35,6 @@ private:
     bool m_responding = false;
     QByteArray m_unsent;       // head and body not yet handed to the socket
     qint64 m_fillerLeft = 0;
-    QByteArray m_filler;       // one chunk of filler lines, written repeatedly
+    QByteArray m_filler;       // one chunk of filler, written repeatedly
+    QuotePage::Filler m_fillerKind = QuotePage::Filler::Lines;
 };

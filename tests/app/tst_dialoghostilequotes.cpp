@@ -1,0 +1,140 @@
+// The dialog against a quote site that misbehaves for one symbol: the window
+// keeps running while that row's lookup hangs or floods, then flags just that
+// row with the reason and prices the rest.
+
+#include "dialogfakes.h"
+#include "fundtallydlg.h"
+#include "holdingsform.h"
+#include "loopbackquoteserver.h"
+#include "loopprobe.h"
+#include "networkquotesource.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(QuotePage)
+
+namespace {
+
+constexpr std::chrono::milliseconds kTransferTimeout = 2s;
+// Far below the 100 MB and 1 GiB pages on offer; roomy because
+// AddressSanitizer builds keep freed memory in quarantine for a while.
+constexpr qint64 kMaxGrowthKiB = 80 * 1024;
+
+struct Site
+{
+    LoopbackQuoteServer server;
+    std::unique_ptr<NetworkQuoteSource> quotes;
+    CountingPrompt prompt;
+    ScriptedFileChooser files;
+    RecordingMessages messages;
+    std::unique_ptr<CFundtallyDlg> dialog;
+
+    explicit Site(const QuotePage &hostilePage)
+    {
+        QVERIFY(server.start());
+        server.setPrice(QStringLiteral("VTI"), "12.50");
+        server.setPrice(QStringLiteral("BND"), "70.25");
+        server.setPage(QStringLiteral("ODD"), hostilePage);
+        QuoteSiteSettings settings = server.clientSettings();
+        settings.transferTimeout = kTransferTimeout;
+        quotes = std::make_unique<NetworkQuoteSource>(settings);
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages});
+    }
+
+    HoldingsForm &form() { return dialog->form(); }
+
+    void type(int row, const QString &symbol, const QString &shares, int assetClass)
+    {
+        form().nameBox(row)->setText(QStringLiteral("Holding %1").arg(row));
+        form().symbolBox(row)->setText(symbol);
+        form().sharesBox(row)->setText(shares);
+        form().classSelector(row)->setCurrentIndex(assetClass);
+    }
+};
+
+QuotePage headThenStall()
+{
+    QuotePage page = QuotePage::withPrice("ODD", "42.5");
+    page.delivery = QuotePage::Delivery::HeadThenStall;
+    return page;
+}
+
+} // namespace
+
+class TestDialogHostileQuotes : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void onlyTheHostileRowIsFlagged_data();
+    void onlyTheHostileRowIsFlagged();
+};
+
+void TestDialogHostileQuotes::onlyTheHostileRowIsFlagged_data()
+{
+    QTest::addColumn<QuotePage>("page");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("sends headers then stalls") << headThenStall() << QStringLiteral("timed out");
+    QTest::newRow("gzip that unpacks to 1 GiB")
+        << QuotePage::gzipOfZeros(1024) << QStringLiteral("page could not be unpacked");
+    QTest::newRow("100 MB fifth line")
+        << QuotePage::endlessFifthLine("<p>", 100 * 1024 * 1024) << QStringLiteral("no price on page");
+}
+
+void TestDialogHostileQuotes::onlyTheHostileRowIsFlagged()
+{
+    QFETCH(QuotePage, page);
+    QFETCH(QString, reason);
+
+    Site site(page);
+    site.type(0, "Cash", "100", 0);
+    site.type(1, "VTI", "10", 2);
+    site.type(2, "ODD", "3", 2);
+    site.type(3, "BND", "4", 1);
+    site.dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(site.dialog.get()));
+
+    QSignalSpy finished(site.dialog.get(), &CFundtallyDlg::calculationFinished);
+    LoopProbe probe;
+    probe.start();
+    QElapsedTimer clock;
+    clock.start();
+    site.dialog->OnCalculate();
+    QVERIFY(finished.wait(static_cast<int>((kTransferTimeout + 20s).count())));
+    const qint64 calculationMs = clock.elapsed();
+    probe.stop();
+    qInfo("calculation %lld ms, longest event loop interval %lld ms, resident growth %lld KiB", calculationMs,
+          static_cast<long long>(probe.longestInterval().count()), probe.residentGrowthKiB());
+
+    HoldingsForm &form = site.form();
+    QVERIFY(form.valueBox(2)->property("unpriced").toBool());
+    QCOMPARE(form.valueBox(2)->toolTip(), QStringLiteral("Not priced: ") + reason);
+    QCOMPARE(form.valueBox(2)->text(), QStringLiteral("0"));
+    QCOMPARE(form.statusLabel()->text(),
+             QStringLiteral("1 of 4 holdings could not be priced: ODD (%1)").arg(reason));
+    for (int row : {0, 1, 3})
+        QVERIFY(!form.valueBox(row)->property("unpriced").toBool());
+    QCOMPARE(form.valueBox(0)->text(), QStringLiteral("100"));
+    QCOMPARE(form.valueBox(1)->text(), QStringLiteral("125"));
+    QCOMPARE(form.valueBox(3)->text(), QStringLiteral("281"));
+    QCOMPARE(form.totalBox()->text(), QStringLiteral("506"));
+    QVERIFY(site.messages.errors.isEmpty());
+
+    // The other three lookups are quick, so the whole run stays within the
+    // hostile lookup's bound.
+    QCOMPARE_LT(calculationMs, (kTransferTimeout + 1s).count());
+    QCOMPARE_LT(probe.longestInterval(), 500ms);
+    QCOMPARE_LT(probe.residentGrowthKiB(), kMaxGrowthKiB);
+}
+
+QTEST_MAIN(TestDialogHostileQuotes)
+#include "tst_dialoghostilequotes.moc"

@@ -1,0 +1,52 @@
+#include "pricelinereader.h"
+
+#include <algorithm>
+
+PriceLineReader::PriceLineReader(qsizetype maxLineBytes)
+    : m_maxLineBytes(std::max<qsizetype>(maxLineBytes, 1))
+{
+}
+
+bool PriceLineReader::append(QByteArrayView piece)
+{
+    while (!piece.isEmpty() && !hasPriceLine()) {
+        const qsizetype lineBreak = piece.indexOf('\n');
+        const bool endsLine = lineBreak >= 0;
+        const QByteArrayView part = endsLine ? piece.first(lineBreak + 1) : piece;
+        piece = piece.sliced(part.size());
+        if (m_linesRead == kPriceLine - 1)
+            takePriceLinePart(part, endsLine);
+        else if (endsLine)
+            ++m_linesRead;
+    }
+    return hasPriceLine();
+}
+
+bool PriceLineReader::finish()
+{
+    if (m_linesRead == kPriceLine - 1 && !m_line.isEmpty())
+        completePriceLine();
+    return hasPriceLine();
+}
+
+QByteArrayView PriceLineReader::priceLine() const
+{
+    return hasPriceLine() ? QByteArrayView(m_line) : QByteArrayView();
+}
+
+void PriceLineReader::takePriceLinePart(QByteArrayView part, bool endsLine)
+{
+    const qsizetype room = m_maxLineBytes - m_line.size();
+    m_line.append(part.first(std::min(room, part.size())));
+    if (endsLine || m_line.size() >= m_maxLineBytes)
+        completePriceLine();
+}
+
+void PriceLineReader::completePriceLine()
+{
+    if (m_line.endsWith('\n'))
+        m_line.chop(1);
+    if (m_line.endsWith('\r'))
+        m_line.chop(1);
+    m_linesRead = kPriceLine;
+}

@@ -2,9 +2,12 @@
 
 #include "fakequotesource.h"
 #include "filechooser.h"
+#include "holdingsform.h"
 #include "messagepresenter.h"
 #include "numberprompt.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QList>
 #include <QStringList>
 
@@ -42,3 +45,15 @@ public:
     void showError(QWidget *, const QString &message) override { errors.append(message); }
     QStringList errors;
 };
+
+// Every box's text and every selector's choice, to tell whether anything on
+// the form changed.
+inline QStringList formSnapshot(const HoldingsForm &form)
+{
+    QStringList texts;
+    for (const QLineEdit *box : form.findChildren<QLineEdit *>())
+        texts << box->text();
+    for (const QComboBox *selector : form.findChildren<QComboBox *>())
+        texts << QString::number(selector->currentIndex());
+    return texts;
+}

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 // The dialog priced by a real quote site on loopback, with fakes for the
@@ -23,15 +24,16 @@ struct SiteDialog
     RecordingMessages messages;
     std::unique_ptr<CFundtallyDlg> dialog;
 
-    // Settings with a host of their own replace the loopback site's.
-    explicit SiteDialog(QuoteSiteSettings settings = {})
+    // `adjust` may change the client's settings for the loopback site.
+    explicit SiteDialog(const std::function<void(QuoteSiteSettings &)> &adjust = {})
     {
         QVERIFY(server.start());
         server.setPrice(QStringLiteral("VTI"), "12.50");
         server.setPrice(QStringLiteral("BND"), "70.25");
         server.setPrice(QStringLiteral("BRK.B"), "1,234.50");
-        if (settings.host.isEmpty())
-            settings = server.clientSettings();
+        QuoteSiteSettings settings = server.clientSettings();
+        if (adjust)
+            adjust(settings);
         quotes = std::make_unique<NetworkQuoteSource>(settings);
         dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages});
     }
@@ -46,14 +48,5 @@ struct SiteDialog
         form().classSelector(row)->setCurrentIndex(assetClass);
     }
 
-    // Every box's text and selection, to tell whether anything changed.
-    QStringList snapshot()
-    {
-        QStringList texts;
-        for (QLineEdit *box : form().findChildren<QLineEdit *>())
-            texts << box->text();
-        for (QComboBox *selector : form().findChildren<QComboBox *>())
-            texts << QString::number(selector->currentIndex());
-        return texts;
-    }
+    QStringList snapshot() { return formSnapshot(form()); }
 };

@@ -45,16 +45,7 @@ struct Site
 
     HoldingsForm &form() { return dialog->form(); }
 
-    // Every box's text and every selector's choice.
-    QStringList snapshot()
-    {
-        QStringList texts;
-        for (QLineEdit *box : form().findChildren<QLineEdit *>())
-            texts << box->text();
-        for (QComboBox *selector : form().findChildren<QComboBox *>())
-            texts << QString::number(selector->currentIndex());
-        return texts;
-    }
+    QStringList snapshot() { return formSnapshot(form()); }
 };
 
 bool writeFile(const QString &path, const QByteArray &bytes)

@@ -2,20 +2,14 @@
 // keeps running while that row's lookup hangs or floods, then flags just that
 // row with the reason and prices the rest.
 
-#include "dialogfakes.h"
-#include "fundtallydlg.h"
-#include "holdingsform.h"
-#include "loopbackquoteserver.h"
 #include "loopprobe.h"
-#include "networkquotesource.h"
+#include "sitedialog.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
-
-#include <memory>
 
 using namespace std::chrono_literals;
 
@@ -28,35 +22,13 @@ constexpr std::chrono::milliseconds kTransferTimeout = 2s;
 // AddressSanitizer builds keep freed memory in quarantine for a while.
 constexpr qint64 kMaxGrowthKiB = 80 * 1024;
 
-struct Site
+// The loopback site with a short time-out, serving ODD misbehaving.
+struct Site : SiteDialog
 {
-    LoopbackQuoteServer server;
-    std::unique_ptr<NetworkQuoteSource> quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    std::unique_ptr<CFundtallyDlg> dialog;
-
     explicit Site(const QuotePage &hostilePage)
+        : SiteDialog([](QuoteSiteSettings &settings) { settings.transferTimeout = kTransferTimeout; })
     {
-        QVERIFY(server.start());
-        server.setPrice(QStringLiteral("VTI"), "12.50");
-        server.setPrice(QStringLiteral("BND"), "70.25");
         server.setPage(QStringLiteral("ODD"), hostilePage);
-        QuoteSiteSettings settings = server.clientSettings();
-        settings.transferTimeout = kTransferTimeout;
-        quotes = std::make_unique<NetworkQuoteSource>(settings);
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages});
-    }
-
-    HoldingsForm &form() { return dialog->form(); }
-
-    void type(int row, const QString &symbol, const QString &shares, int assetClass)
-    {
-        form().nameBox(row)->setText(QStringLiteral("Holding %1").arg(row));
-        form().symbolBox(row)->setText(symbol);
-        form().sharesBox(row)->setText(shares);
-        form().classSelector(row)->setCurrentIndex(assetClass);
     }
 };
 

@@ -77,9 +77,9 @@ void TestDialogQuotes::enterPricesEveryHeldRow()
 
 void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()
 {
-    QuoteSiteSettings settings = LoopbackQuoteServer().clientSettings();
-    settings.host = QStringLiteral("127.0.0.1:%1").arg(closedPort());
-    SiteDialog site(settings);
+    SiteDialog site([](QuoteSiteSettings &settings) {
+        settings.host = QStringLiteral("127.0.0.1:%1").arg(closedPort());
+    });
     site.type(0, "VTI", "10", 2);
     site.type(1, "Cash", "50", 0);
     site.type(2, "BND", "4", 1);

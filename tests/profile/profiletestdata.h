@@ -3,6 +3,7 @@
 #include "profilerecord.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTest>
@@ -60,4 +61,24 @@ inline ProfileRecords filledProfileRecords()
     records[8] = {QStringLiteral("Tab\tName"), QString(), 1e21, 7};
     records[9] = {QString(), QStringLiteral("SYM"), 0.1 + 0.2, 0};
     return records;
+}
+
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable: " + file.errorString().toUtf8() + '>';
+    return file.readAll();
+}
+
+inline QStringList folderEntries(const QString &path)
+{
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }

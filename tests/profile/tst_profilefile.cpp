@@ -13,26 +13,6 @@ namespace {
 // sibling name derived from it.
 const QString LongestFileName = QString(250, u'n') + QStringLiteral(".ftly");
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable: " + file.errorString().toUtf8() + '>';
-    return file.readAll();
-}
-
-QStringList folderEntries(const QString &path)
-{
-    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
 QString loadMessage(const QString &path, const QString &problem)
 {
     return QStringLiteral("Could not load the profile \"%1\": %2.").arg(QDir::toNativeSeparators(path), problem);

@@ -1,0 +1,29 @@
+// Profile bytes through the reader. Whatever reads successfully must survive
+// being written and read again unchanged; whatever fails must name a problem.
+
+#include "fuzzcheck.h"
+#include "profileformat.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const ProfileReadResult first = readProfile(bytes);
+    if (!first.records) {
+        fuzzCheck(!first.problem.isEmpty());
+        fuzzCheck(first.record >= 0 && first.record <= ProfileRecordCount);
+        return 0;
+    }
+    fuzzCheck(first.problem.isEmpty() && first.record == 0);
+
+    const QByteArray written = writeProfile(*first.records);
+    const ProfileReadResult second = readProfile(written);
+    fuzzCheck(second.records.has_value());
+    fuzzCheck(*second.records == *first.records);
+    // Written again, the text is the same byte for byte (this also keeps
+    // the sign of a zero).
+    fuzzCheck(writeProfile(*second.records) == written);
+    return 0;
+}

@@ -8,6 +8,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+
+#include <unistd.h>
+
 namespace {
 
 QString tr(const char *text)
@@ -94,6 +98,13 @@ ProfileSave saveProfileFile(const QString &path, const ProfileRecords &records)
         return saveFailure(path, tr("the file cannot be created there (%1)").arg(file.errorString()));
     if (!writeAll(file, bytes)) {
         const QString reason = tr("writing failed (%1)").arg(file.errorString());
+        file.cancelWriting();
+        return saveFailure(path, reason);
+    }
+    // commit() does not look at a failed sync either; some file systems
+    // (network ones, a failing device) only report lost writes here.
+    if (::fsync(file.handle()) != 0) {
+        const QString reason = tr("writing failed (%1)").arg(qt_error_string(errno));
         file.cancelWriting();
         return saveFailure(path, reason);
     }

@@ -7,3 +7,30 @@ target_compile_definitions(fundtally_compile_options INTERFACE
     QT_NO_KEYWORDS
     QT_NO_FOREACH
     QT_DISABLE_DEPRECATED_BEFORE=0x060400)
+
+# AddressSanitizer and UndefinedBehaviorSanitizer over every project target;
+# Qt and the system libraries stay as installed. Undefined behaviour stops the
+# program so that a test run cannot pass over a report.
+option(FUNDTALLY_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+set(_fundtally_sanitizers "")
+if(FUNDTALLY_SANITIZE)
+    set(_fundtally_sanitizers address,undefined)
+endif()
+
+# The fuzz build instruments the libraries for libFuzzer's coverage as well;
+# the fuzz targets themselves link libFuzzer (tests/fuzz).
+if(FUNDTALLY_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "FUNDTALLY_FUZZ needs clang (configure with CXX=clang++-14)")
+    endif()
+    set(_fundtally_sanitizers address,undefined)
+    target_compile_options(fundtally_compile_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
+if(_fundtally_sanitizers)
+    target_compile_options(fundtally_compile_options INTERFACE
+        -fsanitize=${_fundtally_sanitizers} -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(fundtally_compile_options INTERFACE
+        -fsanitize=${_fundtally_sanitizers} -fno-sanitize-recover=undefined)
+endif()
+unset(_fundtally_sanitizers)

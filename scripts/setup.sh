@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, skipping those
-# already present. Uses sudo when not run as root.
+# already present. Uses sudo when not run as root. Optional sets of packages
+# are named as arguments: "fuzz" adds clang and its libFuzzer runtime.
 set -euo pipefail
 
 packages=(
@@ -10,10 +11,18 @@ packages=(
     qt6-base-dev
     qt6-charts-dev
     libssl3
+    zlib1g-dev
     fonts-dejavu-core
     xvfb
     xauth
 )
+
+for set in "$@"; do
+    case "$set" in
+        fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+        *) echo "setup.sh: unknown package set: $set" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for pkg in "${packages[@]}"; do

@@ -60,8 +60,11 @@ void NetworkQuoteLookup::readLines()
         const QByteArray chunk = m_reply->read(kReadChunk);
         if (chunk.isEmpty())
             return;
+        m_bytesRead += chunk.size();
         if (m_lineReader.append(chunk))
             settle(parseQuoteLine(m_lineReader.priceLine()));
+        else if (m_bytesRead > kMaxPageBytes)
+            settle(QuoteResult::unpriced(QStringLiteral("page too large")));
     }
 }
 

@@ -17,6 +17,9 @@ class NetworkQuoteLookup : public QuoteLookup
 public:
     // Longest page line kept; the rest of a longer line is skipped.
     static constexpr qsizetype kMaxLineBytes = PriceLineReader::kMaxLineBytes;
+    // Most of a page read without reaching its price line; a site that keeps
+    // sending never trips the transfer time-out, so this ends the lookup.
+    static constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
 
     NetworkQuoteLookup(const QString &symbol, QNetworkReply *reply, QObject *parent);
     ~NetworkQuoteLookup() override;
@@ -36,5 +39,6 @@ private:
 
     QPointer<QNetworkReply> m_reply;
     PriceLineReader m_lineReader;
+    qint64 m_bytesRead = 0;
     bool m_certificateRejected = false;
 };

@@ -52,6 +52,14 @@ QuotePage QuotePage::gzipOfZeros(int megabytes)
     return page;
 }
 
+QuotePage QuotePage::endlessFirstLine(qint64 bytes)
+{
+    QuotePage page;
+    page.fillerBytes = bytes;
+    page.filler = Filler::Unbroken;
+    return page;
+}
+
 QuotePage QuotePage::endlessFifthLine(const QByteArray &start, qint64 bytes)
 {
     QuotePage page;

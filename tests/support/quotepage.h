@@ -37,4 +37,6 @@ struct QuotePage {
     // Four ordinary lines, then a fifth line that starts with `start` and goes
     // on without a line break for `bytes` more.
     static QuotePage endlessFifthLine(const QByteArray &start, qint64 bytes);
+    // A first line that goes on without a line break for `bytes`.
+    static QuotePage endlessFirstLine(qint64 bytes);
 };

@@ -135,6 +135,9 @@ void TestHostileQuoteServers::hostileRowEndsUnpriced_data()
     QTest::newRow("100 MB fifth line after its price")
         << Site::Shared << QuotePage::endlessFifthLine(priceMarkers("42.5"), kHundredMegabytes) << QString()
         << 42.5 << kHundredMegabytes;
+    QTest::newRow("200 MB first line")
+        << Site::Shared << QuotePage::endlessFirstLine(2 * kHundredMegabytes)
+        << QStringLiteral("page too large") << 0.0 << 2 * kHundredMegabytes;
     QTest::newRow("gzip that unpacks to 1 GiB")
         << Site::Shared << QuotePage::gzipOfZeros(1024) << QStringLiteral("page could not be unpacked") << 0.0
         << qint64(0);

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the whole project with AddressSanitizer and UndefinedBehaviorSanitizer
+# into ./build-asan (or the folder in SANITIZE_BUILD_DIR) and runs every test
+# there. Any sanitizer report fails the run.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${SANITIZE_BUILD_DIR:-$root/build-asan}
+
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFUNDTALLY_SANITIZE=ON >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+
+# abort_on_error turns a report into a crash that CTest cannot mistake for a
+# test's own failure; leaks are checked when each test exits.
+export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
+export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0
+cd "$build"
+ctest --output-on-failure --parallel "$(nproc)"

@@ -18,5 +18,4 @@ cmake --build "$build" --parallel "$(nproc)"
 export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:quarantine_size_mb=32
 export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0
-cd "$build"
-ctest --output-on-failure --parallel "$(nproc)"
+"$root/scripts/ctest-run.sh" "$build"

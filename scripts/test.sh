@@ -5,5 +5,4 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
 "$root/scripts/build.sh"
-cd "$build"
-ctest --output-on-failure --parallel "$(nproc)"
+"$root/scripts/ctest-run.sh" "$build"

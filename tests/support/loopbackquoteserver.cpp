@@ -134,6 +134,16 @@ void LoopbackQuoteServer::countSent(qint64 bytes)
     m_bytesSent += bytes;
 }
 
+std::chrono::nanoseconds LoopbackQuoteServer::heldTime() const
+{
+    return m_heldTime;
+}
+
+void LoopbackQuoteServer::countHeld(std::chrono::nanoseconds held)
+{
+    m_heldTime += held;
+}
+
 void LoopbackQuoteServer::countCutOff()
 {
     ++m_cutOffResponses;

@@ -44,6 +44,9 @@ public:
     int connectionCount() const;        // connections that completed the TLS handshake
     qint64 bytesSent() const;           // response bytes handed to sockets
     int cutOffResponses() const;        // responses the client closed the connection on
+    // Time responses were held back, request read to response started; the
+    // delay's timer fires a little late, so this is the true floor of a run.
+    std::chrono::nanoseconds heldTime() const;
 
     static QSslConfiguration trustingClientConfiguration();
     QuoteSiteSettings clientSettings() const; // host, trust in the test authority, no proxy
@@ -54,6 +57,7 @@ public:
     std::chrono::milliseconds responseDelay() const;
     void countSent(qint64 bytes);
     void countCutOff();
+    void countHeld(std::chrono::nanoseconds held);
 
 private:
     void acceptConnections();
@@ -66,4 +70,5 @@ private:
     int m_connectionCount = 0;
     qint64 m_bytesSent = 0;
     int m_cutOffResponses = 0;
+    std::chrono::nanoseconds m_heldTime{0};
 };

@@ -2,6 +2,7 @@
 
 #include "loopbackquoteserver.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -79,7 +80,12 @@ void QuoteServerConnection::readRequests()
     const QuotePage page = m_server->pageForRequest(target);
     if (m_server->behaviour() == LoopbackQuoteServer::Behaviour::Stall)
         return;
-    QTimer::singleShot(m_server->responseDelay(), this, [this, page] { startResponse(page); });
+    QElapsedTimer held;
+    held.start();
+    QTimer::singleShot(m_server->responseDelay(), this, [this, page, held] {
+        m_server->countHeld(std::chrono::nanoseconds(held.nsecsElapsed()));
+        startResponse(page);
+    });
 }
 
 void QuoteServerConnection::startResponse(const QuotePage &page)

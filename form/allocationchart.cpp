@@ -31,7 +31,7 @@ AllocationChart::AllocationChart(QWidget *parent)
     setStyleSheet(QStringLiteral("background: transparent"));
     setAccessibleName(tr("Asset allocation chart"));
     applyThemeColors();
-    showPicture(AllocationPicture{{}, tr("No holdings priced"), {}, {}});
+    showPicture(allocationPicture({}, {}, 0.0));
 }
 
 void AllocationChart::showPicture(const AllocationPicture &picture)

@@ -16,7 +16,6 @@ public:
     explicit AllocationChart(QWidget *parent = nullptr);
 
     void showPicture(const AllocationPicture &picture);
-    const AllocationPicture &picture() const { return m_picture; }
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -44,7 +44,6 @@ public:
     QPushButton *saveProfileButton() const { return m_saveProfile; }
     QPushButton *calculateButton() const { return m_calculate; }
 
-    AllocationChart *allocationChart() const { return m_chart; }
     AllocationLegend *allocationLegend() const { return m_legend; }
     void showAllocation(const AllocationPicture &picture);
 

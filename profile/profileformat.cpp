@@ -9,9 +9,6 @@
 
 namespace {
 
-constexpr int NoAssetClass = -1;
-constexpr int LastAssetClass = 4;
-
 // Each record is eight tokens: label, name, label, symbol, label, shares,
 // label, class. Labels are read and not compared, so older files with other
 // label spellings still load.
@@ -122,9 +119,7 @@ std::optional<int> parseClass(QStringView token)
         return NoAssetClass;
     if (error != std::errc() || end != last)
         return std::nullopt;
-    if (assetClass < NoAssetClass || assetClass > LastAssetClass)
-        return NoAssetClass;
-    return assetClass;
+    return isAssetClass(assetClass) ? assetClass : NoAssetClass;
 }
 
 QString loadedText(QStringView token)
@@ -193,7 +188,7 @@ QByteArray storedText(const QString &text)
 
 int storedClass(int assetClass)
 {
-    return assetClass >= NoAssetClass && assetClass <= LastAssetClass ? assetClass : NoAssetClass;
+    return isAssetClass(assetClass) ? assetClass : NoAssetClass;
 }
 
 void appendLine(QByteArray &out, QByteArrayView label, QByteArrayView value)

@@ -4,26 +4,11 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-// Truncates a non-negative magnitude toward zero, clamped to the 64-bit range.
-qint64 wholePart(double magnitude)
-{
-    constexpr double kTwoTo63 = 9223372036854775808.0;
-    if (magnitude >= kTwoTo63)
-        return std::numeric_limits<qint64>::max();
-    return static_cast<qint64>(magnitude);
-}
-
-} // namespace
-
 QString FormatGroupedAmount(double amount)
 {
-    if (amount == 0.0 || std::isnan(amount))
-        return QStringLiteral("0");
-
+    // 0.0 and NaN both come out as a plain "0"; -0.4 as "(0)".
     const bool negative = amount < 0.0;
-    qint64 n = wholePart(std::fabs(amount));
+    qint64 n = truncateToInteger(std::fabs(amount));
 
     QString tail;
     while (n >= 1000) {
@@ -33,6 +18,19 @@ QString FormatGroupedAmount(double amount)
     }
     const QString text = QString::number(n) + tail;
     return negative ? u'(' + text + u')' : text;
+}
+
+qint64 truncateToInteger(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    // 2^63 is exactly representable; every double below it converts safely.
+    constexpr double limit = 9223372036854775808.0;
+    if (value >= limit)
+        return std::numeric_limits<qint64>::max();
+    if (value < -limit)
+        return std::numeric_limits<qint64>::min();
+    return static_cast<qint64>(value);
 }
 
 QString FormatGroup3(qint64 n)

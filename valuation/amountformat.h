@@ -11,6 +11,10 @@
 // parentheses when negative); NaN gives "0".
 QString FormatGroupedAmount(double amount);
 
+// Truncates toward zero into 64 bits; out-of-range values are clamped and
+// NaN gives 0, so no input can make the conversion undefined.
+qint64 truncateToInteger(double value);
+
 // Writes n as exactly three digits with leading zeros (7 gives "007").
 // Values outside 0..999 are clamped into that range.
 QString FormatGroup3(qint64 n);

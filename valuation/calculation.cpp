@@ -5,9 +5,6 @@
 #include <QCoreApplication>
 #include <QStringList>
 
-#include <cmath>
-#include <limits>
-
 namespace {
 
 QString tr(const char *text)
@@ -27,19 +24,6 @@ bool isHeld(const HoldingInput &holding)
     return holding.shares != 0.0;
 }
 
-qint64 truncateToInteger(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    // 2^63 is exactly representable; every double below it converts safely.
-    constexpr double limit = 9223372036854775808.0;
-    if (value >= limit)
-        return std::numeric_limits<qint64>::max();
-    if (value < -limit)
-        return std::numeric_limits<qint64>::min();
-    return static_cast<qint64>(value);
-}
-
 CalculationResult computeHoldings(const HoldingInputs &holdings, const RowQuotes &quotes)
 {
     CalculationResult result;
@@ -47,7 +31,7 @@ CalculationResult computeHoldings(const HoldingInputs &holdings, const RowQuotes
         const HoldingInput &holding = holdings[row];
         if (!isHeld(holding))
             continue;
-        const QuoteResult quote = quotes[row].value_or(QuoteResult{0.0, false, tr("stopped")});
+        const QuoteResult quote = quotes[row].value_or(QuoteResult::stopped());
         result.quotes[row] = quote;
 
         const double amount = quote.price * holding.shares;

@@ -36,10 +36,6 @@ struct CalculationResult
 // A row takes part when its shares are not exactly zero.
 bool isHeld(const HoldingInput &holding);
 
-// Truncates toward zero into 64 bits; out-of-range values are clamped and
-// NaN gives 0, so no input can make the conversion undefined.
-qint64 truncateToInteger(double value);
-
 // The arithmetic of a calculation from the rows and the lookups already
 // made. A held row without a lookup (the run was stopped first) is priced at
 // 0 and reported as not priced.

@@ -30,7 +30,6 @@ void CalculationRun::start()
     if (m_running)
         return;
     m_running = true;
-    m_lookupRow = -1;
     startNextLookup();
 }
 
@@ -42,8 +41,6 @@ void CalculationRun::stop()
     if (m_lookup) {
         disconnect(m_lookup, nullptr, this, nullptr);
         m_lookup->abort();
-        if (m_lookup->isFinished())
-            m_quotes[m_lookupRow] = m_lookup->result();
         m_lookup->deleteLater();
         m_lookup = nullptr;
     }

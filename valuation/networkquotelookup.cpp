@@ -83,7 +83,7 @@ void NetworkQuoteLookup::onReplyFinished()
         settle(parseQuoteLine(m_lineReader.priceLine()));
         return;
     }
-    settle(QuoteResult::unpriced(QStringLiteral("no price on page")));
+    settle(QuoteResult::noPriceOnPage());
 }
 
 // A failure that is not an error page ends the lookup at once: Qt does not
@@ -115,7 +115,7 @@ void NetworkQuoteLookup::onReplyDestroyed()
     // The reply goes with its network access manager, when the quote source
     // is destroyed; reporting from the event loop keeps the source's
     // destruction free of re-entrant calls.
-    finishLater(QuoteResult::unpriced(QStringLiteral("stopped")));
+    finishLater(QuoteResult::stopped());
 }
 
 QString NetworkQuoteLookup::failureReason(QNetworkReply::NetworkError error) const

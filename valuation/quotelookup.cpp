@@ -23,7 +23,7 @@ QuoteResult QuoteLookup::result() const
 
 void QuoteLookup::abort()
 {
-    finish(QuoteResult::unpriced(QStringLiteral("stopped")));
+    finish(QuoteResult::stopped());
 }
 
 void QuoteLookup::finish(const QuoteResult &result)

@@ -103,7 +103,7 @@ std::optional<double> readLeadingNumber(QByteArrayView text)
 
 QuoteResult parseQuoteLine(QByteArrayView fifthLine)
 {
-    const QuoteResult noPrice = QuoteResult::unpriced(QStringLiteral("no price on page"));
+    const QuoteResult noPrice = QuoteResult::noPriceOnPage();
 
     QByteArrayView rest = fifthLine;
     for (int marker = 0; marker < 2; ++marker) {

@@ -11,4 +11,7 @@ struct QuoteResult {
 
     static QuoteResult withPrice(double price) { return {price, true, {}}; }
     static QuoteResult unpriced(const QString &reason) { return {0.0, false, reason}; }
+    // The lookup was ended before it had a price.
+    static QuoteResult stopped() { return unpriced(QStringLiteral("stopped")); }
+    static QuoteResult noPriceOnPage() { return unpriced(QStringLiteral("no price on page")); }
 };

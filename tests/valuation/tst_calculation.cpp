@@ -1,3 +1,4 @@
+#include "amountformat.h"
 #include "calculation.h"
 
 #include <QtTest>

@@ -1,25 +1,47 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, skipping those
-# already present. Uses sudo when not run as root. Optional sets of packages
-# are named as arguments: "fuzz" adds clang and its libFuzzer runtime.
+# Installs the Debian packages the build, the tests and the scripts need,
+# skipping those already present. Uses sudo when not run as root. Every
+# package is named here: recommends are never installed, so nothing is left
+# to what happens to be on the machine already. Optional sets of packages are
+# named as arguments:
+#   fuzz   clang and its libFuzzer runtime (scripts/fuzz.sh)
+#   fresh  debootstrap, for building a bare Debian system (scripts/fresh-check.sh)
 set -euo pipefail
 
 packages=(
+    # build
     cmake
     ninja-build
     g++
+    pkg-config
     qt6-base-dev
+    qt6-base-dev-tools
+    libqt6opengl6-dev
     qt6-charts-dev
-    libssl3
+    libcurl4-openssl-dev
+    ca-certificates
     zlib1g-dev
+    # what the window needs to run and draw text, on a display or offscreen
+    qt6-qpa-plugins
+    libqt6svg6
     fonts-dejavu-core
+    # scripts/run.sh without a desktop session: xvfb-run
     xvfb
     xauth
+    # desktop integration checks and the Debian package
+    desktop-file-utils
+    appstream
+    libxml2-utils
+    shared-mime-info
+    xdg-utils
+    dpkg-dev
+    file
 )
 
 for set in "$@"; do
     case "$set" in
         fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+        fresh) packages+=(debootstrap) ;;
         *) echo "setup.sh: unknown package set: $set" >&2; exit 2 ;;
     esac
 done

@@ -2,6 +2,7 @@
 
 #include "quoteserverconnection.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QNetworkProxy>
 #include <QRegularExpression>
@@ -26,6 +27,9 @@ LoopbackQuoteServer::LoopbackQuoteServer(QObject *parent)
 {
     connect(&m_server, &QTcpServer::pendingConnectionAvailable, this,
             &LoopbackQuoteServer::acceptConnections);
+    QFile authority(authorityFile());
+    if (!authority.open(QIODevice::WriteOnly) || authority.write(TestCertificates::authority().toPem()) <= 0)
+        qFatal("cannot write the test authority's certificate");
 }
 
 bool LoopbackQuoteServer::start(TestCertificates::ServerIdentity identity)
@@ -98,16 +102,16 @@ int LoopbackQuoteServer::cutOffResponses() const
     return m_cutOffResponses;
 }
 
-QSslConfiguration LoopbackQuoteServer::trustingClientConfiguration()
+QString LoopbackQuoteServer::authorityFile() const
 {
-    return TestCertificates::trustingClientConfiguration();
+    return m_trustDirectory.filePath(QStringLiteral("test-authority.pem"));
 }
 
 QuoteSiteSettings LoopbackQuoteServer::clientSettings() const
 {
     QuoteSiteSettings settings;
     settings.host = host();
-    settings.ssl = trustingClientConfiguration();
+    settings.trustedCertificateFiles = {authorityFile()};
     settings.proxy = QNetworkProxy(QNetworkProxy::NoProxy);
     return settings;
 }

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QSslServer>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <chrono>
 
@@ -48,7 +49,8 @@ public:
     // delay's timer fires a little late, so this is the true floor of a run.
     std::chrono::nanoseconds heldTime() const;
 
-    static QSslConfiguration trustingClientConfiguration();
+    // A file holding the test authority's certificate, for the client to trust.
+    QString authorityFile() const;
     QuoteSiteSettings clientSettings() const; // host, trust in the test authority, no proxy
 
     // Used by the connections.
@@ -63,6 +65,7 @@ private:
     void acceptConnections();
 
     QSslServer m_server;
+    QTemporaryDir m_trustDirectory;
     QHash<QString, QuotePage> m_pages;
     QStringList m_requestedPaths;
     std::chrono::milliseconds m_responseDelay{0};

@@ -1,0 +1,62 @@
+#include "quoteworker.h"
+
+#include "quotetransport.h"
+
+#include <QMutexLocker>
+
+#include <utility>
+
+QuoteWorker::QuoteWorker(QuoteSiteSettings settings)
+    : m_settings(std::move(settings))
+{
+}
+
+QuoteWorker::~QuoteWorker() = default;
+
+void QuoteWorker::fetch(quint64 id, const QUrl &url)
+{
+    if (!mayStart(id))
+        return;
+    if (!m_transport)
+        m_transport = std::make_unique<QuoteTransport>(m_settings);
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (m_shutDown || m_cancelled.remove(id))
+            return;
+        m_current = id;
+        m_transport->clearAbort();
+    }
+    const QuoteResult result = m_transport->fetch(url);
+    Q_EMIT fetched(id, result);
+    // The window has its result; the rest of the page only matters for the
+    // connection's next lookup.
+    m_transport->finishTransfer();
+    const QMutexLocker lock(&m_mutex);
+    m_current = 0;
+}
+
+void QuoteWorker::cancel(quint64 id)
+{
+    const QMutexLocker lock(&m_mutex);
+    if (id == m_current)
+        m_transport->abort();
+    else
+        m_cancelled.insert(id);
+}
+
+void QuoteWorker::shutDown()
+{
+    const QMutexLocker lock(&m_mutex);
+    m_shutDown = true;
+    if (m_current != 0)
+        m_transport->abort();
+}
+
+bool QuoteWorker::mayStart(quint64 id)
+{
+    const QMutexLocker lock(&m_mutex);
+    // Lookups start in the order of their ids: cancellations of earlier ones
+    // came after those had been reported, and are done with.
+    m_cancelled.removeIf([id](quint64 cancelled) { return cancelled < id; });
+    return !m_shutDown && !m_cancelled.remove(id);
+}

@@ -22,7 +22,7 @@ QString profileSharesText(double shares);
 
 struct ProfileReadResult {
     std::optional<ProfileRecords> records;   // set on success
-    int record = 0;                          // 1..20: the record where reading failed; 0 = the file as a whole
+    int record = 0;                          // 1..20: the record where reading failed; 0 = the file as a whole or its targets line
     QString problem;                         // what was wrong, user-facing; empty on success
     AssetTargets targets = std::nullopt;     // set when the records are followed by valid targets
 };

@@ -209,6 +209,10 @@ void TestRebalance::targetRules_data()
     QTest::newRow("sum at the tolerance above") << TargetPercents{20, 20, 20, 20, 20.05} << false << true;
     QTest::newRow("sum past the tolerance above") << TargetPercents{20, 20, 20, 20, 20.06} << false << false;
     QTest::newRow("a tenth short") << TargetPercents{20, 20, 20, 20, 19.9} << true << false;
+    QTest::newRow("within the step tolerance of a tenth") << TargetPercents{20, 20, 20, 20, 20.00000009}
+                                                          << true << true;
+    QTest::newRow("past the step tolerance of a tenth") << TargetPercents{20, 20, 20, 20, 20.0000002}
+                                                        << false << true;
     QTest::newRow("nothing set") << TargetPercents{} << true << false;
     QTest::newRow("past 100") << TargetPercents{100.1, 0, 0, 0, -0.1} << false << true;
     QTest::newRow("below 0") << TargetPercents{-0.1, 0, 100.1, 0, 0} << false << true;

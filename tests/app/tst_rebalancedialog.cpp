@@ -217,28 +217,36 @@ void TestRebalanceDialog::sumSentence()
 
 void TestRebalanceDialog::typingIsLimited_data()
 {
+    QTest::addColumn<bool>("amountBox");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
 
-    QTest::newRow("whole") << "60" << "60";
-    QTest::newRow("one decimal") << "12.5" << "12.5";
-    QTest::newRow("second decimal refused") << "12.34" << "12.3";
-    QTest::newRow("past 100 refused") << "101" << "10";
-    QTest::newRow("100 and a decimal refused") << "100.5" << "100.";
-    QTest::newRow("100.0") << "100.0" << "100.0";
-    QTest::newRow("sign refused") << "-5" << "5";
-    QTest::newRow("letters refused") << "abc" << "";
-    QTest::newRow("comma refused") << "12,5" << "12";
+    QTest::newRow("whole") << false << "60" << "60";
+    QTest::newRow("one decimal") << false << "12.5" << "12.5";
+    QTest::newRow("second decimal refused") << false << "12.34" << "12.3";
+    QTest::newRow("past 100 refused") << false << "101" << "10";
+    QTest::newRow("100 and a decimal refused") << false << "100.5" << "100.";
+    QTest::newRow("100.0") << false << "100.0" << "100.0";
+    QTest::newRow("sign refused") << false << "-5" << "5";
+    QTest::newRow("letters refused") << false << "abc" << "";
+    QTest::newRow("comma refused") << false << "12,5" << "12";
+    QTest::newRow("amount: thirteen digits") << true << "12345678901234" << "1234567890123";
+    QTest::newRow("amount: cents") << true << "10.995" << "10.99";
+    QTest::newRow("amount: grouping refused") << true << "1,000" << "1000";
+    QTest::newRow("amount: sign refused") << true << "-5" << "5";
 }
 
 void TestRebalanceDialog::typingIsLimited()
 {
+    QFETCH(bool, amountBox);
     QFETCH(QString, typed);
     QFETCH(QString, kept);
 
     RebalanceDialog dialog(pricedBasis({0, 0, 1000, 0, 0}), std::nullopt);
-    QTest::keyClicks(dialog.targetBox(2), typed);
-    QCOMPARE(dialog.targetBox(2)->text(), kept);
+    QLineEdit *box = amountBox ? dialog.amountToInvestBox() : dialog.targetBox(2);
+    box->clear();
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), kept);
 }
 
 void TestRebalanceDialog::amountToInvestLimit_data()

@@ -20,10 +20,14 @@ enum Column { ClassColumn, AmountColumn, PercentColumn, TargetColumn, TargetSign
 
 // What can be typed: a target from 0 to 100 with at most one decimal, and an
 // amount of up to thirteen whole digits (MaxAmountToInvest) and cents.
-const QString TargetPattern = QStringLiteral(R"(100(\.0?)?|\d{0,2}(\.\d?)?)");
-const QString AmountPattern = QStringLiteral(R"(\d{0,13}(\.\d{0,2})?)");
+constexpr QStringView TargetPattern = uR"(100(\.0?)?|\d{0,2}(\.\d?)?)";
+constexpr QStringView AmountPattern = uR"(\d{0,13}(\.\d{0,2})?)";
 
-const QString Dash = QStringLiteral("\u2014");
+// Shown where there is nothing to say.
+QString dash()
+{
+    return QStringLiteral("\u2014");
+}
 
 QString className(int assetClass)
 {
@@ -49,7 +53,7 @@ RebalanceDialog::RebalanceDialog(const RebalanceBasis &basis, const AssetTargets
     m_amountToInvest->setAccessibleName(tr("Amount to invest"));
     m_amountToInvest->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_amountToInvest->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(AmountPattern), m_amountToInvest));
+        new QRegularExpressionValidator(QRegularExpression(AmountPattern.toString()), m_amountToInvest));
     amountLabel->setBuddy(m_amountToInvest);
     m_buyOnly = new QCheckBox(tr("&Buy only"), this);
     m_buyOnly->setAccessibleName(tr("Buy only"));
@@ -154,7 +158,7 @@ void RebalanceDialog::createClassLines(QGridLayout *grid)
     heading(tr("Target amount"), TargetAmountColumn);
     heading(tr("Buy or sell"), DifferenceColumn);
 
-    const QRegularExpression targetPattern(TargetPattern);
+    const QRegularExpression targetPattern(TargetPattern.toString());
     for (int c = 0; c < AssetClassCount; ++c) {
         const int row = c + 1;
         const QString name = className(c);
@@ -207,8 +211,8 @@ void RebalanceDialog::refresh()
 
     const bool calculated = m_basis.calculated;
     for (int c = 0; c < AssetClassCount; ++c) {
-        m_lines[c].amount->setText(calculated ? FormatGroupedAmount(m_basis.classAmount[c]) : Dash);
-        m_lines[c].percent->setText(calculated ? tr("%1 %").arg(m_basis.classPercent[c]) : Dash);
+        m_lines[c].amount->setText(calculated ? FormatGroupedAmount(m_basis.classAmount[c]) : dash());
+        m_lines[c].percent->setText(calculated ? tr("%1 %").arg(m_basis.classPercent[c]) : dash());
     }
     QString note;
     showPlan(plan(readable, typed, note));
@@ -269,7 +273,7 @@ void RebalanceDialog::showPlan(const RebalancePlan &plan)
 {
     const bool shown = plan.problem == RebalanceProblem::None;
     for (int c = 0; c < AssetClassCount; ++c) {
-        m_lines[c].targetAmount->setText(shown ? FormatGroupedAmount(plan.targetAmount[c]) : Dash);
-        m_lines[c].difference->setText(shown ? differenceText(plan.difference[c]) : Dash);
+        m_lines[c].targetAmount->setText(shown ? FormatGroupedAmount(plan.targetAmount[c]) : dash());
+        m_lines[c].difference->setText(shown ? differenceText(plan.difference[c]) : dash());
     }
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <curl/curl.h>
+#include <openssl/ssl.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -67,6 +68,32 @@ QByteArray proxyAddress(const QNetworkProxy &proxy)
                                                                       : QStringLiteral("http");
     const QString host = proxy.hostName().contains(u':') ? u'[' + proxy.hostName() + u']' : proxy.hostName();
     return (scheme + QStringLiteral("://") + host + u':' + QString::number(proxy.port())).toUtf8();
+}
+
+// curl with OpenSSL 3 takes a TCP close without the TLS close alert for the
+// end of the stream, even with OpenSSL's own check of that turned back on,
+// so a page without a declared length that was cut would look whole. The
+// alert is watched for here instead: OpenSSL reports every alert it reads.
+int closeAlertFlagIndex()
+{
+    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+void noteCloseAlert(const SSL *tls, int where, int alert)
+{
+    if ((where & SSL_CB_READ_ALERT) != SSL_CB_READ_ALERT || (alert & 0xff) != SSL_AD_CLOSE_NOTIFY)
+        return;
+    if (auto *read = static_cast<bool *>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(tls), closeAlertFlagIndex())))
+        *read = true;
+}
+
+CURLcode watchCloseAlert(CURL *, void *tlsContext, void *closeAlertRead)
+{
+    auto *context = static_cast<SSL_CTX *>(tlsContext);
+    SSL_CTX_set_ex_data(context, closeAlertFlagIndex(), closeAlertRead);
+    SSL_CTX_set_info_callback(context, &noteCloseAlert);
+    return CURLE_OK;
 }
 
 } // namespace
@@ -136,6 +163,7 @@ QuoteResult QuoteTransport::fetch(const QUrl &url)
         return QuoteResult::unpriced(QStringLiteral("download failed"));
     endTransfer();
     m_transfer = std::make_unique<Transfer>(m_settings.limits);
+    m_closeAlertRead = false;
     curl_easy_setopt(m_easy, CURLOPT_URL, url.toEncoded().constData());
     applyProxy(url);
     if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK)
@@ -252,6 +280,8 @@ bool QuoteTransport::prepareHandle()
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &QuoteTransport::onProgress);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &watchCloseAlert);
+    curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, &m_closeAlertRead);
 
     // The system store stays curl's default; these are trusted besides it.
     QByteArray pem = trustedCertificatePem(m_settings.trustedCertificateFiles,
@@ -379,13 +409,12 @@ QuoteResult QuoteTransport::outcome(int code) const
     long status = transfer.status;
     if (!transfer.bodyStarted)
         curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+    // A body that ends with its connection is whole only when the site said
+    // so with the TLS close alert; a bare TCP close may have cut it anywhere.
+    if (!transfer.lengthDeclared && !m_closeAlertRead)
+        return QuoteResult::unpriced(QStringLiteral("connection closed"));
     if (!transfer.reader.finish())
         return withStatus(QuoteResult::noPriceOnPage(), status);
-    // A body that ends with its connection and has no line break after the
-    // price line may have been cut anywhere in it: curl with OpenSSL 3 takes
-    // a TCP close without the TLS close alert for the end of such a body.
-    if (!transfer.lengthDeclared)
-        return QuoteResult::unpriced(QStringLiteral("connection closed"));
     const PriceLineEnd end = transfer.reader.priceLineCut() ? PriceLineEnd::Cut : PriceLineEnd::Whole;
     return withStatus(parseQuoteLine(transfer.reader.priceLine(), end), status);
 }

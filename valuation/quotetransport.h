@@ -77,4 +77,5 @@ private:
     bool m_prepared = false;
     bool m_inMulti = false;
     bool m_proxied = false;
+    bool m_closeAlertRead = false; // on the current transfer's connection; OpenSSL sets it
 };

@@ -107,6 +107,17 @@ QuotePage cut(QuotePage::Delivery delivery)
     return page;
 }
 
+// An HTTP/1.0 page whose body ends with its priced fifth line, without a
+// line break: only the way its connection ends tells whether it is whole.
+QuotePage endingInPriceLine(QuotePage::Delivery delivery)
+{
+    QuotePage page = QuotePage::withPrice("ODD", "1234.56");
+    page.body.truncate(page.body.indexOf('\n', page.body.indexOf("1234.56")));
+    page.delivery = delivery;
+    page.cutAt = page.body.size();
+    return page;
+}
+
 QuotePage slowRedirects()
 {
     QuotePage page = QuotePage::redirectTo("/quote/ODD/?p=ODD");
@@ -209,6 +220,12 @@ void TestHostileQuoteServers::hostileRowEndsUnpriced_data()
     untilClose.delivery = QuotePage::Delivery::UntilClose;
     QTest::newRow("HTTP/1.0 body ended by a TLS close")
         << Site::Shared << untilClose << QString() << 42.5 << qint64(0) << kStallTimeout;
+    QTest::newRow("HTTP/1.0 page ending in its price line, then a TLS close")
+        << Site::Shared << endingInPriceLine(QuotePage::Delivery::UntilClose) << QString() << 1234.56
+        << qint64(0) << kStallTimeout;
+    QTest::newRow("HTTP/1.0 page ending in its price line, then a TCP close")
+        << Site::Shared << endingInPriceLine(QuotePage::Delivery::CutByTcpClose)
+        << QStringLiteral("connection closed") << 0.0 << qint64(0) << kStallTimeout;
     QuotePage interim = QuotePage::withPrice("ODD", "42.5");
     interim.interim = "HTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: </a.css>; rel=preload\r\n\r\n";
     QTest::newRow("102 and 103 before a priced 200")

@@ -1,24 +1,20 @@
 // Measures how long the program takes from its start to its window shown
 // and idle, and how much memory it then holds, against a bare QDialog with
 // the same holdings form and chart and nothing else. Both run as fresh
-// processes of this executable, started in turn, so that neither profits
-// from caches the other warmed.
+// processes, startupprogram and startupbare beside this executable, started
+// in turn, so that neither always profits from caches the other warmed. The
+// bare dialog links only what the form needs.
 //
 // Usage: startupbench [starts=10]
 // The window system is whatever QT_QPA_PLATFORM and DISPLAY say; run it
 // under xvfb-run or with QT_QPA_PLATFORM=offscreen on a machine without one.
 
-#include "fundtallyapp.h"
-#include "holdingsform.h"
+#include "shownwatcher.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QFile>
+#include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 #include <QTextStream>
-#include <QTimer>
-#include <QVBoxLayout>
-#include <QWindow>
 
 #include <algorithm>
 #include <chrono>
@@ -31,89 +27,19 @@ constexpr double kTimeGoal = 1.2;
 constexpr double kMemoryGoal = 1.15;
 constexpr int kChildTimeoutMs = 30000;
 constexpr int kDefaultStarts = 10;
-const QString kProgramMode = QStringLiteral("--program");
-const QString kBareMode = QStringLiteral("--bare");
-
-qint64 monotonicNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-// Waits for the first top-level window to be exposed, then for the event
-// loop to run dry once, reports the moment and the memory, and ends every
-// event loop so that the process exits.
-class ShownWatcher : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (!m_seen && event->type() == QEvent::Expose && qobject_cast<QWindow *>(watched)
-            && static_cast<QWindow *>(watched)->isExposed()) {
-            m_seen = true;
-            QTimer::singleShot(0, this, &ShownWatcher::report);
-        }
-        return false;
-    }
-
-private:
-    void report()
-    {
-        QTextStream(stdout) << "shown " << monotonicNs() << " rss " << residentKiB() << '\n';
-        QCoreApplication::exit(0);
-    }
-
-    bool m_seen = false;
-};
-
-int runProgram(int argc, char **argv)
-{
-    CFundtallyApp app(argc, argv);
-    ShownWatcher watcher;
-    app.installEventFilter(&watcher);
-    return app.InitInstance();
-}
-
-int runBare(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    ShownWatcher watcher;
-    app.installEventFilter(&watcher);
-    QDialog dialog;
-    auto *layout = new QVBoxLayout(&dialog);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addWidget(new HoldingsForm(&dialog));
-    return dialog.exec();
-}
+const QString kProgram = QStringLiteral("startupprogram");
+const QString kBare = QStringLiteral("startupbare");
 
 struct Start {
     double ms = 0;
     qint64 residentKiB = 0;
 };
 
-// Starts this executable in `mode`; nullopt when it did not report.
-std::optional<Start> timeStart(const QString &mode)
+// Starts `child` from beside this executable; nullopt when it did not report.
+std::optional<Start> timeStart(const QString &name)
 {
     QProcess child;
-    child.setProgram(QCoreApplication::applicationFilePath());
-    child.setArguments({mode});
+    child.setProgram(QDir(QCoreApplication::applicationDirPath()).filePath(name));
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     const qint64 startedNs = monotonicNs();
     child.start();
@@ -133,7 +59,9 @@ Value median(std::vector<Value> values)
     return values[values.size() / 2];
 }
 
-int drive(int argc, char **argv)
+} // namespace
+
+int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     bool ok = false;
@@ -146,14 +74,13 @@ int drive(int argc, char **argv)
     for (int i = 0; i < count; ++i) {
         // Each round starts the other one first, so neither always follows.
         const bool programFirst = i % 2 == 0;
-        for (const QString &mode : programFirst ? QStringList{kProgramMode, kBareMode}
-                                                : QStringList{kBareMode, kProgramMode}) {
-            const std::optional<Start> start = timeStart(mode);
+        for (const QString &name : programFirst ? QStringList{kProgram, kBare} : QStringList{kBare, kProgram}) {
+            const std::optional<Start> start = timeStart(name);
             if (!start) {
-                QTextStream(stderr) << "startupbench: " << mode << " did not show its window\n";
+                QTextStream(stderr) << "startupbench: " << name << " did not show its window\n";
                 return 1;
             }
-            const bool program = mode == kProgramMode;
+            const bool program = name == kProgram;
             (program ? programMs : bareMs).push_back(start->ms);
             (program ? programKiB : bareKiB).push_back(start->residentKiB);
             out << (program ? "program" : "bare   ") << " start " << i + 1 << ": "
@@ -172,14 +99,3 @@ int drive(int argc, char **argv)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
-{
-    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (mode == kProgramMode)
-        return runProgram(argc, argv);
-    if (mode == kBareMode)
-        return runBare(argc, argv);
-    return drive(argc, argv);
-}

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "pricelinereader.h"
-#include "quoteresult.h"
-#include "quotesitesettings.h"
+#include "quotefetcher.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -16,11 +15,10 @@
 typedef void CURL;
 typedef void CURLM;
 
-// Fetches quote pages with libcurl and prices them, one lookup at a time on
-// the calling thread. One connection serves lookup after lookup while the
+// Fetches quote pages with libcurl and prices them. One connection serves lookup after lookup while the
 // site keeps it open; nothing else is kept between lookups. Every limit of
 // QuoteTransferLimits is enforced here. Trust is read on the first fetch.
-class QuoteTransport
+class QuoteTransport : public QuoteFetcher
 {
 public:
     // After the price, the rest of a page is read and dropped so that its
@@ -31,21 +29,14 @@ public:
     static constexpr std::chrono::milliseconds kMaxDrainTime{500};
 
     explicit QuoteTransport(QuoteSiteSettings settings);
-    ~QuoteTransport();
+    ~QuoteTransport() override;
     QuoteTransport(const QuoteTransport &) = delete;
     QuoteTransport &operator=(const QuoteTransport &) = delete;
 
-    // Fetches the page and returns its result as soon as it is known. The
-    // transfer may still be open afterwards; finishTransfer() ends it.
-    QuoteResult fetch(const QUrl &url);
-    // Reads what is left of a short page, then ends the transfer.
-    void finishTransfer();
-
-    // Safe from any thread: ends the transfer in flight within moments
-    // (fetch() then returns "stopped"), and any that starts before
-    // clearAbort().
-    void abort();
-    void clearAbort();
+    QuoteResult fetch(const QUrl &url) override;
+    void finishTransfer() override;
+    void abort() override;
+    void clearAbort() override;
 
 private:
     struct Transfer;

@@ -1,10 +1,26 @@
 #include "quoteworker.h"
 
-#include "quotetransport.h"
+#include "quotefetcher.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMutexLocker>
 
 #include <utility>
+
+namespace {
+
+// The installed module sits at a fixed place relative to the installed
+// program; a program run from the build tree uses the one built beside it.
+QString transportModulePath()
+{
+    const QString installed = QDir(QCoreApplication::applicationDirPath())
+                                  .filePath(QStringLiteral(FUNDTALLY_TRANSPORT_INSTALLED_PATH));
+    return QFileInfo::exists(installed) ? installed : QStringLiteral(FUNDTALLY_TRANSPORT_BUILD_PATH);
+}
+
+} // namespace
 
 QuoteWorker::QuoteWorker(QuoteSiteSettings settings)
     : m_settings(std::move(settings))
@@ -17,8 +33,10 @@ void QuoteWorker::fetch(quint64 id, const QUrl &url)
 {
     if (!mayStart(id))
         return;
-    if (!m_transport)
-        m_transport = std::make_unique<QuoteTransport>(m_settings);
+    if (!m_transport && !loadTransport()) {
+        Q_EMIT fetched(id, QuoteResult::unpriced(QStringLiteral("network module missing")));
+        return;
+    }
     {
         const QMutexLocker lock(&m_mutex);
         if (m_shutDown || m_cancelled.remove(id))
@@ -50,6 +68,19 @@ void QuoteWorker::shutDown()
     m_shutDown = true;
     if (m_current != 0)
         m_transport->abort();
+}
+
+bool QuoteWorker::loadTransport()
+{
+    m_module.setFileName(transportModulePath());
+    const auto create = reinterpret_cast<CreateQuoteFetcher>(m_module.resolve(kCreateQuoteFetcherSymbol));
+    if (!create) {
+        qWarning("Fundtally: quote pages cannot be fetched: %s", qPrintable(m_module.errorString()));
+        return false;
+    }
+    // The module hands over a fetcher it made with new.
+    m_transport.reset(create(m_settings));
+    return true;
 }
 
 bool QuoteWorker::mayStart(quint64 id)

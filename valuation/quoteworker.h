@@ -3,6 +3,7 @@
 #include "quoteresult.h"
 #include "quotesitesettings.h"
 
+#include <QLibrary>
 #include <QMutex>
 #include <QObject>
 #include <QSet>
@@ -10,12 +11,12 @@
 
 #include <memory>
 
-class QuoteTransport;
+class QuoteFetcher;
 
 // Runs quote lookups one after another on the thread it lives on, the quote
 // source's worker thread, and reports each result with fetched(). The
-// transport, and with it the trusted certificates, is set up on the first
-// lookup, on that thread.
+// transport module, and with it the trusted certificates, is loaded on the
+// first lookup, on that thread.
 class QuoteWorker : public QObject
 {
     Q_OBJECT
@@ -38,9 +39,11 @@ Q_SIGNALS:
 
 private:
     bool mayStart(quint64 id);
+    bool loadTransport();
 
     QuoteSiteSettings m_settings;
-    std::unique_ptr<QuoteTransport> m_transport;
+    QLibrary m_module;
+    std::unique_ptr<QuoteFetcher> m_transport;
     QMutex m_mutex; // guards what follows, and the transport's abort
     QSet<quint64> m_cancelled;
     quint64 m_current = 0;

@@ -34,8 +34,18 @@ LoopbackQuoteServer::LoopbackQuoteServer(QObject *parent)
 
 bool LoopbackQuoteServer::start(TestCertificates::ServerIdentity identity)
 {
-    m_server.setSslConfiguration(TestCertificates::serverConfiguration(identity));
+    QSslConfiguration configuration = TestCertificates::serverConfiguration(identity);
+    // HTTP/2 is offered first, as most sites do, so that a client willing
+    // to speak it would get it; this server only ever speaks HTTP/1.1.
+    configuration.setAllowedNextProtocols(
+        {QSslConfiguration::ALPNProtocolHTTP2, QSslConfiguration::NextProtocolHttp1_1});
+    m_server.setSslConfiguration(configuration);
     return m_server.listen(QHostAddress::LocalHost, 0);
+}
+
+QByteArrayList LoopbackQuoteServer::negotiatedProtocols() const
+{
+    return m_negotiatedProtocols;
 }
 
 QString LoopbackQuoteServer::host() const
@@ -160,6 +170,7 @@ void LoopbackQuoteServer::acceptConnections()
         if (!socket)
             continue;
         ++m_connectionCount;
+        m_negotiatedProtocols.append(socket->sslConfiguration().nextNegotiatedProtocol());
         new QuoteServerConnection(socket, this); // owned by this server
     }
 }

@@ -4,6 +4,7 @@
 #include "quotesitesettings.h"
 #include "testcertificates.h"
 
+#include <QByteArrayList>
 #include <QHash>
 #include <QObject>
 #include <QSslServer>
@@ -30,6 +31,9 @@ public:
     // Listens on 127.0.0.1 on a free port, presenting the given certificate.
     bool start(TestCertificates::ServerIdentity identity = TestCertificates::ServerIdentity::Trusted);
     QString host() const; // "127.0.0.1:<port>"
+    // The protocol each connection agreed on in its TLS handshake (ALPN),
+    // empty where the client named none.
+    QByteArrayList negotiatedProtocols() const;
 
     void setPrice(const QString &symbol, const QByteArray &priceText);
     void setPage(const QString &symbol, const QByteArray &body, const QByteArray &status = "200 OK");
@@ -66,6 +70,7 @@ private:
 
     QSslServer m_server;
     QTemporaryDir m_trustDirectory;
+    QByteArrayList m_negotiatedProtocols;
     QHash<QString, QuotePage> m_pages;
     QStringList m_requestedPaths;
     std::chrono::milliseconds m_responseDelay{0};

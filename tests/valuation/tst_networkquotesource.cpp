@@ -91,6 +91,7 @@ private Q_SLOTS:
     void keepsConnectionForShortPages_data();
     void keepsConnectionForShortPages();
     void stalledPageRestDoesNotHoldNextLookup();
+    void speaksOnlyHttp11();
     void pricesCashWithoutRequest_data();
     void pricesCashWithoutRequest();
     void requestsQuotePagePath_data();
@@ -545,6 +546,19 @@ void TestNetworkQuoteSource::stalledPageRestDoesNotHoldNextLookup()
     QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).price, 1.5);
     QCOMPARE_LT(clock.elapsed(), (QuoteTransport::kMaxDrainTime + 1s).count());
     QCOMPARE(server.connectionCount(), 2);
+}
+
+// The site offers HTTP/2 first; the client names only HTTP/1.1, so that is
+// what the handshake settles on.
+void TestNetworkQuoteSource::speaksOnlyHttp11()
+{
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    server.setPrice(QStringLiteral("VTI"), "123.45");
+    NetworkQuoteSource source(server.clientSettings());
+
+    QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).price, 123.45);
+    QCOMPARE(server.negotiatedProtocols(), QByteArrayList{"http/1.1"});
 }
 
 QTEST_GUILESS_MAIN(TestNetworkQuoteSource)

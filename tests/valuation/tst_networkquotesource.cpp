@@ -474,6 +474,9 @@ void TestNetworkQuoteSource::keepsToLimits_data()
     QuotePage switching = priced;
     switching.status = "101 Switching Protocols";
     QTest::newRow("switching protocols") << vti << switching << QStringLiteral("download failed");
+    QuotePage garbage = priced;
+    garbage.status = "2x0 OK";
+    QTest::newRow("status that is no number") << vti << garbage << QStringLiteral("download failed");
 }
 
 void TestNetworkQuoteSource::keepsToLimits()

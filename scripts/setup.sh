@@ -34,6 +34,8 @@ packages=(
     libxml2-utils
     shared-mime-info
     xdg-utils
+    # xdg-mime's file type queries go through GIO's gio
+    libglib2.0-bin
     dpkg-dev
     file
 )

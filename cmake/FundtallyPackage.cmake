@@ -17,14 +17,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Fundtally developers <developers@fundtally.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[value holdings at today's quotes
- Fundtally tells an investor what a set of holdings, such as retirement
- savings, is worth today and how it splits across five asset classes: cash,
- bonds, stocks, real estate and emerging-market debt. Each holding's price
- comes from its public quote page over HTTPS.
- .
- Holdings are kept in small profile files (.ftly), which open from the
- program, the command line or the file manager.]=])
+# CPack puts the summary above this and indents it as the control file wants.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[Fundtally tells an investor what a set of holdings, such as retirement
+savings, is worth today and how it splits across five asset classes: cash,
+bonds, stocks, real estate and emerging-market debt. Each holding's price
+comes from its public quote page over HTTPS.
+
+Holdings are kept in small profile files (.ftly), which open from the
+program, the command line or the file manager.]=])
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its window-system plugins at run time, out of dpkg-shlibdeps'
 # sight; without them the window cannot open.

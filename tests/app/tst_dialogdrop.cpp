@@ -159,15 +159,20 @@ void TestDialogDrop::whichDragsCarryAProfile()
 void TestDialogDrop::droppedProfileOpensAndPrices_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::newRow("on the window") << "window";
-    // A name box takes text drops of its own; a profile still opens.
-    QTest::newRow("on a name box") << "name box";
-    QTest::newRow("on a shares box") << "shares box";
+    QTest::addColumn<bool>("withText");
+    QTest::newRow("on the window") << "window" << false;
+    QTest::newRow("on a name box") << "name box" << false;
+    // File managers often offer the path as text too, which a box would take
+    // and type in; a profile still opens and the box stays as it was.
+    QTest::newRow("on a name box, path as text too") << "name box" << true;
+    QTest::newRow("on a shares box, path as text too") << "shares box" << true;
+    QTest::newRow("on the window, path as text too") << "window" << true;
 }
 
 void TestDialogDrop::droppedProfileOpensAndPrices()
 {
     QFETCH(QString, target);
+    QFETCH(bool, withText);
     const Files files;
     Harness h;
     QWidget *widget = target == QLatin1String("window") ? static_cast<QWidget *>(h.dialog.get())
@@ -175,7 +180,8 @@ void TestDialogDrop::droppedProfileOpensAndPrices()
                                                             : static_cast<QWidget *>(h.form().sharesBox(5));
     QVERIFY(h.dialog->acceptDrops());
     QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
-    const auto data = dragData(files, {"savings.ftly"});
+    const auto data = dragData(files, {"savings.ftly"},
+                               withText ? files.dir.filePath(QStringLiteral("savings.ftly")) : QString());
 
     QVERIFY(Harness::drag(widget, *data));
     QVERIFY(finished.wait());

@@ -38,6 +38,8 @@ packages=(
     libglib2.0-bin
     dpkg-dev
     file
+    # objdump, for the libraries the packaged program needs
+    binutils
 )
 
 for set in "$@"; do

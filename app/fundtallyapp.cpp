@@ -1,13 +1,17 @@
 #include "fundtallyapp.h"
 
 #include "appicon.h"
+#include "certificatefilechooser.h"
 #include "dialogservices.h"
 #include "filechooser.h"
 #include "fundtallydlg.h"
 #include "messagepresenter.h"
-#include "networkquotesource.h"
 #include "numberprompt.h"
-#include "quotesitesettings.h"
+#include "quotesitecontroller.h"
+
+#include <QProcessEnvironment>
+#include <QSettings>
+#include <QTimer>
 
 CFundtallyApp::CFundtallyApp(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -21,12 +25,22 @@ CFundtallyApp::CFundtallyApp(int &argc, char **argv)
 
 int CFundtallyApp::InitInstance()
 {
-    NetworkQuoteSource quotes(QuoteSiteSettings::fromEnvironment());
+    // ~/.config/Fundtally/Fundtally.conf on Linux.
+    QSettings settings(QStringLiteral("Fundtally"), QStringLiteral("Fundtally"));
+    DialogCertificateFileChooser certificates;
+    QuoteSiteController quoteSite(settings, QProcessEnvironment::systemEnvironment(), certificates);
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
     MessageBoxPresenter messages;
 
-    CFundtallyDlg dialog(DialogServices{quotes, numberPrompt, files, messages});
+    CFundtallyDlg dialog(
+        DialogServices{quoteSite.quotes(), numberPrompt, files, messages, quoteSite});
+    // Over the window once it is up, and only this once.
+    QTimer::singleShot(0, &dialog, [&] {
+        const QString problem = quoteSite.takeStartupMessage();
+        if (!problem.isEmpty())
+            messages.showError(&dialog, problem);
+    });
     dialog.exec();
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "profilefile.h"
+#include "quotesitechooser.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -50,6 +51,13 @@ void CFundtallyDlg::setUpWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_form);
+
+    // Ctrl+, is the usual key for a program's settings, and this is its only one.
+    auto *quoteSite = new QAction(tr("Quote &Site..."), this);
+    quoteSite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    quoteSite->setShortcutContext(Qt::WindowShortcut);
+    connect(quoteSite, &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
+    addAction(quoteSite);
 
     auto *about = new QAction(tr("&About Fundtally..."), this);
     about->setShortcut(QKeySequence::HelpContents);
@@ -235,6 +243,11 @@ void CFundtallyDlg::showAboutBox()
 {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CFundtallyDlg::showQuoteSiteDialog()
+{
+    m_services.quoteSite.chooseQuoteSite(this);
 }
 
 void CFundtallyDlg::accept()

@@ -35,6 +35,8 @@ public:
     void OnGetProfile();
     void OnSaveProfile();
     void showAboutBox();
+    // Lets the user choose the quote site; see QuoteSiteChooser.
+    void showQuoteSiteDialog();
 
     // Stops a running calculation; the rows priced so far are shown.
     void stopCalculation();

@@ -5,6 +5,7 @@
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "numberprompt.h"
+#include "quotesitechooser.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -44,6 +45,13 @@ class RecordingMessages final : public MessagePresenter
 public:
     void showError(QWidget *, const QString &message) override { errors.append(message); }
     QStringList errors;
+};
+
+class CountingQuoteSiteChooser final : public QuoteSiteChooser
+{
+public:
+    void chooseQuoteSite(QWidget *parent) override { parents.append(parent); }
+    QList<QWidget *> parents;
 };
 
 // Every box's text and every selector's choice, to tell whether anything on

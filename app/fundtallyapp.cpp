@@ -6,6 +6,7 @@
 #include "filechooser.h"
 #include "fundtallydlg.h"
 #include "messagepresenter.h"
+#include "networkquotesource.h"
 #include "numberprompt.h"
 #include "quotesitecontroller.h"
 
@@ -27,8 +28,13 @@ int CFundtallyApp::InitInstance()
 {
     // ~/.config/Fundtally/Fundtally.conf on Linux.
     QSettings settings(QStringLiteral("Fundtally"), QStringLiteral("Fundtally"));
+    // Only what the user saved counts, not a system-wide file under /etc/xdg.
+    settings.setFallbacksEnabled(false);
     DialogCertificateFileChooser certificates;
-    QuoteSiteController quoteSite(settings, QProcessEnvironment::systemEnvironment(), certificates);
+    QuoteSiteController quoteSite(settings, QProcessEnvironment::systemEnvironment(), certificates,
+                                  [](const QuoteSiteSettings &site) -> std::unique_ptr<QuoteSource> {
+                                      return std::make_unique<NetworkQuoteSource>(site);
+                                  });
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
     MessageBoxPresenter messages;

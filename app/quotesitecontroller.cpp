@@ -1,6 +1,5 @@
 #include "quotesitecontroller.h"
 
-#include "networkquotesource.h"
 #include "quotesitedialog.h"
 #include "switchablequotesource.h"
 
@@ -10,15 +9,16 @@
 #include <utility>
 
 QuoteSiteController::QuoteSiteController(QSettings &settings, QProcessEnvironment environment,
-                                         CertificateFileChooser &certificates, QString builtInHost)
+                                         CertificateFileChooser &certificates,
+                                         QuoteSourceFactory makeSource, QString builtInHost)
     : m_settings(settings)
     , m_environment(std::move(environment))
     , m_certificates(certificates)
+    , m_makeSource(std::move(makeSource))
     , m_builtInHost(std::move(builtInHost))
     , m_saved(QuoteSiteStore::read(settings))
     , m_resolution(resolveQuoteSite(m_environment, m_saved.site, m_builtInHost))
-    , m_quotes(std::make_unique<SwitchableQuoteSource>(
-          std::make_shared<NetworkQuoteSource>(m_resolution.settings)))
+    , m_quotes(std::make_unique<SwitchableQuoteSource>(m_makeSource(m_resolution.settings)))
 {
 }
 
@@ -43,7 +43,8 @@ std::unique_ptr<QuoteSiteDialog> QuoteSiteController::makeDialog(QWidget *parent
 {
     QuoteSiteDialogSetup setup{m_saved.texts, m_saved.problems, m_environment, m_builtInHost};
     return std::make_unique<QuoteSiteDialog>(
-        setup, m_certificates, [this](const StoredQuoteSite &site) { return save(site); }, parent);
+        setup, m_certificates, m_makeSource,
+        [this](const StoredQuoteSite &site) { return save(site); }, parent);
 }
 
 void QuoteSiteController::chooseQuoteSite(QWidget *parent)
@@ -59,6 +60,6 @@ QString QuoteSiteController::save(const StoredQuoteSite &site)
     // The dialog has checked both values.
     m_saved = StoredQuoteSiteRead{site, site, {}};
     m_resolution = resolveQuoteSite(m_environment, site, m_builtInHost);
-    m_quotes->replace(std::make_shared<NetworkQuoteSource>(m_resolution.settings));
+    m_quotes->replace(m_makeSource(m_resolution.settings));
     return {};
 }

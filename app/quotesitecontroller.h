@@ -3,6 +3,7 @@
 #include "quotesitechooser.h"
 #include "quotesiteresolution.h"
 #include "quotesitestore.h"
+#include "quotesourcefactory.h"
 
 #include <QProcessEnvironment>
 
@@ -21,8 +22,10 @@ class SwitchableQuoteSource;
 class QuoteSiteController final : public QuoteSiteChooser
 {
 public:
+    // `makeSource` gives the transport for each site in use and for the
+    // dialog's tests.
     QuoteSiteController(QSettings &settings, QProcessEnvironment environment,
-                        CertificateFileChooser &certificates,
+                        CertificateFileChooser &certificates, QuoteSourceFactory makeSource,
                         QString builtInHost = builtInQuoteHost());
     ~QuoteSiteController() override;
 
@@ -43,6 +46,7 @@ private:
     QSettings &m_settings;
     const QProcessEnvironment m_environment;
     CertificateFileChooser &m_certificates;
+    const QuoteSourceFactory m_makeSource;
     const QString m_builtInHost;
     StoredQuoteSiteRead m_saved;
     QuoteSiteResolution m_resolution;

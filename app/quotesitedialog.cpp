@@ -2,10 +2,10 @@
 
 #include "certificatefile.h"
 #include "certificatefilechooser.h"
-#include "networkquotesource.h"
 #include "quotehost.h"
 #include "quotelookup.h"
 #include "quotesiteresolution.h"
+#include "quotesource.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -37,11 +37,13 @@ QLabel *noteLabel(QWidget *parent, const QString &accessibleName)
 } // namespace
 
 QuoteSiteDialog::QuoteSiteDialog(const QuoteSiteDialogSetup &setup,
-                                 CertificateFileChooser &certificates, Saver save, QWidget *parent)
+                                 CertificateFileChooser &certificates,
+                                 QuoteSourceFactory makeSource, Saver save, QWidget *parent)
     : QDialog(parent)
     , m_environment(setup.environment)
     , m_builtInHost(setup.builtInHost)
     , m_certificates(certificates)
+    , m_makeSource(std::move(makeSource))
     , m_save(std::move(save))
 {
     setWindowTitle(tr("Quote Site"));
@@ -201,17 +203,26 @@ bool QuoteSiteDialog::eventFilter(QObject *watched, QEvent *event)
 
 void QuoteSiteDialog::updateAddress()
 {
-    const QString host = m_host->text();
+    const QString typedHost = m_host->text();
     const QString symbol = m_symbol->text().isEmpty() ? kExampleSymbol : m_symbol->text();
-    if (host.isEmpty()) {
-        m_address->setText(m_builtInHost.isEmpty()
-                               ? tr("No host: every symbol but Cash and Money Market stays unpriced.")
-                               : tr("No host here, so the built-in site is used: %1")
-                                     .arg(QuoteHost::pageAddress(m_builtInHost, symbol)));
+    if (typedHost.isEmpty() && m_builtInHost.isEmpty()) {
+        m_address->setText(tr("No host: every symbol but Cash and Money Market stays unpriced."));
         return;
     }
-    const QString hostError = QuoteHost::problem(host);
-    m_address->setText(hostError.isEmpty() ? QuoteHost::pageAddress(host, symbol) : hostError);
+    const QString hostError = typedHost.isEmpty() ? QString() : QuoteHost::problem(typedHost);
+    if (!hostError.isEmpty()) {
+        m_address->setText(hostError);
+        return;
+    }
+    const QString address = QuoteHost::pageAddress(typedHost.isEmpty() ? m_builtInHost : typedHost, symbol);
+    if (address.isEmpty()) {
+        m_address->setText(tr("No page address can be formed for the symbol %1.")
+                               .arg(QuoteHost::quoted(symbol)));
+    } else if (typedHost.isEmpty()) {
+        m_address->setText(tr("No host here, so the built-in site is used: %1").arg(address));
+    } else {
+        m_address->setText(address);
+    }
 }
 
 void QuoteSiteDialog::updateTestButton()
@@ -271,7 +282,7 @@ void QuoteSiteDialog::startTest()
         return;
     }
 
-    m_testSource = std::make_unique<NetworkQuoteSource>(resolution.settings);
+    m_testSource = m_makeSource(resolution.settings);
     m_testLookup = m_testSource->FetchQuotePrice(m_symbol->text(), this);
     connect(m_testLookup, &QuoteLookup::finished, this, &QuoteSiteDialog::showTestResult);
     m_test->setText(tr("&Stop"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "quotesitestore.h"
+#include "quotesourcefactory.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -11,11 +12,11 @@
 #include <memory>
 
 class CertificateFileChooser;
-class NetworkQuoteSource;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QuoteLookup;
+class QuoteSource;
 
 // What the quote site dialog starts from.
 struct QuoteSiteDialogSetup {
@@ -36,8 +37,9 @@ public:
     // Keeps the choice; returns why it could not be kept, empty on success.
     using Saver = std::function<QString(const StoredQuoteSite &)>;
 
+    // Tests price through a source from `makeSource`.
     QuoteSiteDialog(const QuoteSiteDialogSetup &setup, CertificateFileChooser &certificates,
-                    Saver save, QWidget *parent = nullptr);
+                    QuoteSourceFactory makeSource, Saver save, QWidget *parent = nullptr);
     ~QuoteSiteDialog() override;
 
     QLineEdit *hostBox() const { return m_host; }
@@ -83,6 +85,7 @@ private:
     const QProcessEnvironment m_environment;
     const QString m_builtInHost;
     CertificateFileChooser &m_certificates;
+    const QuoteSourceFactory m_makeSource;
     const Saver m_save;
 
     QLineEdit *m_host = nullptr;
@@ -98,6 +101,6 @@ private:
 
     // The test's own source, kept until the next test or the dialog goes:
     // a source must not be destroyed from its lookup's finished().
-    std::unique_ptr<NetworkQuoteSource> m_testSource;
+    std::unique_ptr<QuoteSource> m_testSource;
     QPointer<QuoteLookup> m_testLookup;
 };

@@ -44,10 +44,11 @@ void trustListedCertificates(QuoteSiteSettings &settings)
             listed += QSslCertificate::fromPath(entry.filePath(), QSsl::Pem,
                                                 QSslCertificate::PatternSyntax::FixedString);
     }
-    if (listed.isEmpty())
-        return;
+    // Settings made field by field carry no configuration: Qt's default.
     if (settings.ssl.isNull())
         settings.ssl = QSslConfiguration::defaultConfiguration();
+    if (listed.isEmpty())
+        return;
     // Setting any authorities stops Qt loading the system's on demand.
     settings.ssl.setCaCertificates(QSslConfiguration::systemCaCertificates()
                                    + settings.ssl.caCertificates() + listed);

@@ -1,5 +1,7 @@
 #include "quotehost.h"
 
+#include "networkquotesource.h"
+
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QStringList>
@@ -183,8 +185,9 @@ QString problem(const QString &text)
 
 QString pageAddress(const QString &host, const QString &symbol)
 {
-    const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(symbol));
-    return QStringLiteral("https://%1/quote/%2/?p=%2").arg(host, encoded);
+    // The transport's own address, so what is shown is what is sent.
+    const QUrl url = quotePageUrl(host, symbol);
+    return url.isValid() ? url.toString(QUrl::FullyEncoded) : QString();
 }
 
 QString quoted(const QString &text)

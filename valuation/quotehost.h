@@ -21,7 +21,8 @@ constexpr qsizetype kMaxQuotedLength = 60;
 QString problem(const QString &text);
 
 // The address a symbol's quote page is fetched from, for showing:
-// https://host/quote/SYMBOL/?p=SYMBOL, the symbol encoded as it is sent.
+// https://host/quote/SYMBOL/?p=SYMBOL, exactly as it is sent. Empty when no
+// address can be formed (see quotePageUrl).
 QString pageAddress(const QString &host, const QString &symbol);
 
 // `text` in quotes for a message, cut short with an ellipsis when long.

@@ -1,6 +1,7 @@
 #include "calculationrun.h"
 #include "certificatefilechooser.h"
 #include "loopbackquoteserver.h"
+#include "networkquotesource.h"
 #include "quotelookup.h"
 #include "quotesitecontroller.h"
 #include "quotesitedialog.h"
@@ -60,7 +61,12 @@ struct Harness
                                const QString &builtIn = QString())
     {
         settings = std::make_unique<QSettings>(settingsPath, QSettings::IniFormat);
-        controller = std::make_unique<QuoteSiteController>(*settings, environment, certificates, builtIn);
+        // The real transport, as the program uses it.
+        const auto network = [](const QuoteSiteSettings &site) -> std::unique_ptr<QuoteSource> {
+            return std::make_unique<NetworkQuoteSource>(site);
+        };
+        controller = std::make_unique<QuoteSiteController>(*settings, environment, certificates,
+                                                           network, builtIn);
         return *controller;
     }
 
@@ -112,6 +118,7 @@ private Q_SLOTS:
     void browsePutsTheChosenFile();
     void testPricesFromTheTypedSite_data();
     void testPricesFromTheTypedSite();
+    void testTrustsTheCertificateOnceGiven();
     void testCanBeStopped();
     void closingMidTestIsSafe();
     void newSiteTakesEffectFromTheNextCalculation();
@@ -228,6 +235,8 @@ void TestQuoteSiteDialog::showsTheAddress_data()
     QTest::newRow("built-in host") << "built-in.example" << "" << ""
                                    << "No host here, so the built-in site is used: "
                                       "https://built-in.example/quote/VTI/?p=VTI";
+    QTest::newRow("no address for the symbol") << "" << "quotes.example.com" << ".."
+                                               << "No page address can be formed for the symbol \"..\".";
     QTest::newRow("not a host") << "" << "quotes.example.com/x" << "VTI"
                                 << "The host must not contain a path (\"/\"): the path is always /quote/SYMBOL/.";
 }
@@ -362,6 +371,39 @@ void TestQuoteSiteDialog::testPricesFromTheTypedSite()
     QCOMPARE(dialog->testButton()->text(), QStringLiteral("&Test"));
     QVERIFY(!QFile::exists(h.settingsPath));
     QCOMPARE(h.controller->resolution().settings.host, QString());
+}
+
+// A private site fails the system's trust until its certificate file is
+// named, in the same dialog, with nothing saved on the way.
+void TestQuoteSiteDialog::testTrustsTheCertificateOnceGiven()
+{
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    server.setPrice(QStringLiteral("BND"), "70.25");
+    Harness h;
+    const auto dialog = h.start().makeDialog(nullptr);
+    dialog->hostBox()->setText(server.host());
+    dialog->symbolBox()->setText(QStringLiteral("BND"));
+    QSignalSpy finished(dialog.get(), &QuoteSiteDialog::testFinished);
+
+    dialog->testButton()->click();
+    QVERIFY(finished.wait());
+    QCOMPARE(dialog->testResultLabel()->text(), QStringLiteral("BND: not priced \u2014 certificate not trusted."));
+
+    h.certificates.answer = h.caFile;
+    dialog->browseButton()->click();
+    dialog->testButton()->click();
+    QVERIFY(finished.wait());
+    QCOMPARE(dialog->testResultLabel()->text(), QStringLiteral("BND: priced at 70.25."));
+    QCOMPARE(server.requestedPaths(), QStringList(QStringLiteral("/quote/BND/?p=BND")));
+
+    // Emptied again, the box trusts nothing more than the system does.
+    dialog->certificateBox()->clear();
+    dialog->testButton()->click();
+    QVERIFY(finished.wait());
+    QCOMPARE(dialog->testResultLabel()->text(), QStringLiteral("BND: not priced \u2014 certificate not trusted."));
+    QCOMPARE(finished.size(), 3);
+    QVERIFY(!QFile::exists(h.settingsPath));
 }
 
 void TestQuoteSiteDialog::testCanBeStopped()

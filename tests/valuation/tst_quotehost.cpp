@@ -117,6 +117,9 @@ void TestQuoteHost::showsPageAddress_data()
     QTest::newRow("port and dot") << "[::1]:8443" << "BRK.B" << "https://[::1]:8443/quote/BRK.B/?p=BRK.B";
     // As sent: a symbol cannot move the path or add to the query.
     QTest::newRow("encoded") << "q.example" << "A/B?x=%1" << "https://q.example/quote/A%2FB%3Fx%3D%251/?p=A%2FB%3Fx%3D%251";
+    QTest::newRow("host in its sent case") << "Quotes.Example.COM" << "VTI" << "https://quotes.example.com/quote/VTI/?p=VTI";
+    QTest::newRow("empty symbol") << "q.example" << "" << "https://q.example/quote//?p=";
+    QTest::newRow("path step") << "q.example" << ".." << "";
 }
 
 void TestQuoteHost::showsPageAddress()

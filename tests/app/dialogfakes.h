@@ -1,5 +1,6 @@
 #pragma once
 
+#include "certificatefilechooser.h"
 #include "fakequotesource.h"
 #include "filechooser.h"
 #include "holdingsform.h"
@@ -52,6 +53,18 @@ class CountingQuoteSiteChooser final : public QuoteSiteChooser
 public:
     void chooseQuoteSite(QWidget *parent) override { parents.append(parent); }
     QList<QWidget *> parents;
+};
+
+class ScriptedCertificateChooser final : public CertificateFileChooser
+{
+public:
+    QString chooseCertificateFile(QWidget *, const QString &current) override
+    {
+        offered.append(current);
+        return answer;
+    }
+    QString answer;
+    QStringList offered;
 };
 
 // Every box's text and every selector's choice, to tell whether anything on

@@ -1,5 +1,5 @@
 #include "calculationrun.h"
-#include "certificatefilechooser.h"
+#include "dialogfakes.h"
 #include "loopbackquoteserver.h"
 #include "networkquotesource.h"
 #include "quotelookup.h"
@@ -19,18 +19,6 @@
 #include <memory>
 
 namespace {
-
-class ScriptedCertificateChooser final : public CertificateFileChooser
-{
-public:
-    QString chooseCertificateFile(QWidget *, const QString &current) override
-    {
-        offered.append(current);
-        return answer;
-    }
-    QString answer;
-    QStringList offered;
-};
 
 // A controller over a settings file in a fresh folder, with a file of the
 // test authority's certificate beside it.

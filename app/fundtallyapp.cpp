@@ -2,6 +2,7 @@
 
 #include "appicon.h"
 #include "certificatefilechooser.h"
+#include "commandline.h"
 #include "dialogservices.h"
 #include "filechooser.h"
 #include "fundtallydlg.h"
@@ -19,13 +20,18 @@ CFundtallyApp::CFundtallyApp(int &argc, char **argv)
 {
     setApplicationName(QStringLiteral("Fundtally"));
     setApplicationDisplayName(QStringLiteral("Fundtally"));
-    setApplicationVersion(QStringLiteral("1.0.0.1"));
+    setApplicationVersion(QStringLiteral(FUNDTALLY_VERSION));
     setDesktopFileName(QStringLiteral("fundtally"));
     setWindowIcon(fundtallyIcon());
 }
 
 int CFundtallyApp::InitInstance()
 {
+    // The toolkit has taken its own options out of the arguments by now.
+    const CommandLine command = parseCommandLine(arguments());
+    if (command.action != CommandLine::Action::Run)
+        return reportCommandLine(command);
+
     // ~/.config/Fundtally/Fundtally.conf on Linux.
     QSettings settings(QStringLiteral("Fundtally"), QStringLiteral("Fundtally"));
     // Only what the user saved counts, not a system-wide file under /etc/xdg.
@@ -47,6 +53,15 @@ int CFundtallyApp::InitInstance()
         if (!problem.isEmpty())
             messages.showError(&dialog, problem);
     });
-    dialog.exec();
+    runHoldingsDialog(dialog, command.profilePath);
     return 0;
+}
+
+int runHoldingsDialog(CFundtallyDlg &dialog, const QString &profilePath)
+{
+    // Opened from the dialog's own loop, like a command, so that a message
+    // about the file stands over the window.
+    if (!profilePath.isEmpty())
+        QTimer::singleShot(0, &dialog, [&dialog, profilePath] { dialog.loadProfile(profilePath); });
+    return dialog.exec();
 }

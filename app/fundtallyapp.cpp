@@ -10,6 +10,7 @@
 #include "networkquotesource.h"
 #include "numberprompt.h"
 #include "quotesitecontroller.h"
+#include "usersettings.h"
 
 #include <QProcessEnvironment>
 #include <QSettings>
@@ -32,12 +33,9 @@ int CFundtallyApp::InitInstance()
     if (command.action != CommandLine::Action::Run)
         return reportCommandLine(command);
 
-    // ~/.config/Fundtally/Fundtally.conf on Linux.
-    QSettings settings(QStringLiteral("Fundtally"), QStringLiteral("Fundtally"));
-    // Only what the user saved counts, not a system-wide file under /etc/xdg.
-    settings.setFallbacksEnabled(false);
+    const std::unique_ptr<QSettings> settings = openUserSettings();
     DialogCertificateFileChooser certificates;
-    QuoteSiteController quoteSite(settings, QProcessEnvironment::systemEnvironment(), certificates,
+    QuoteSiteController quoteSite(*settings, QProcessEnvironment::systemEnvironment(), certificates,
                                   [](const QuoteSiteSettings &site) -> std::unique_ptr<QuoteSource> {
                                       return std::make_unique<NetworkQuoteSource>(site);
                                   });

@@ -6,8 +6,10 @@
 #include "quotesitecontroller.h"
 #include "quotesitedialog.h"
 #include "testcertificates.h"
+#include "usersettings.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +95,7 @@ class TestQuoteSiteDialog : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void userSettingsFile();
     void cancelWritesNothing_data();
     void cancelWritesNothing();
     void okKeepsOnlyTheChoice();
@@ -111,6 +114,18 @@ private Q_SLOTS:
     void closingMidTestIsSafe();
     void newSiteTakesEffectFromTheNextCalculation();
 };
+
+// The tests' configuration folder is a scratch one (see FundtallyTest.cmake);
+// the program's file is Fundtally/Fundtally.conf in it, and nothing but it.
+void TestQuoteSiteDialog::userSettingsFile()
+{
+    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QVERIFY2(!folder.isEmpty(), "run through ctest, which sets a scratch XDG_CONFIG_HOME");
+    const std::unique_ptr<QSettings> settings = openUserSettings();
+    QCOMPARE(settings->fileName(), QDir(folder).filePath(QStringLiteral("Fundtally/Fundtally.conf")));
+    QVERIFY(!settings->fallbacksEnabled());
+    QVERIFY(settings->isWritable());
+}
 
 void TestQuoteSiteDialog::cancelWritesNothing_data()
 {

@@ -32,7 +32,7 @@ bool isLabelCharacter(QChar c)
     return isAsciiDigit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'-';
 }
 
-// A scheme is letters, digits, "+", "-" and "." before "://".
+// Whatever stands before "://" was meant as a scheme.
 QString schemeProblem(const QString &text)
 {
     const qsizetype end = text.indexOf(QStringLiteral("://"));

@@ -21,7 +21,7 @@ QString settingsFile(const QSettings &settings)
     return QuoteHost::quoted(QDir::toNativeSeparators(settings.fileName()));
 }
 
-// The text under `key`; a value of another type is reported as `problem`.
+// The text under `key`; a value of another type adds `notText` to `problems`.
 QString textValue(const QSettings &settings, const char *key, const QString &notText,
                   QStringList &problems)
 {

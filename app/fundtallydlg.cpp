@@ -11,6 +11,7 @@
 #include "messagepresenter.h"
 #include "profiledrop.h"
 #include "profilefile.h"
+#include "quotesitechooser.h"
 #include "rebalancedialog.h"
 
 #include <QAction>
@@ -54,6 +55,13 @@ void CFundtallyDlg::setUpWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_form);
+
+    // Ctrl+, is the usual key for a program's settings, and this is its only one.
+    auto *quoteSite = new QAction(tr("Quote &Site..."), this);
+    quoteSite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    quoteSite->setShortcutContext(Qt::WindowShortcut);
+    connect(quoteSite, &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
+    addAction(quoteSite);
 
     auto *about = new QAction(tr("&About Fundtally..."), this);
     about->setShortcut(QKeySequence::HelpContents);
@@ -291,6 +299,11 @@ void CFundtallyDlg::showAboutBox()
 {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CFundtallyDlg::showQuoteSiteDialog()
+{
+    m_services.quoteSite.chooseQuoteSite(this);
 }
 
 void CFundtallyDlg::accept()

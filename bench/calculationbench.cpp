@@ -221,7 +221,8 @@ int main(int argc, char *argv[])
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages});
+    CountingQuoteSiteChooser quoteSite;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
     HoldingsForm &form = dialog.form();
     fillForm(form);
 

@@ -3,7 +3,8 @@
 // priced through a loopback quote site serving sample prices. Beside the
 // picture it renders the rebalance dialog over that calculation with sample
 // targets (<output>-rebalance.png) and the window showing those targets on
-// its chart (<output>-targets.png).
+// its chart (<output>-targets.png), and the quote site dialog after a test
+// of the loopback site (<output>-quotesite.png).
 //
 //   fundtally_screenshot <output.png> [profile.ftly]
 
@@ -12,14 +13,20 @@
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
 #include "networkquotesource.h"
+#include "quotesitedialog.h"
 #include "rebalancedialog.h"
+#include "testcertificates.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -56,6 +63,40 @@ QString besidePath(const QString &path, const char *what)
                                    .arg(info.completeBaseName(), QLatin1String(what), info.suffix()));
 }
 
+// The quote site dialog set to the loopback site, its certificate file
+// given, once a test of VTI has priced it.
+bool saveQuoteSitePicture(const LoopbackQuoteServer &server, QWidget &parent, const QString &path)
+{
+    QTemporaryDir dir;
+    const QString caFile = dir.filePath(QStringLiteral("loopback-ca.pem"));
+    QFile file(caFile);
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly)
+        || file.write(TestCertificates::authority().toPem()) <= 0) {
+        std::fprintf(stderr, "cannot write the loopback site's certificate\n");
+        return false;
+    }
+    file.close();
+
+    ScriptedCertificateChooser certificates;
+    const QuoteSiteDialogSetup setup{{server.host(), caFile}, {}, {}, {}};
+    QuoteSiteDialog quoteSite(
+        setup, certificates,
+        [](const QuoteSiteSettings &site) -> std::unique_ptr<QuoteSource> {
+            return std::make_unique<NetworkQuoteSource>(site);
+        },
+        [](const StoredQuoteSite &) { return QString(); }, &parent);
+    quoteSite.show();
+    quoteSite.symbolBox()->setText(QStringLiteral("VTI"));
+    QSignalSpy tested(&quoteSite, &QuoteSiteDialog::testFinished);
+    quoteSite.testButton()->click();
+    if (!tested.wait(30000)) {
+        std::fprintf(stderr, "the quote site test did not finish: %s\n",
+                     qPrintable(quoteSite.testResultLabel()->text()));
+        return false;
+    }
+    return savePicture(quoteSite, path);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -78,7 +119,8 @@ int main(int argc, char *argv[])
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages});
+    CountingQuoteSiteChooser quoteSite;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
     dialog.show();
 
     if (args.size() > 2) {
@@ -105,6 +147,8 @@ int main(int argc, char *argv[])
         return 1;
     rebalance.hide();
     if (!savePicture(dialog, besidePath(output, "targets")))
+        return 1;
+    if (!saveQuoteSitePicture(server, dialog, besidePath(output, "quotesite")))
         return 1;
     return 0;
 }

@@ -151,7 +151,7 @@ double timeAbort(Ending ending, QObject &siteContext, LoopbackQuoteServer &serve
 {
     NetworkQuoteSource quotes(settings);
     auto dialog = std::make_unique<CFundtallyDlg>(
-        DialogServices{quotes, others.numberPrompt, others.files, others.messages});
+        DialogServices{quotes, others.numberPrompt, others.files, others.messages, others.quoteSite});
     dialog->form().symbolBox(0)->setText(kSilentSymbol);
     dialog->form().sharesBox(0)->setText(QStringLiteral("1"));
     int requests = 0;
@@ -261,7 +261,7 @@ int main(int argc, char *argv[])
     int curlConnections = 0;
     for (int i = 0; i < runs; ++i) {
         NetworkQuoteSource freshQuotes(settings);
-        CFundtallyDlg freshDialog(DialogServices{freshQuotes, prompt, files, messages});
+        CFundtallyDlg freshDialog(DialogServices{freshQuotes, prompt, files, messages, quoteSite});
         fillForm(freshDialog.form());
         freshMs.push_back(timeOneCalculation(freshDialog));
         const std::optional<CurlRun> curl = runCurl(settings);
@@ -283,7 +283,7 @@ int main(int argc, char *argv[])
         std::vector<double> abortMs;
         for (int i = 0; i < runs; ++i)
             abortMs.push_back(timeAbort(ending, siteContext, *server, settings,
-                                        DialogServices{quotes, prompt, files, messages}));
+                                        DialogServices{quotes, prompt, files, messages, quoteSite}));
         if (*std::min_element(abortMs.begin(), abortMs.end()) < 0) {
             QTextStream(stderr) << "calculationbench: a stopped lookup kept its connection\n";
             return 1;

@@ -22,11 +22,11 @@ public:
     void addFile(const QString &path)
     {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCertificateFileBytes)
+        if (!file.open(QIODevice::ReadOnly) || file.size() > CertificateFile::kMaxFileBytes)
             return;
         // A file may grow after size(); reading one byte more tells.
-        const QByteArray text = file.read(kMaxCertificateFileBytes + 1);
-        if (text.size() <= kMaxCertificateFileBytes)
+        const QByteArray text = file.read(CertificateFile::kMaxFileBytes + 1);
+        if (text.size() <= CertificateFile::kMaxFileBytes)
             addBlocks(text);
     }
 

@@ -142,8 +142,8 @@ void TestQuoteSiteSettings::skipsOverlongCertificateFiles_data()
     QTest::addColumn<qint64>("fileBytes");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("at the limit") << kMaxCertificateFileBytes << QString();
-    QTest::newRow("a byte over") << kMaxCertificateFileBytes + 1 << QStringLiteral("certificate not trusted");
+    QTest::newRow("at the limit") << CertificateFile::kMaxFileBytes << QString();
+    QTest::newRow("a byte over") << CertificateFile::kMaxFileBytes + 1 << QStringLiteral("certificate not trusted");
 }
 
 void TestQuoteSiteSettings::skipsOverlongCertificateFiles()

@@ -4,6 +4,7 @@
 #include "allocationpicture.h"
 #include "appicon.h"
 #include "calculationrun.h"
+#include "calculationstatus.h"
 #include "classpalette.h"
 #include "fieldexchange.h"
 #include "filechooser.h"

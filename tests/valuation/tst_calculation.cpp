@@ -1,5 +1,6 @@
 #include "amountformat.h"
 #include "calculation.h"
+#include "calculationstatus.h"
 
 #include <QtTest>
 

@@ -3,6 +3,7 @@
 // memory, while the event loop keeps running and the other rows are priced.
 
 #include "calculationrun.h"
+#include "calculationstatus.h"
 #include "loopbackquoteserver.h"
 #include "loopprobe.h"
 #include "muteserver.h"

@@ -11,6 +11,7 @@
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "profilefile.h"
+#include "rebalancedialog.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -67,6 +68,7 @@ void CFundtallyDlg::connectCommands()
     connect(m_form->getProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnGetProfile);
     connect(m_form->saveProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnSaveProfile);
     connect(m_form->stopButton(), &QPushButton::clicked, this, &CFundtallyDlg::stopCalculation);
+    connect(m_form->rebalanceButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnRebalance);
 }
 
 bool CFundtallyDlg::UpdateData(bool saveAndValidate)
@@ -133,8 +135,7 @@ void CFundtallyDlg::showCalculationResult()
     m_fields.classPercent = result.classPercent;
     UpdateData(false);
     markRowQuotes();
-    m_form->showAllocation(
-        allocationPicture(result.classSum, result.classPercent, result.total));
+    showAllocation();
 
     const QString summary = calculationSummary(m_run->holdings(), result);
     m_form->statusLabel()->setText(m_run->wasStopped() ? tr("Stopped. %1").arg(summary) : summary);
@@ -168,6 +169,7 @@ void CFundtallyDlg::setCalculating(bool calculating)
     m_form->calculateButton()->setEnabled(!calculating);
     m_form->getProfileButton()->setEnabled(!calculating);
     m_form->saveProfileButton()->setEnabled(!calculating);
+    m_form->rebalanceButton()->setEnabled(!calculating);
     m_form->progressBar()->setVisible(calculating);
     m_form->stopButton()->setVisible(calculating);
     if (calculating)
@@ -207,7 +209,7 @@ void CFundtallyDlg::OnSaveProfile()
     const QString path = m_services.files.chooseProfileToSave(this);
     if (path.isEmpty())
         return;
-    const ProfileSave saved = saveProfileFile(path, profileRecords());
+    const ProfileSave saved = saveProfileFile(path, profileRecords(), m_targets);
     if (!saved.ok) {
         m_services.messages.showError(this, saved.message);
         return;
@@ -229,7 +231,39 @@ void CFundtallyDlg::OnGetProfile()
         return;
     }
     showProfile(*loaded.records);
+    setTargets(loaded.targets);
     OnCalculate();
+}
+
+void CFundtallyDlg::OnRebalance()
+{
+    if (isCalculating())
+        return;
+    RebalanceDialog dialog(lastCalculation(), m_targets, this);
+    if (dialog.exec() == QDialog::Accepted)
+        setTargets(dialog.targets());
+}
+
+void CFundtallyDlg::setTargets(const AssetTargets &targets)
+{
+    m_targets = targets;
+    showAllocation();
+}
+
+RebalanceBasis CFundtallyDlg::lastCalculation() const
+{
+    if (!m_run || m_run->isRunning())
+        return {};
+    return rebalanceBasis(m_run->holdings(), m_run->result(), m_run->wasStopped());
+}
+
+void CFundtallyDlg::showAllocation()
+{
+    // Before the first calculation the chart shows only the targets.
+    const CalculationResult none;
+    const CalculationResult &result = m_run && !m_run->isRunning() ? m_run->result() : none;
+    m_form->showAllocation(
+        allocationPicture(result.classSum, result.classPercent, result.total, m_targets));
 }
 
 void CFundtallyDlg::showAboutBox()

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "assettargets.h"
 #include "dialogservices.h"
 #include "holdingsfields.h"
 #include "profilerecord.h"
+#include "rebalancebasis.h"
 #include "rowtable.h"
 
 #include <QDialog>
@@ -34,7 +36,15 @@ public:
     void OnCalculate();
     void OnGetProfile();
     void OnSaveProfile();
+    void OnRebalance();
     void showAboutBox();
+
+    // The targets belong to the holdings: profiles carry them and the chart
+    // draws them.
+    const AssetTargets &targets() const { return m_targets; }
+    void setTargets(const AssetTargets &targets);
+    // The last finished calculation, or an empty basis before the first.
+    RebalanceBasis lastCalculation() const;
 
     // Stops a running calculation; the rows priced so far are shown.
     void stopCalculation();
@@ -57,6 +67,7 @@ private:
     void markRowQuotes();
     ProfileRecords profileRecords() const;
     void showProfile(const ProfileRecords &records);
+    void showAllocation();
 
     DialogServices m_services;
     HoldingsFields m_fields;
@@ -64,4 +75,5 @@ private:
     RowTable m_rowTable;
     QIcon m_hIcon;
     std::unique_ptr<CalculationRun> m_run;
+    AssetTargets m_targets;
 };

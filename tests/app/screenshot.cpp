@@ -1,6 +1,9 @@
 // Renders the Fundtally window to a PNG without a display, so anyone can
 // look at the form. With a profile argument the rows are loaded from it and
-// priced through a loopback quote site serving sample prices.
+// priced through a loopback quote site serving sample prices. Beside the
+// picture it renders the rebalance dialog over that calculation with sample
+// targets (<output>-rebalance.png) and the window showing those targets on
+// its chart (<output>-targets.png).
 //
 //   fundtally_screenshot <output.png> [profile.ftly]
 
@@ -9,6 +12,7 @@
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
 #include "networkquotesource.h"
+#include "rebalancedialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,6 +33,27 @@ void serveSamplePrices(LoopbackQuoteServer &server)
         {"VNQ", "88.90"},  {"EMB", "90.45"},  {"VTIAX", "33.87"}};
     for (const auto &[symbol, price] : prices)
         server.setPrice(QString::fromLatin1(symbol), price);
+}
+
+bool savePicture(QWidget &widget, const QString &path)
+{
+    // Let the chart's scene lay itself out before the picture is taken.
+    QTest::qWait(100);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// "shots/fundtally.png" with "rebalance" gives "shots/fundtally-rebalance.png".
+QString besidePath(const QString &path, const char *what)
+{
+    const QFileInfo info(path);
+    return info.dir().filePath(QStringLiteral("%1-%2.%3")
+                                   .arg(info.completeBaseName(), QLatin1String(what), info.suffix()));
 }
 
 } // namespace
@@ -67,15 +92,19 @@ int main(int argc, char *argv[])
         }
     }
 
-    // Let the chart's scene lay itself out before the picture is taken.
-    QTest::qWait(100);
-
     const QString output = args.at(1);
-    QDir().mkpath(QFileInfo(output).absolutePath());
-    if (!dialog.grab().save(output)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
+    if (!savePicture(dialog, output))
         return 1;
-    }
-    std::printf("%s\n", qPrintable(output));
+
+    const TargetPercents sampleTargets{5, 25, 50, 10, 10};
+    dialog.setTargets(sampleTargets);
+    RebalanceDialog rebalance(dialog.lastCalculation(), dialog.targets(), &dialog);
+    rebalance.amountToInvestBox()->setText(QStringLiteral("10000"));
+    rebalance.show();
+    if (!savePicture(rebalance, besidePath(output, "rebalance")))
+        return 1;
+    rebalance.hide();
+    if (!savePicture(dialog, besidePath(output, "targets")))
+        return 1;
     return 0;
 }

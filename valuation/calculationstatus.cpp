@@ -4,6 +4,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 QString tr(const char *text)
@@ -98,6 +100,20 @@ QString calculationSummary(const HoldingInputs &holdings, const CalculationResul
 QString pricingProgress(const QString &symbol, int done, int count)
 {
     return tr("Pricing %1 \u2014 %2 of %3 done").arg(shownSymbol(symbol)).arg(done).arg(count);
+}
+
+QString rowQuoteNote(const CalculationResult &result, int row)
+{
+    switch (result.outcome[row]) {
+    case RowOutcome::Unpriced:
+        return tr("Not priced: %1").arg(result.quotes[row]->reason);
+    case RowOutcome::NotLookedUp:
+        return tr("not looked up: stopped");
+    case RowOutcome::NotHeld:
+    case RowOutcome::Priced:
+        break;
+    }
+    return {};
 }
 
 bool needsQuoteSite(const CalculationResult &result)

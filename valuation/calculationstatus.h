@@ -15,6 +15,10 @@ QString calculationSummary(const HoldingInputs &holdings, const CalculationResul
 // the held rows are done, the count the progress bar shows too.
 QString pricingProgress(const QString &symbol, int done, int count);
 
+// What a row's Value box says about its lookup: why it has no price, that
+// it was never looked up, or nothing for a priced or empty row.
+QString rowQuoteNote(const CalculationResult &result, int row);
+
 // Some row could not be priced because no quote site is set up, which the
 // user can put right.
 bool needsQuoteSite(const CalculationResult &result);

@@ -72,7 +72,7 @@ void TestDialogQuotes::enterPricesEveryHeldRow()
     QVERIFY(form.valueBox(3)->property("unpriced").toBool());
     QCOMPARE(form.valueBox(3)->toolTip(), QStringLiteral("Not priced: no price on page"));
     QCOMPARE(form.statusLabel()->text(),
-             QStringLiteral("1 of 5 holdings could not be priced: NOPE (no price on page)"));
+             QStringLiteral("1 of 5 holdings could not be priced \u2014 no price on page: NOPE"));
 }
 
 void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()

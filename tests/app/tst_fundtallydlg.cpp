@@ -218,7 +218,7 @@ void TestFundtallyDlg::unpricedRowsAreFlagged()
     QVERIFY(!h.form().valueBox(0)->property("unpriced").toBool());
     QCOMPARE(h.form().totalBox()->text(), QStringLiteral("125"));
     QCOMPARE(h.form().statusLabel()->text(),
-             QStringLiteral("1 of 2 holdings could not be priced: NOPE (no price on page)"));
+             QStringLiteral("1 of 2 holdings could not be priced \u2014 no price on page: NOPE"));
 
     // Once the symbol is fixed the flag goes away.
     h.form().symbolBox(1)->setText(QStringLiteral("BND"));

@@ -208,7 +208,7 @@ void TestHostileQuoteServers::hostileRowEndsUnpriced()
     QCOMPARE(quote->priced, reason.isEmpty());
     QCOMPARE(quote->price, price);
     if (!reason.isEmpty()) {
-        QVERIFY2(calculationSummary(holdings(), result).contains(kHostile + QStringLiteral(" (") + reason + u')'),
+        QVERIFY2(calculationSummary(holdings(), result).contains(reason + QStringLiteral(": ") + kHostile),
                  qPrintable(calculationSummary(holdings(), result)));
     }
 

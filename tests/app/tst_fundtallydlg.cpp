@@ -1,5 +1,7 @@
 #include "aboutdlg.h"
+#include "allocationchart.h"
 #include "allocationlegend.h"
+#include "classpalette.h"
 #include "dialogfakes.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
@@ -245,7 +247,9 @@ void TestFundtallyDlg::formIsLockedWhileCalculating()
     QVERIFY(form.sharesBox(0)->isReadOnly());
     QVERIFY(!form.classSelector(0)->isEnabled());
     QVERIFY(form.stopButton()->isVisible());
-    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing VTI \u2014 1 of 2"));
+    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing VTI \u2014 0 of 2 done"));
+    QCOMPARE(form.progressBar()->value(), 0);
+    QCOMPARE(form.progressBar()->text(), QStringLiteral("0 of 2 done"));
 
     // A second press while running starts nothing.
     h.dialog->OnCalculate();
@@ -253,8 +257,9 @@ void TestFundtallyDlg::formIsLockedWhileCalculating()
 
     h.quotes.held.first()->settle(QuoteResult::withPrice(12.5));
     QTRY_COMPARE(h.quotes.requested.size(), 2);
-    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing BND \u2014 2 of 2"));
+    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing BND \u2014 1 of 2 done"));
     QCOMPARE(form.progressBar()->value(), 1);
+    QCOMPARE(form.progressBar()->text(), QStringLiteral("1 of 2 done"));
     h.quotes.held.last()->settle(QuoteResult::withPrice(70.25));
     QTRY_VERIFY(!h.dialog->isCalculating());
     QVERIFY(!form.sharesBox(0)->isReadOnly());
@@ -282,11 +287,31 @@ void TestFundtallyDlg::stopKeepsWhatWasPriced()
     QCOMPARE(h.quotes.requested.size(), 2);
     QCOMPARE(h.form().totalBox()->text(), QStringLiteral("125"));
     QCOMPARE(h.form().valueBox(0)->text(), QStringLiteral("125"));
+    // The row in flight and the one after it were never looked up: marked
+    // apart from failures.
     for (int row : {1, 2}) {
-        QVERIFY(h.form().valueBox(row)->property("unpriced").toBool());
-        QCOMPARE(h.form().valueBox(row)->toolTip(), QStringLiteral("Not priced: stopped"));
+        QVERIFY(!h.form().valueBox(row)->property("unpriced").toBool());
+        QVERIFY(h.form().valueBox(row)->property("notLookedUp").toBool());
+        QCOMPARE(h.form().valueBox(row)->toolTip(), QStringLiteral("not looked up: stopped"));
+        QVERIFY(h.form().valueBox(row)->palette().color(QPalette::Base) != ClassPalette::unpricedBackground());
     }
-    QVERIFY(h.form().statusLabel()->text().startsWith(QStringLiteral("Stopped. 2 of 3 holdings")));
+    QVERIFY(!h.form().valueBox(0)->property("notLookedUp").toBool());
+    QVERIFY(h.form().valueBox(0)->toolTip().isEmpty());
+    QCOMPARE(h.form().statusLabel()->text(),
+             QStringLiteral("Stopped after 1 of 3 holdings; totals cover the 1 priced so far"));
+    QCOMPARE(h.form().allocationChart()->chart()->title(), QStringLiteral("partial"));
+    QVERIFY(h.form().allocationLegend()->text().contains(QStringLiteral("partial")));
+    QCOMPARE(h.form().allocationLegend()->accessibleDescription(), QStringLiteral("partial, Stocks 100%"));
+
+    // A whole calculation afterwards is no longer partial.
+    h.quotes.hold = false;
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait());
+    QCOMPARE(h.form().allocationChart()->chart()->title(), QString());
+    QVERIFY(!h.form().allocationLegend()->text().contains(QStringLiteral("partial")));
+    QVERIFY(!h.form().valueBox(2)->property("notLookedUp").toBool());
+    QCOMPARE(h.form().statusLabel()->text(), QStringLiteral("3 holdings priced."));
 }
 
 void TestFundtallyDlg::escapeStopsARunningCalculation()

@@ -69,7 +69,7 @@ void CFundtallyDlg::connectCommands()
     connect(m_form->getProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnGetProfile);
     connect(m_form->saveProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnSaveProfile);
     connect(m_form->stopButton(), &QPushButton::clicked, this, &CFundtallyDlg::stopCalculation);
-    connect(m_form->quoteSiteLink(), &QLabel::linkActivated, this, &CFundtallyDlg::quoteSiteRequested);
+    connect(m_form->quoteSiteLink(), &StatusLink::activated, this, &CFundtallyDlg::quoteSiteRequested);
     connect(m_form->rebalanceButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnRebalance);
 }
 

@@ -208,13 +208,7 @@ void HoldingsForm::createStatusArea()
     m_status->setObjectName(QStringLiteral("statusLine"));
     layout->addWidget(m_status, 1);
 
-    const QString linkText = tr("No quote site is set \u2014 choose one\u2026");
-    m_quoteSiteLink = new QLabel(QStringLiteral("<a href=\"#quote-site\">%1</a>").arg(linkText.toHtmlEscaped()),
-                                 m_statusArea);
-    m_quoteSiteLink->setTextFormat(Qt::RichText);
-    m_quoteSiteLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    m_quoteSiteLink->setFocusPolicy(Qt::StrongFocus);
-    m_quoteSiteLink->setAccessibleName(linkText);
+    m_quoteSiteLink = new StatusLink(tr("No quote site is set \u2014 choose one\u2026"), m_statusArea);
     m_quoteSiteLink->hide();
     layout->addWidget(m_quoteSiteLink);
 

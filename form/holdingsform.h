@@ -3,6 +3,7 @@
 #include "assetclass.h"
 #include "classselector.h"
 #include "computedbox.h"
+#include "statuslink.h"
 #include "statusline.h"
 
 #include <QRect>
@@ -56,7 +57,7 @@ public:
     QProgressBar *progressBar() const { return m_progress; }
     QPushButton *stopButton() const { return m_stop; }
     // Shown while the quote site is missing; activating it asks for one.
-    QLabel *quoteSiteLink() const { return m_quoteSiteLink; }
+    StatusLink *quoteSiteLink() const { return m_quoteSiteLink; }
     // The progress bar and Stop take their share of the status area while
     // a calculation runs.
     void setProgressShown(bool shown);
@@ -113,7 +114,7 @@ private:
     AllocationLegend *m_legend = nullptr;
     QWidget *m_statusArea = nullptr;
     StatusLine *m_status = nullptr;
-    QLabel *m_quoteSiteLink = nullptr;
+    StatusLink *m_quoteSiteLink = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_stop = nullptr;
 

@@ -1,6 +1,7 @@
 #include "fundtallyapp.h"
 
 #include "appicon.h"
+#include "commandline.h"
 #include "dialogservices.h"
 #include "filechooser.h"
 #include "fundtallydlg.h"
@@ -9,24 +10,40 @@
 #include "numberprompt.h"
 #include "quotesitesettings.h"
 
+#include <QTimer>
+
 CFundtallyApp::CFundtallyApp(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Fundtally"));
     setApplicationDisplayName(QStringLiteral("Fundtally"));
-    setApplicationVersion(QStringLiteral("1.0.0.1"));
+    setApplicationVersion(QStringLiteral(FUNDTALLY_VERSION));
     setDesktopFileName(QStringLiteral("fundtally"));
     setWindowIcon(fundtallyIcon());
 }
 
 int CFundtallyApp::InitInstance()
 {
+    // The toolkit has taken its own options out of the arguments by now.
+    const CommandLine command = parseCommandLine(arguments());
+    if (command.action != CommandLine::Action::Run)
+        return reportCommandLine(command);
+
     NetworkQuoteSource quotes(QuoteSiteSettings::fromEnvironment());
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
     MessageBoxPresenter messages;
 
     CFundtallyDlg dialog(DialogServices{quotes, numberPrompt, files, messages});
-    dialog.exec();
+    runHoldingsDialog(dialog, command.profilePath);
     return 0;
+}
+
+int runHoldingsDialog(CFundtallyDlg &dialog, const QString &profilePath)
+{
+    // Opened from the dialog's own loop, like a command, so that a message
+    // about the file stands over the window.
+    if (!profilePath.isEmpty())
+        QTimer::singleShot(0, &dialog, [&dialog, profilePath] { dialog.loadProfile(profilePath); });
+    return dialog.exec();
 }

@@ -11,11 +11,13 @@
 #include "filechooser.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"
+#include "profiledrop.h"
 #include "profilefile.h"
 #include "rebalancedialog.h"
 #include "statusline.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,6 +34,7 @@ CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
     UpdateData(false);
     m_rowTable.fill(m_fields, *m_form);
     connectCommands();
+    takeProfileDropsEverywhere();
     m_form->nameBox(0)->setFocus(Qt::OtherFocusReason);
 }
 
@@ -71,6 +74,17 @@ void CFundtallyDlg::connectCommands()
     connect(m_form->stopButton(), &QPushButton::clicked, this, &CFundtallyDlg::stopCalculation);
     connect(m_form->quoteSiteLink(), &StatusLink::activated, this, &CFundtallyDlg::quoteSiteRequested);
     connect(m_form->rebalanceButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnRebalance);
+}
+
+// A profile dropped anywhere on the window opens; the boxes that take text
+// drops of their own would otherwise catch it and type its path.
+void CFundtallyDlg::takeProfileDropsEverywhere()
+{
+    setAcceptDrops(true);
+    for (QWidget *child : findChildren<QWidget *>()) {
+        if (child->acceptDrops())
+            child->installEventFilter(this);
+    }
 }
 
 bool CFundtallyDlg::UpdateData(bool saveAndValidate)
@@ -239,14 +253,22 @@ void CFundtallyDlg::OnGetProfile()
     const QString path = m_services.files.chooseProfileToOpen(this);
     if (path.isEmpty())
         return;
+    loadProfile(path);
+}
+
+bool CFundtallyDlg::loadProfile(const QString &path)
+{
+    if (isCalculating())
+        return false;
     const ProfileLoad loaded = loadProfileFile(path);
     if (!loaded.records) {
         m_services.messages.showError(this, loaded.message);
-        return;
+        return false;
     }
     showProfile(*loaded.records);
     setTargets(loaded.targets);
     OnCalculate();
+    return true;
 }
 
 void CFundtallyDlg::OnRebalance()
@@ -311,4 +333,63 @@ void CFundtallyDlg::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+// The profile a drag would open if the window took it now: one .ftly file,
+// offered as a copy (a move would let the file manager take the file away),
+// and no calculation running.
+QString CFundtallyDlg::acceptedProfileDrag(QDropEvent *event) const
+{
+    if (isCalculating() || !event->possibleActions().testFlag(Qt::CopyAction))
+        return QString();
+    return draggedProfilePath(*event->mimeData());
+}
+
+// Deals with a drag that carries a profile and says so; other events and
+// other drags are left to whoever receives them.
+bool CFundtallyDlg::handleProfileDrag(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto *drag = static_cast<QDropEvent *>(event);
+    if (draggedProfilePath(*drag->mimeData()).isEmpty())
+        return false;
+
+    const QString path = acceptedProfileDrag(drag);
+    if (path.isEmpty()) {
+        drag->ignore();
+        return true;
+    }
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    if (type == QEvent::Drop) {
+        // Loaded once the drop has ended, so the file manager is not kept
+        // waiting on a message about the file.
+        QMetaObject::invokeMethod(this, [this, path] { loadProfile(path); }, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void CFundtallyDlg::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!handleProfileDrag(event))
+        event->ignore();
+}
+
+void CFundtallyDlg::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!handleProfileDrag(event))
+        event->ignore();
+}
+
+void CFundtallyDlg::dropEvent(QDropEvent *event)
+{
+    if (!handleProfileDrag(event))
+        event->ignore();
+}
+
+bool CFundtallyDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    return handleProfileDrag(event) || QDialog::eventFilter(watched, event);
 }

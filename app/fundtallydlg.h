@@ -35,6 +35,10 @@ public:
 
     void OnCalculate();
     void OnGetProfile();
+    // Reads the profile at `path`, shows it and prices it. A file that is no
+    // readable profile changes nothing: the message says why and the result
+    // is false. Does nothing and gives false while a calculation runs.
+    bool loadProfile(const QString &path);
     void OnSaveProfile();
     void OnRebalance();
     void showAboutBox();
@@ -59,10 +63,17 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setUpWindow();
     void connectCommands();
+    void takeProfileDropsEverywhere();
+    QString acceptedProfileDrag(QDropEvent *event) const;
+    bool handleProfileDrag(QEvent *event);
     void showPricing(const QString &symbol, int position, int count);
     void showCalculationResult();
     void setCalculating(bool calculating);

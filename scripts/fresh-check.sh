@@ -3,7 +3,9 @@
 # README's commands alone: builds a minimal bookworm system in a scratch
 # folder, copies a clean clone of HEAD into it and runs scripts/test.sh there
 # as root, in a clean environment. Then runs scripts/run.sh there without a
-# display, which must build and explain how to run under xvfb-run.
+# display, which must build and explain how to run under xvfb-run, and builds
+# the Debian package there with scripts/package.sh, installs it with apt-get
+# and runs the installed `fundtally --version`.
 #
 # Nothing is cached between runs: the scratch system is made anew each time
 # and removed afterwards. Needs root (debootstrap, mount, chroot).
@@ -131,10 +133,28 @@ if ((test_status == 0)); then
     fi
 fi
 
+package_status=0
+if ((test_status == 0 && run_status == 0)); then
+    step "the Debian package inside: scripts/package.sh, apt-get install, fundtally --version"
+    # apt-get resolves the package's Depends from the archive, as a user's
+    # install would; the installed program then answers from /usr/bin.
+    inside 'scripts/package.sh && cd build-package \
+        && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends ./fundtally_*.deb \
+        && dpkg-query -W -f="installed \${Package} \${Version}\n" fundtally \
+        && command -v fundtally && fundtally --version' >"$scratch/package.log" 2>&1 || package_status=$?
+    tail -n 20 "$scratch/package.log"
+    if ((package_status != 0)); then
+        echo "fresh-check: the package did not build, install or run (exit $package_status)" >&2
+    fi
+fi
+
 step "done in $(((SECONDS - started) / 60)) min $(((SECONDS - started) % 60)) s"
 summary=$(grep -E '^[0-9]+% tests passed' "$scratch/test.log" | tail -n 1 || true)
 echo "Inside the scratch system: ${summary:-no CTest summary (the build or set-up failed)}"
 if ((test_status != 0)); then
     exit "$test_status"
 fi
-exit "$run_status"
+if ((run_status != 0)); then
+    exit "$run_status"
+fi
+exit "$package_status"

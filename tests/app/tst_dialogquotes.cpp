@@ -114,8 +114,12 @@ void TestDialogQuotes::stopWhileAPageIsLoading()
     QTest::mouseClick(site.form().stopButton(), Qt::LeftButton);
     QVERIFY(!site.dialog->isCalculating());
     QCOMPARE(site.form().totalBox()->text(), QStringLiteral("50"));
-    for (int row : {1, 2})
-        QCOMPARE(site.form().valueBox(row)->toolTip(), QStringLiteral("Not priced: stopped"));
+    for (int row : {1, 2}) {
+        QCOMPARE(site.form().valueBox(row)->toolTip(), QStringLiteral("not looked up: stopped"));
+        QVERIFY(site.form().valueBox(row)->property("notLookedUp").toBool());
+    }
+    QCOMPARE(site.form().statusLabel()->text(),
+             QStringLiteral("Stopped after 1 of 3 holdings; totals cover the 1 priced so far"));
     QCOMPARE(site.server.requestCount(), 1);
 }
 

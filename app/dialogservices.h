@@ -3,6 +3,7 @@
 class FileChooser;
 class MessagePresenter;
 class NumberPrompt;
+class QuoteSiteChooser;
 class QuoteSource;
 
 // What the holdings dialog asks of the outside world. The start-up owns the
@@ -13,4 +14,5 @@ struct DialogServices
     NumberPrompt &numberPrompt;
     FileChooser &files;
     MessagePresenter &messages;
+    QuoteSiteChooser &quoteSite;
 };

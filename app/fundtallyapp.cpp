@@ -1,6 +1,7 @@
 #include "fundtallyapp.h"
 
 #include "appicon.h"
+#include "certificatefilechooser.h"
 #include "commandline.h"
 #include "dialogservices.h"
 #include "filechooser.h"
@@ -8,8 +9,11 @@
 #include "messagepresenter.h"
 #include "networkquotesource.h"
 #include "numberprompt.h"
-#include "quotesitesettings.h"
+#include "quotesitecontroller.h"
+#include "usersettings.h"
 
+#include <QProcessEnvironment>
+#include <QSettings>
 #include <QTimer>
 
 CFundtallyApp::CFundtallyApp(int &argc, char **argv)
@@ -29,12 +33,24 @@ int CFundtallyApp::InitInstance()
     if (command.action != CommandLine::Action::Run)
         return reportCommandLine(command);
 
-    NetworkQuoteSource quotes(QuoteSiteSettings::fromEnvironment());
+    const std::unique_ptr<QSettings> settings = openUserSettings();
+    DialogCertificateFileChooser certificates;
+    QuoteSiteController quoteSite(*settings, QProcessEnvironment::systemEnvironment(), certificates,
+                                  [](const QuoteSiteSettings &site) -> std::unique_ptr<QuoteSource> {
+                                      return std::make_unique<NetworkQuoteSource>(site);
+                                  });
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
     MessageBoxPresenter messages;
 
-    CFundtallyDlg dialog(DialogServices{quotes, numberPrompt, files, messages});
+    CFundtallyDlg dialog(
+        DialogServices{quoteSite.quotes(), numberPrompt, files, messages, quoteSite});
+    // Over the window once it is up, and only this once.
+    QTimer::singleShot(0, &dialog, [&] {
+        const QString problem = quoteSite.takeStartupMessage();
+        if (!problem.isEmpty())
+            messages.showError(&dialog, problem);
+    });
     runHoldingsDialog(dialog, command.profilePath);
     return 0;
 }

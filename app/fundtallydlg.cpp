@@ -13,6 +13,7 @@
 #include "messagepresenter.h"
 #include "profiledrop.h"
 #include "profilefile.h"
+#include "quotesitechooser.h"
 #include "rebalancedialog.h"
 #include "statusline.h"
 
@@ -57,6 +58,13 @@ void CFundtallyDlg::setUpWindow()
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_form);
 
+    // Ctrl+, is the usual key for a program's settings, and this is its only one.
+    auto *quoteSite = new QAction(tr("Quote &Site..."), this);
+    quoteSite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    quoteSite->setShortcutContext(Qt::WindowShortcut);
+    connect(quoteSite, &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
+    addAction(quoteSite);
+
     auto *about = new QAction(tr("&About Fundtally..."), this);
     about->setShortcut(QKeySequence::HelpContents);
     about->setShortcutContext(Qt::WindowShortcut);
@@ -73,6 +81,7 @@ void CFundtallyDlg::connectCommands()
     connect(m_form->saveProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnSaveProfile);
     connect(m_form->stopButton(), &QPushButton::clicked, this, &CFundtallyDlg::stopCalculation);
     connect(m_form->quoteSiteLink(), &StatusLink::activated, this, &CFundtallyDlg::quoteSiteRequested);
+    connect(this, &CFundtallyDlg::quoteSiteRequested, this, &CFundtallyDlg::showQuoteSiteDialog);
     connect(m_form->rebalanceButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnRebalance);
 }
 
@@ -309,6 +318,11 @@ void CFundtallyDlg::showAboutBox()
 {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CFundtallyDlg::showQuoteSiteDialog()
+{
+    m_services.quoteSite.chooseQuoteSite(this);
 }
 
 void CFundtallyDlg::accept()

@@ -42,6 +42,8 @@ public:
     void OnSaveProfile();
     void OnRebalance();
     void showAboutBox();
+    // Lets the user choose the quote site; see QuoteSiteChooser.
+    void showQuoteSiteDialog();
 
     // The targets belong to the holdings: profiles carry them and the chart
     // draws them.

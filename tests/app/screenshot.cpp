@@ -3,9 +3,10 @@
 // priced through a loopback quote site serving sample prices. Beside the
 // picture it renders the rebalance dialog over that calculation with sample
 // targets (<output>-rebalance.png) and the window showing those targets on
-// its chart (<output>-targets.png). Two more show how a calculation can go
-// wrong: stopped part way (<output>-stopped.png) and with many holdings
-// that could not be priced (<output>-failures.png).
+// its chart (<output>-targets.png), and the quote site dialog after a test
+// of the loopback site (<output>-quotesite.png). Two more show how a
+// calculation can go wrong: stopped part way (<output>-stopped.png) and with
+// many holdings that could not be priced (<output>-failures.png).
 //
 //   fundtally_screenshot <output.png> [profile.ftly]
 
@@ -15,16 +16,21 @@
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
 #include "networkquotesource.h"
+#include "quotesitedialog.h"
 #include "rebalancedialog.h"
+#include "testcertificates.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -105,7 +111,8 @@ bool renderStopped(const ProfileRecords &rows, int priced, const QString &path)
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages});
+    CountingQuoteSiteChooser quoteSite;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
     dialog.show();
     fillRows(dialog, rows);
     dialog.OnCalculate();
@@ -145,7 +152,8 @@ bool renderFailures(const QString &path)
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages});
+    CountingQuoteSiteChooser quoteSite;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
     dialog.show();
     fillRows(dialog, rows);
     QSignalSpy finished(&dialog, &CFundtallyDlg::calculationFinished);
@@ -153,6 +161,40 @@ bool renderFailures(const QString &path)
     if (!answerLookups(quotes, answers) || !QTest::qWaitFor([&] { return finished.count() > 0; }))
         return false;
     return savePicture(dialog, path);
+}
+
+// The quote site dialog set to the loopback site, its certificate file
+// given, once a test of VTI has priced it.
+bool saveQuoteSitePicture(const LoopbackQuoteServer &server, QWidget &parent, const QString &path)
+{
+    QTemporaryDir dir;
+    const QString caFile = dir.filePath(QStringLiteral("loopback-ca.pem"));
+    QFile file(caFile);
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly)
+        || file.write(TestCertificates::authority().toPem()) <= 0) {
+        std::fprintf(stderr, "cannot write the loopback site's certificate\n");
+        return false;
+    }
+    file.close();
+
+    ScriptedCertificateChooser certificates;
+    const QuoteSiteDialogSetup setup{{server.host(), caFile}, {}, {}, {}};
+    QuoteSiteDialog quoteSite(
+        setup, certificates,
+        [](const QuoteSiteSettings &site) -> std::unique_ptr<QuoteSource> {
+            return std::make_unique<NetworkQuoteSource>(site);
+        },
+        [](const StoredQuoteSite &) { return QString(); }, &parent);
+    quoteSite.show();
+    quoteSite.symbolBox()->setText(QStringLiteral("VTI"));
+    QSignalSpy tested(&quoteSite, &QuoteSiteDialog::testFinished);
+    quoteSite.testButton()->click();
+    if (!tested.wait(30000)) {
+        std::fprintf(stderr, "the quote site test did not finish: %s\n",
+                     qPrintable(quoteSite.testResultLabel()->text()));
+        return false;
+    }
+    return savePicture(quoteSite, path);
 }
 
 } // namespace
@@ -177,7 +219,8 @@ int main(int argc, char *argv[])
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages});
+    CountingQuoteSiteChooser quoteSite;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
     dialog.show();
 
     if (args.size() > 2) {
@@ -205,7 +248,8 @@ int main(int argc, char *argv[])
     rebalance.hide();
     if (!savePicture(dialog, besidePath(output, "targets")))
         return 1;
-
+    if (!saveQuoteSitePicture(server, dialog, besidePath(output, "quotesite")))
+        return 1;
     if (!renderStopped(rowsOf(dialog), 2, besidePath(output, "stopped")))
         return 1;
     return renderFailures(besidePath(output, "failures")) ? 0 : 1;

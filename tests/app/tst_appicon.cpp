@@ -91,7 +91,8 @@ void TestAppIcon::windowAndAboutBoxFitTheScreen()
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages});
+    CountingQuoteSiteChooser quoteSite;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
     QCOMPARE(dialog.devicePixelRatioF(), TestScale);
     QCOMPARE(dialog.windowIcon().pixmap(QSize(32, 32), dialog.devicePixelRatioF()).size(), QSize(64, 64));
 

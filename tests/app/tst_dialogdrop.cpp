@@ -75,12 +75,13 @@ struct Harness
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
+    CountingQuoteSiteChooser quoteSite;
     std::unique_ptr<CFundtallyDlg> dialog;
 
     Harness()
     {
         quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite});
         dialog->show();
     }
 

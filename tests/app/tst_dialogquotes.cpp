@@ -74,7 +74,7 @@ void TestDialogQuotes::enterPricesEveryHeldRow()
     QVERIFY(form.valueBox(3)->property("unpriced").toBool());
     QCOMPARE(form.valueBox(3)->toolTip(), QStringLiteral("Not priced: no price on page (HTTP 404)"));
     QCOMPARE(form.statusLabel()->text(),
-             QStringLiteral("1 of 5 holdings could not be priced: NOPE (no price on page (HTTP 404))"));
+             QStringLiteral("1 of 5 holdings could not be priced \u2014 no price on page (HTTP 404): NOPE"));
 }
 
 void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()
@@ -116,8 +116,12 @@ void TestDialogQuotes::stopWhileAPageIsLoading()
     QTest::mouseClick(site.form().stopButton(), Qt::LeftButton);
     QVERIFY(!site.dialog->isCalculating());
     QCOMPARE(site.form().totalBox()->text(), QStringLiteral("50"));
-    for (int row : {1, 2})
-        QCOMPARE(site.form().valueBox(row)->toolTip(), QStringLiteral("Not priced: stopped"));
+    for (int row : {1, 2}) {
+        QCOMPARE(site.form().valueBox(row)->toolTip(), QStringLiteral("not looked up: stopped"));
+        QVERIFY(site.form().valueBox(row)->property("notLookedUp").toBool());
+    }
+    QCOMPARE(site.form().statusLabel()->text(),
+             QStringLiteral("Stopped after 1 of 3 holdings; totals cover the 1 priced so far"));
     QCOMPARE(site.server.requestCount(), 1);
 }
 

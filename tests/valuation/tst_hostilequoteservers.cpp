@@ -3,6 +3,7 @@
 // memory, while the event loop keeps running and the other rows are priced.
 
 #include "calculationrun.h"
+#include "calculationstatus.h"
 #include "loopbackquoteserver.h"
 #include "loopprobe.h"
 #include "muteserver.h"
@@ -289,7 +290,7 @@ void TestHostileQuoteServers::hostileRowEndsUnpriced()
     QCOMPARE(quote->priced, reason.isEmpty());
     QCOMPARE(quote->price, price);
     if (!reason.isEmpty()) {
-        QVERIFY2(calculationSummary(holdings(), result).contains(kHostile + QStringLiteral(" (") + reason + u')'),
+        QVERIFY2(calculationSummary(holdings(), result).contains(reason + QStringLiteral(": ") + kHostile),
                  qPrintable(calculationSummary(holdings(), result)));
     }
 

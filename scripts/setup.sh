@@ -22,6 +22,8 @@ packages=(
     libssl-dev
     ca-certificates
     zlib1g-dev
+    # tests: Qt's private Gui API switches the offscreen accessibility bridge on
+    qt6-base-private-dev
     # what the window needs to run and draw text, on a display or offscreen
     qt6-qpa-plugins
     libqt6svg6

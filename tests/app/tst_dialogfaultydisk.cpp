@@ -184,7 +184,8 @@ void TestDialogFaultyDisk::unreadableFileChangesNothing_data()
     QTest::newRow("a folder") << QStringLiteral("folder") << QStringLiteral("it is a folder, not a profile file");
     QTest::newRow("1 GB sparse file") << QStringLiteral("huge")
                                       << QStringLiteral("the file is larger than 1024 KiB, too large to be a profile");
-    QTest::newRow("64 KiB of binary junk") << QStringLiteral("junk") << QStringLiteral(" in record 1 ");
+    QTest::newRow("64 KiB of binary junk") << QStringLiteral("junk")
+                                           << QStringLiteral("it is not a Fundtally profile");
 }
 
 void TestDialogFaultyDisk::unreadableFileChangesNothing()

@@ -4,6 +4,7 @@ class FileChooser;
 class MessagePresenter;
 class NumberPrompt;
 class QuoteSource;
+class SaveChangesQuestion;
 
 // What the holdings dialog asks of the outside world. The start-up owns the
 // real ones; tests pass fakes. All must outlive the dialog.
@@ -13,4 +14,5 @@ struct DialogServices
     NumberPrompt &numberPrompt;
     FileChooser &files;
     MessagePresenter &messages;
+    SaveChangesQuestion &saveChanges;
 };

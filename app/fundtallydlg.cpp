@@ -9,7 +9,9 @@
 #include "filechooser.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"
+#include "messagetext.h"
 #include "profilefile.h"
+#include "sessionend.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
@@ -85,7 +88,10 @@ void CFundtallyDlg::OnCalculate()
 {
     if (isCalculating())
         return;
-    UpdateData(true);
+    // Pricing what the boxes do not hold would write the old fields back
+    // over the user's typing; the prompt has shown which box to correct.
+    if (!UpdateData(true))
+        return;
 
     HoldingInputs holdings;
     for (int r = 0; r < RowTable::size(); ++r) {
@@ -197,38 +203,116 @@ void CFundtallyDlg::showProfile(const ProfileRecords &records)
 
 void CFundtallyDlg::OnSaveProfile()
 {
+    saveProfile();
+}
+
+bool CFundtallyDlg::saveProfile()
+{
     if (isCalculating())
-        return;
+        return false;
     // Saving what the boxes do not hold would lose the user's typing; the
     // prompt has shown which box to correct.
     if (!UpdateData(true))
-        return;
-    const QString path = m_services.files.chooseProfileToSave(this);
+        return false;
+    const QString path = m_services.files.chooseProfileToSave(this, m_profileFolder);
     if (path.isEmpty())
-        return;
+        return false;
     const ProfileSave saved = saveProfileFile(path, profileRecords());
     if (!saved.ok) {
         m_services.messages.showError(this, saved.message);
-        return;
+        return false;
     }
-    m_form->statusLabel()->setText(tr("Saved %1.").arg(QFileInfo(path).fileName()));
+    rememberProfile(path);
+    m_form->statusLabel()->setText(
+        tr("Saved %1.").arg(escapedForMessage(QFileInfo(path).fileName())));
+    return true;
 }
 
 void CFundtallyDlg::OnGetProfile()
 {
     if (isCalculating())
         return;
-    UpdateData(true);
-    const QString path = m_services.files.chooseProfileToOpen(this);
+    if (!UpdateData(true))
+        return;
+    if (!maySetAsideHoldings(SetAsideReason::OpeningProfile))
+        return;
+    const QString path = m_services.files.chooseProfileToOpen(this, m_profileFolder);
     if (path.isEmpty())
         return;
+    loadProfile(path);
+}
+
+bool CFundtallyDlg::loadProfile(const QString &path)
+{
     const ProfileLoad loaded = loadProfileFile(path);
     if (!loaded.records) {
         m_services.messages.showError(this, loaded.message);
-        return;
+        return false;
     }
+    // A run still pricing the old rows would refuse to price the new ones.
+    stopCalculation();
     showProfile(*loaded.records);
+    rememberProfile(path);
     OnCalculate();
+    return true;
+}
+
+std::optional<HoldingsSnapshot> CFundtallyDlg::holdingsOnForm() const
+{
+    const std::optional<ProfileRecords> records = recordsOnForm(*m_form);
+    if (!records)
+        return std::nullopt;
+    return HoldingsSnapshot{*records};
+}
+
+// What the boxes show now is what the profile holds: the boxes show shares
+// with fewer digits than a file may hold, so the snapshot is read back from
+// them rather than taken from the records.
+void CFundtallyDlg::rememberProfile(const QString &path)
+{
+    if (const std::optional<HoldingsSnapshot> shown = holdingsOnForm())
+        m_savedHoldings = *shown;
+    m_profileFolder = QFileInfo(path).absolutePath();
+}
+
+bool CFundtallyDlg::hasUnsavedChanges() const
+{
+    const std::optional<HoldingsSnapshot> shown = holdingsOnForm();
+    return !shown || *shown != m_savedHoldings;
+}
+
+bool CFundtallyDlg::maySetAsideHoldings(SetAsideReason reason)
+{
+    // The question runs its own event loop, in which the session can end or
+    // another close arrive; those wait for the answer to this one.
+    if (m_askingToSave)
+        return false;
+    stopCalculation();
+    if (!hasUnsavedChanges())
+        return true;
+    const QScopedValueRollback asking(m_askingToSave, true);
+    switch (m_services.saveChanges.askToSaveChanges(this, reason)) {
+    case SaveChangesAnswer::Save:
+        return saveProfile();
+    case SaveChangesAnswer::Discard:
+        return true;
+    case SaveChangesAnswer::Cancel:
+        return false;
+    }
+    Q_UNREACHABLE();
+}
+
+void CFundtallyDlg::commitData(SessionEnd &session)
+{
+    if (!hasUnsavedChanges())
+        return;
+    // Without leave to ask nothing is saved: only the user chooses where.
+    if (!session.allowsInteraction())
+        return;
+    const bool mayEnd = maySetAsideHoldings(SetAsideReason::Closing);
+    session.release();
+    if (!mayEnd)
+        session.cancel();
 }
 
 void CFundtallyDlg::showAboutBox()
@@ -241,13 +325,18 @@ void CFundtallyDlg::accept()
 {
     if (!UpdateData(true))
         return;
-    stopCalculation();
+    if (!maySetAsideHoldings(SetAsideReason::Closing))
+        return;
     QDialog::accept();
 }
 
+// Escape on the idle window, the close button and the window manager all end
+// here (QDialog::closeEvent() calls reject() and keeps the window open when
+// it is still shown afterwards).
 void CFundtallyDlg::reject()
 {
-    stopCalculation();
+    if (!maySetAsideHoldings(SetAsideReason::Closing))
+        return;
     QDialog::reject();
 }
 

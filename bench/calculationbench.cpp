@@ -86,7 +86,8 @@ int main(int argc, char *argv[])
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages});
+    ScriptedSaveQuestion saveChanges;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, saveChanges});
     HoldingsForm &form = dialog.form();
     for (int row = 0; row < HoldingRowCount; ++row) {
         form.symbolBox(row)->setText(QStringLiteral("SYM%1").arg(row));

@@ -53,7 +53,8 @@ int main(int argc, char *argv[])
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages});
+    ScriptedSaveQuestion saveChanges;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, saveChanges});
     dialog.show();
 
     if (args.size() > 2) {

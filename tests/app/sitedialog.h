@@ -22,6 +22,7 @@ struct SiteDialog
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
+    ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
 
     // `adjust` may change the client's settings for the loopback site.
@@ -35,7 +36,7 @@ struct SiteDialog
         if (adjust)
             adjust(settings);
         quotes = std::make_unique<NetworkQuoteSource>(settings);
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages, saveChanges});
     }
 
     HoldingsForm &form() { return dialog->form(); }

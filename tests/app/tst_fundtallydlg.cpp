@@ -24,12 +24,13 @@ struct Harness
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
+    ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
 
     Harness()
     {
         quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}, {"Cash", 1.0}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, saveChanges});
     }
 
     HoldingsForm &form() { return dialog->form(); }

@@ -16,7 +16,8 @@ CAboutDlg::CAboutDlg(QWidget *parent)
     const DialogUnits units(font());
 
     auto *icon = new QLabel(this);
-    icon->setPixmap(fundtallyIcon().pixmap(32, 32));
+    // Drawn for the screen's scale, from the image that size calls for.
+    icon->setPixmap(fundtallyIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
     icon->setGeometry(QRect(units.rect(11, 17, 0, 0).topLeft(), QSize(32, 32)));
 
     auto *name = new QLabel(tr("Fundtally Version 1.0"), this);

@@ -3,7 +3,7 @@
 QIcon fundtallyIcon()
 {
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/fundtally-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/fundtally-32.png"), QSize(32, 32));
+    for (const int size : FundtallyIconSizes)
+        icon.addFile(QStringLiteral(":/icons/fundtally-%1.png").arg(size), QSize(size, size));
     return icon;
 }

@@ -3,6 +3,7 @@
 class FileChooser;
 class MessagePresenter;
 class NumberPrompt;
+class QuoteSiteChooser;
 class QuoteSource;
 class SaveChangesQuestion;
 
@@ -14,5 +15,6 @@ struct DialogServices
     NumberPrompt &numberPrompt;
     FileChooser &files;
     MessagePresenter &messages;
+    QuoteSiteChooser &quoteSite;
     SaveChangesQuestion &saveChanges;
 };

@@ -1,17 +1,23 @@
 #include "fundtallyapp.h"
 
 #include "appicon.h"
+#include "certificatefilechooser.h"
+#include "commandline.h"
 #include "dialogservices.h"
 #include "filechooser.h"
 #include "fundtallydlg.h"
 #include "messagepresenter.h"
 #include "networkquotesource.h"
 #include "numberprompt.h"
-#include "quotesitesettings.h"
+#include "quotesitecontroller.h"
 #include "savechangesquestion.h"
 #include "sessionend.h"
+#include "usersettings.h"
 
+#include <QProcessEnvironment>
 #include <QSessionManager>
+#include <QSettings>
+#include <QTimer>
 
 namespace {
 
@@ -34,24 +40,50 @@ CFundtallyApp::CFundtallyApp(int &argc, char **argv)
 {
     setApplicationName(QStringLiteral("Fundtally"));
     setApplicationDisplayName(QStringLiteral("Fundtally"));
-    setApplicationVersion(QStringLiteral("1.0.0.1"));
+    setApplicationVersion(QStringLiteral(FUNDTALLY_VERSION));
     setDesktopFileName(QStringLiteral("fundtally"));
     setWindowIcon(fundtallyIcon());
 }
 
 int CFundtallyApp::InitInstance()
 {
-    NetworkQuoteSource quotes(QuoteSiteSettings::fromEnvironment());
+    // The toolkit has taken its own options out of the arguments by now.
+    const CommandLine command = parseCommandLine(arguments());
+    if (command.action != CommandLine::Action::Run)
+        return reportCommandLine(command);
+
+    const std::unique_ptr<QSettings> settings = openUserSettings();
+    DialogCertificateFileChooser certificates;
+    QuoteSiteController quoteSite(*settings, QProcessEnvironment::systemEnvironment(), certificates,
+                                  [](const QuoteSiteSettings &site) -> std::unique_ptr<QuoteSource> {
+                                      return std::make_unique<NetworkQuoteSource>(site);
+                                  });
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
     MessageBoxPresenter messages;
     MessageBoxSaveChangesQuestion saveChanges;
 
-    CFundtallyDlg dialog(DialogServices{quotes, numberPrompt, files, messages, saveChanges});
+    CFundtallyDlg dialog(
+        DialogServices{quoteSite.quotes(), numberPrompt, files, messages, quoteSite, saveChanges});
     connect(this, &QGuiApplication::commitDataRequest, &dialog, [&dialog](QSessionManager &manager) {
         ManagedSessionEnd session(manager);
         dialog.commitData(session);
     });
-    dialog.exec();
+    // Over the window once it is up, and only this once.
+    QTimer::singleShot(0, &dialog, [&] {
+        const QString problem = quoteSite.takeStartupMessage();
+        if (!problem.isEmpty())
+            messages.showError(&dialog, problem);
+    });
+    runHoldingsDialog(dialog, command.profilePath);
     return 0;
+}
+
+int runHoldingsDialog(CFundtallyDlg &dialog, const QString &profilePath)
+{
+    // Opened from the dialog's own loop, like a command, so that a message
+    // about the file stands over the window.
+    if (!profilePath.isEmpty())
+        QTimer::singleShot(0, &dialog, [&dialog, profilePath] { dialog.loadProfile(profilePath); });
+    return dialog.exec();
 }

@@ -10,10 +10,14 @@
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "messagetext.h"
+#include "profiledrop.h"
 #include "profilefile.h"
+#include "quotesitechooser.h"
+#include "rebalancedialog.h"
 #include "sessionend.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -32,6 +36,7 @@ CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
     UpdateData(false);
     m_rowTable.fill(m_fields, *m_form);
     connectCommands();
+    takeProfileDropsEverywhere();
     m_form->nameBox(0)->setFocus(Qt::OtherFocusReason);
 }
 
@@ -54,6 +59,13 @@ void CFundtallyDlg::setUpWindow()
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_form);
 
+    // Ctrl+, is the usual key for a program's settings, and this is its only one.
+    auto *quoteSite = new QAction(tr("Quote &Site..."), this);
+    quoteSite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    quoteSite->setShortcutContext(Qt::WindowShortcut);
+    connect(quoteSite, &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
+    addAction(quoteSite);
+
     auto *about = new QAction(tr("&About Fundtally..."), this);
     about->setShortcut(QKeySequence::HelpContents);
     about->setShortcutContext(Qt::WindowShortcut);
@@ -69,6 +81,18 @@ void CFundtallyDlg::connectCommands()
     connect(m_form->getProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnGetProfile);
     connect(m_form->saveProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnSaveProfile);
     connect(m_form->stopButton(), &QPushButton::clicked, this, &CFundtallyDlg::stopCalculation);
+    connect(m_form->rebalanceButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnRebalance);
+}
+
+// A profile dropped anywhere on the window opens; the boxes that take text
+// drops of their own would otherwise catch it and type its path.
+void CFundtallyDlg::takeProfileDropsEverywhere()
+{
+    setAcceptDrops(true);
+    for (QWidget *child : findChildren<QWidget *>()) {
+        if (child->acceptDrops())
+            child->installEventFilter(this);
+    }
 }
 
 bool CFundtallyDlg::UpdateData(bool saveAndValidate)
@@ -138,8 +162,7 @@ void CFundtallyDlg::showCalculationResult()
     m_fields.classPercent = result.classPercent;
     UpdateData(false);
     markRowQuotes();
-    m_form->showAllocation(
-        allocationPicture(result.classSum, result.classPercent, result.total));
+    showAllocation();
 
     const QString summary = calculationSummary(m_run->holdings(), result);
     m_form->statusLabel()->setText(m_run->wasStopped() ? tr("Stopped. %1").arg(summary) : summary);
@@ -173,6 +196,7 @@ void CFundtallyDlg::setCalculating(bool calculating)
     m_form->calculateButton()->setEnabled(!calculating);
     m_form->getProfileButton()->setEnabled(!calculating);
     m_form->saveProfileButton()->setEnabled(!calculating);
+    m_form->rebalanceButton()->setEnabled(!calculating);
     m_form->progressBar()->setVisible(calculating);
     m_form->stopButton()->setVisible(calculating);
     if (calculating)
@@ -217,7 +241,7 @@ bool CFundtallyDlg::saveProfile()
     const QString path = m_services.files.chooseProfileToSave(this, m_profileFolder);
     if (path.isEmpty())
         return false;
-    const ProfileSave saved = saveProfileFile(path, profileRecords());
+    const ProfileSave saved = saveProfileFile(path, profileRecords(), m_targets);
     if (!saved.ok) {
         m_services.messages.showError(this, saved.message);
         return false;
@@ -244,17 +268,49 @@ void CFundtallyDlg::OnGetProfile()
 
 bool CFundtallyDlg::loadProfile(const QString &path)
 {
+    if (isCalculating())
+        return false;
     const ProfileLoad loaded = loadProfileFile(path);
     if (!loaded.records) {
         m_services.messages.showError(this, loaded.message);
         return false;
     }
-    // A run still pricing the old rows would refuse to price the new ones.
-    stopCalculation();
     showProfile(*loaded.records);
+    setTargets(loaded.targets);
     rememberProfile(path);
     OnCalculate();
     return true;
+}
+
+void CFundtallyDlg::OnRebalance()
+{
+    if (isCalculating())
+        return;
+    RebalanceDialog dialog(lastCalculation(), m_targets, this);
+    if (dialog.exec() == QDialog::Accepted)
+        setTargets(dialog.targets());
+}
+
+void CFundtallyDlg::setTargets(const AssetTargets &targets)
+{
+    m_targets = targets;
+    showAllocation();
+}
+
+RebalanceBasis CFundtallyDlg::lastCalculation() const
+{
+    if (!m_run || m_run->isRunning())
+        return {};
+    return rebalanceBasis(m_run->holdings(), m_run->result(), m_run->wasStopped());
+}
+
+void CFundtallyDlg::showAllocation()
+{
+    // Before the first calculation the chart shows only the targets.
+    const CalculationResult none;
+    const CalculationResult &result = m_run && !m_run->isRunning() ? m_run->result() : none;
+    m_form->showAllocation(
+        allocationPicture(result.classSum, result.classPercent, result.total, m_targets));
 }
 
 std::optional<HoldingsSnapshot> CFundtallyDlg::holdingsOnForm() const
@@ -262,7 +318,7 @@ std::optional<HoldingsSnapshot> CFundtallyDlg::holdingsOnForm() const
     const std::optional<ProfileRecords> records = recordsOnForm(*m_form);
     if (!records)
         return std::nullopt;
-    return HoldingsSnapshot{*records};
+    return HoldingsSnapshot{*records, m_targets};
 }
 
 // What the boxes show now is what the profile holds: the boxes show shares
@@ -321,6 +377,11 @@ void CFundtallyDlg::showAboutBox()
     about.exec();
 }
 
+void CFundtallyDlg::showQuoteSiteDialog()
+{
+    m_services.quoteSite.chooseQuoteSite(this);
+}
+
 void CFundtallyDlg::accept()
 {
     if (!UpdateData(true))
@@ -348,4 +409,69 @@ void CFundtallyDlg::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+// The profile a drag would open if the window took it now: one .ftly file,
+// offered as a copy (a move would let the file manager take the file away),
+// and no calculation running.
+QString CFundtallyDlg::acceptedProfileDrag(QDropEvent *event) const
+{
+    if (isCalculating() || !event->possibleActions().testFlag(Qt::CopyAction))
+        return QString();
+    return draggedProfilePath(*event->mimeData());
+}
+
+// Deals with a drag that carries a profile and says so; other events and
+// other drags are left to whoever receives them.
+bool CFundtallyDlg::handleProfileDrag(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto *drag = static_cast<QDropEvent *>(event);
+    if (draggedProfilePath(*drag->mimeData()).isEmpty())
+        return false;
+
+    const QString path = acceptedProfileDrag(drag);
+    if (path.isEmpty()) {
+        drag->ignore();
+        return true;
+    }
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    if (type == QEvent::Drop) {
+        // Loaded once the drop has ended, so the file manager is not kept
+        // waiting on a message about the file.
+        QMetaObject::invokeMethod(
+            this,
+            [this, path] {
+                if (maySetAsideHoldings(SetAsideReason::OpeningProfile))
+                    loadProfile(path);
+            },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void CFundtallyDlg::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!handleProfileDrag(event))
+        event->ignore();
+}
+
+void CFundtallyDlg::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!handleProfileDrag(event))
+        event->ignore();
+}
+
+void CFundtallyDlg::dropEvent(QDropEvent *event)
+{
+    if (!handleProfileDrag(event))
+        event->ignore();
+}
+
+bool CFundtallyDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    return handleProfileDrag(event) || QDialog::eventFilter(watched, event);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "assettargets.h"
 #include "dialogservices.h"
 #include "holdingsfields.h"
 #include "holdingssnapshot.h"
 #include "profilerecord.h"
+#include "rebalancebasis.h"
 #include "rowtable.h"
 #include "savechangesquestion.h"
 
@@ -36,17 +38,27 @@ public:
 
     void OnCalculate();
     void OnGetProfile();
-    void OnSaveProfile();
-    void showAboutBox();
-
-    // Reads the profile, shows its rows and prices them. On failure shows
-    // the message, leaves the form as it was and returns false. Asks
-    // nothing: callers ask maySetAsideHoldings() first.
+    // Reads the profile at `path`, shows it and prices it. A file that is no
+    // readable profile changes nothing: the message says why and the result
+    // is false. Does nothing and gives false while a calculation runs.
+    // Asks nothing: callers ask maySetAsideHoldings() first.
     bool loadProfile(const QString &path);
+    void OnSaveProfile();
+    void OnRebalance();
+    void showAboutBox();
+    // Lets the user choose the quote site; see QuoteSiteChooser.
+    void showQuoteSiteDialog();
 
-    // Whether the rows differ from the last profile saved or loaded (or the
-    // empty form), a Shares box that does not hold a number counting as a
-    // change.
+    // The targets belong to the holdings: profiles carry them and the chart
+    // draws them.
+    const AssetTargets &targets() const { return m_targets; }
+    void setTargets(const AssetTargets &targets);
+    // The last finished calculation, or an empty basis before the first.
+    RebalanceBasis lastCalculation() const;
+
+    // Whether the rows or the targets differ from the last profile saved or
+    // loaded (or the empty form), a Shares box that does not hold a number
+    // counting as a change.
     bool hasUnsavedChanges() const;
 
     // Before the rows are closed or replaced: stops a running calculation
@@ -70,16 +82,24 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setUpWindow();
     void connectCommands();
+    void takeProfileDropsEverywhere();
+    QString acceptedProfileDrag(QDropEvent *event) const;
+    bool handleProfileDrag(QEvent *event);
     void showPricing(const QString &symbol, int position, int count);
     void showCalculationResult();
     void setCalculating(bool calculating);
     void markRowQuotes();
     ProfileRecords profileRecords() const;
     void showProfile(const ProfileRecords &records);
+    void showAllocation();
     bool saveProfile();
     std::optional<HoldingsSnapshot> holdingsOnForm() const;
     void rememberProfile(const QString &path);
@@ -90,6 +110,7 @@ private:
     RowTable m_rowTable;
     QIcon m_hIcon;
     std::unique_ptr<CalculationRun> m_run;
+    AssetTargets m_targets;
     HoldingsSnapshot m_savedHoldings;
     // The folder of the last profile loaded or saved; the file dialogs start there.
     QString m_profileFolder;

@@ -86,8 +86,9 @@ int main(int argc, char *argv[])
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
+    CountingQuoteSiteChooser quoteSite;
     ScriptedSaveQuestion saveChanges;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, saveChanges});
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     HoldingsForm &form = dialog.form();
     for (int row = 0; row < HoldingRowCount; ++row) {
         form.symbolBox(row)->setText(QStringLiteral("SYM%1").arg(row));

@@ -6,6 +6,18 @@
 #include <QPieSeries>
 #include <QPieSlice>
 
+namespace {
+
+// Sizes relative to the chart: the donut shrinks to leave room for the ring
+// of targets outside it.
+constexpr double DonutSize = 0.95;
+constexpr double DonutSizeInsideRing = 0.78;
+constexpr double DonutHoleSize = 0.45;
+constexpr double RingSize = 0.95;
+constexpr double RingHoleSize = 0.84;
+
+} // namespace
+
 // The view owns a chart handed to its constructor; one set later with
 // setChart() would leave the view's own default chart behind.
 AllocationChart::AllocationChart(QWidget *parent)
@@ -19,9 +31,14 @@ AllocationChart::AllocationChart(QWidget *parent)
     chart->legend()->hide();
 
     m_series = new QPieSeries(chart);
-    m_series->setHoleSize(0.45);
-    m_series->setPieSize(0.95);
+    m_series->setHoleSize(DonutHoleSize);
+    m_series->setPieSize(DonutSize);
     chart->addSeries(m_series);
+
+    m_targetRing = new QPieSeries(chart);
+    m_targetRing->setHoleSize(RingHoleSize);
+    m_targetRing->setPieSize(RingSize);
+    chart->addSeries(m_targetRing);
 
     setRenderHint(QPainter::Antialiasing);
     setFrameShape(QFrame::NoFrame);
@@ -43,6 +60,13 @@ void AllocationChart::showPicture(const AllocationPicture &picture)
         slice->setColor(part.color);
         slice->setBorderColor(palette().color(QPalette::Window));
     }
+    m_targetRing->clear();
+    for (const AllocationSlice &part : picture.targetRing) {
+        QPieSlice *slice = m_targetRing->append(part.label, part.amount);
+        slice->setColor(part.color);
+        slice->setBorderColor(palette().color(QPalette::Window));
+    }
+    m_series->setPieSize(picture.targetRing.isEmpty() ? DonutSize : DonutSizeInsideRing);
     chart()->setTitle(picture.emptyText);
     setToolTip(picture.toolTip);
 }

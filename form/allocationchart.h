@@ -7,7 +7,8 @@
 class QPieSeries;
 
 // A donut of the asset classes' amounts, beside the allocation summary;
-// its key is the AllocationLegend.
+// its key is the AllocationLegend. Targets, when set, run round it as a thin
+// ring in the same colours.
 class AllocationChart : public QChartView
 {
     Q_OBJECT
@@ -24,5 +25,6 @@ private:
     void applyThemeColors();
 
     QPieSeries *m_series = nullptr;
+    QPieSeries *m_targetRing = nullptr;
     AllocationPicture m_picture;
 };

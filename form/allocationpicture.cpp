@@ -2,6 +2,7 @@
 
 #include "amountformat.h"
 #include "classpalette.h"
+#include "rebalance.h"
 
 #include <QCoreApplication>
 
@@ -22,13 +23,50 @@ QString toolTipFor(const AllocationPicture &picture)
     return lines.join(QLatin1Char('\n'));
 }
 
+QList<AllocationSlice> targetRingFor(const TargetPercents &targets)
+{
+    QList<AllocationSlice> ring;
+    for (int assetClass = 0; assetClass < AssetClassCount; ++assetClass) {
+        if (targets[assetClass] <= 0.0)
+            continue;
+        const QString name = QString::fromLatin1(AssetClassLabels[assetClass]);
+        ring.append({assetClass, tr("%1 target %2 %").arg(name, targetPercentText(targets[assetClass])),
+                     targets[assetClass], ClassPalette::classColor(assetClass)});
+    }
+    return ring;
+}
+
+// With targets, every class that is held or has a target gets a line that
+// sets the two side by side.
+QString targetsToolTip(const std::array<double, AssetClassCount> &classSums,
+                       const std::array<qint64, AssetClassCount> &classPercents,
+                       const TargetPercents &targets, const QStringList &leftOut)
+{
+    QStringList lines;
+    for (int assetClass = 0; assetClass < AssetClassCount; ++assetClass) {
+        if (classSums[assetClass] <= 0.0 && targets[assetClass] <= 0.0)
+            continue;
+        lines << tr("%1 %2 % (target %3 %): %4")
+                     .arg(QString::fromLatin1(AssetClassLabels[assetClass]))
+                     .arg(classPercents[assetClass])
+                     .arg(targetPercentText(targets[assetClass]), FormatGroupedAmount(classSums[assetClass]));
+    }
+    if (!leftOut.isEmpty())
+        lines << tr("Left out (negative): %1").arg(leftOut.join(QStringLiteral(", ")));
+    return lines.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &classSums,
                                     const std::array<qint64, AssetClassCount> &classPercents,
-                                    double total)
+                                    double total, const AssetTargets &targets)
 {
     AllocationPicture picture;
+    if (targets) {
+        picture.targetRing = targetRingFor(*targets);
+        picture.toolTip = targetsToolTip(classSums, classPercents, *targets, {});
+    }
     if (total == 0.0) {
         picture.emptyText = tr("No holdings priced");
         return picture;
@@ -46,6 +84,7 @@ AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &c
     }
     if (picture.slices.isEmpty())
         picture.emptyText = tr("No asset class to chart");
-    picture.toolTip = toolTipFor(picture);
+    picture.toolTip = targets ? targetsToolTip(classSums, classPercents, *targets, picture.leftOut)
+                              : toolTipFor(picture);
     return picture;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assetclass.h"
+#include "assettargets.h"
 
 #include <QColor>
 #include <QList>
@@ -25,10 +26,13 @@ struct AllocationPicture
     // Classes with a negative amount: shown in the summary, not drawn.
     QStringList leftOut;
     QString toolTip;
+    // With targets set, a thin outer ring of the targets, one part per class
+    // with a target above 0; its amounts are the target percents.
+    QList<AllocationSlice> targetRing;
 };
 
 // Slices carry the summary's percentages so the chart and the numbers
 // beside it never disagree.
 AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &classSums,
                                     const std::array<qint64, AssetClassCount> &classPercents,
-                                    double total);
+                                    double total, const AssetTargets &targets = std::nullopt);

@@ -14,6 +14,7 @@ inline constexpr int Total = 1120;
 inline constexpr int GetProfile = 1126;
 inline constexpr int SaveProfile = 1127;
 inline constexpr int Calculate = 1133;
+inline constexpr int Rebalance = 1134;
 
 // Indexed by asset class. The amount boxes of Stocks and Real are swapped
 // relative to the class order.

@@ -157,6 +157,7 @@ void HoldingsForm::createButtons()
     m_saveProfile = addButton(ControlId::SaveProfile, tr("&Save Profile"), QRect(375, 44, 49, BoxHeight));
     m_calculate = addButton(ControlId::Calculate, tr("&Calculate"), QRect(375, 62, 49, BoxHeight));
     m_calculate->setDefault(true);
+    m_rebalance = addButton(ControlId::Rebalance, tr("Re&balance..."), QRect(375, 80, 49, BoxHeight));
 }
 
 void HoldingsForm::createSummary()
@@ -225,6 +226,7 @@ void HoldingsForm::setTabOrder()
     chain(m_getProfile);
     chain(m_saveProfile);
     chain(m_calculate);
+    chain(m_rebalance);
     chain(m_stop);
 }
 

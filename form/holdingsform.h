@@ -43,6 +43,7 @@ public:
     QPushButton *getProfileButton() const { return m_getProfile; }
     QPushButton *saveProfileButton() const { return m_saveProfile; }
     QPushButton *calculateButton() const { return m_calculate; }
+    QPushButton *rebalanceButton() const { return m_rebalance; }
 
     AllocationLegend *allocationLegend() const { return m_legend; }
     void showAllocation(const AllocationPicture &picture);
@@ -96,6 +97,7 @@ private:
     QPushButton *m_getProfile = nullptr;
     QPushButton *m_saveProfile = nullptr;
     QPushButton *m_calculate = nullptr;
+    QPushButton *m_rebalance = nullptr;
     AllocationChart *m_chart = nullptr;
     AllocationLegend *m_legend = nullptr;
     QLabel *m_status = nullptr;

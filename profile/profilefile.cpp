@@ -83,15 +83,16 @@ ProfileLoad loadProfileFile(const QString &path)
     ProfileReadResult result = readProfile(bytes);
     if (!result.records)
         return loadFailure(path, result.problem);
-    return {std::move(result.records), {}};
+    return {std::move(result.records), {}, result.targets};
 }
 
-ProfileSave saveProfileFile(const QString &path, const ProfileRecords &records)
+ProfileSave saveProfileFile(const QString &path, const ProfileRecords &records,
+                            const AssetTargets &targets)
 {
     if (QFileInfo(path).isDir())
         return saveFailure(path, tr("it is a folder"));
 
-    const QByteArray bytes = writeProfile(records);
+    const QByteArray bytes = writeProfile(records, targets);
     QSaveFile file(path);
     // Unbuffered, so that every byte reaches the file in writeAll(): Qt 6.4's
     // commit() ignores a failed flush of buffered bytes and would put a cut

@@ -196,6 +196,52 @@ std::optional<QString> readRecord(TokenReader &tokens, int recordNumber, Profile
     return std::nullopt;
 }
 
+// The label of the optional line of targets after the twentieth record.
+constexpr QByteArrayView TargetsLabel = "AssetTargets";
+
+QString targetsProblem(const QString &what)
+{
+    return tr("the %1 line after record %2 %3")
+        .arg(QLatin1String(TargetsLabel))
+        .arg(ProfileRecordCount)
+        .arg(what);
+}
+
+// Reads the targets line when it is the next thing in the file. Returns what
+// is wrong with it, or nothing when it was read or is not there.
+std::optional<QString> readTargets(TokenReader &tokens, AssetTargets &targets)
+{
+    const std::optional<QByteArrayView> label = tokens.next();
+    if (!label || *label != TargetsLabel)
+        return std::nullopt;
+    TargetPercents percents{};
+    for (int assetClass = 0; assetClass < AssetClassCount; ++assetClass) {
+        const QString name = QString::fromLatin1(AssetClassLabels[assetClass]);
+        const std::optional<QByteArrayView> token = tokens.next();
+        if (!token)
+            return targetsProblem(tr("ends before its %1 target").arg(name));
+        // Targets are written in the same shortest decimal form as shares.
+        const ParsedShares percent = parseShares(*token);
+        if (percent.problem != SharesProblem::None || !isTargetPercent(percent.shares)) {
+            return targetsProblem(tr("has the %1 target %2, which is not a percent from %3 to %4 with at most %5 decimal")
+                                      .arg(name, quoted(*token))
+                                      .arg(MinTargetPercent)
+                                      .arg(MaxTargetPercent)
+                                      .arg(TargetDecimals));
+        }
+        // Kept as the tenth it stands for, so that writing it again gives
+        // the same text; adding 0.0 turns -0 into 0.
+        percents[assetClass] =
+            std::round(percent.shares * TargetStepsPerPercent) / TargetStepsPerPercent + 0.0;
+    }
+    if (!targetsAddUp(percents)) {
+        return targetsProblem(tr("has targets that add up to %1 %, not 100 %")
+                                  .arg(QString::number(targetSum(percents), 'g', 15)));
+    }
+    targets = percents;
+    return std::nullopt;
+}
+
 // Every separator becomes "#" so that the value stays one token; the reader
 // turns it back into a space.
 QByteArray storedText(const QString &text)
@@ -213,6 +259,15 @@ int storedClass(int assetClass)
     return isAssetClass(assetClass) ? assetClass : NoAssetClass;
 }
 
+QByteArray storedTargets(const TargetPercents &targets)
+{
+    QByteArrayList texts;
+    // Adding 0.0 writes a negative zero as a plain 0.
+    for (const double percent : targets)
+        texts.append(profileSharesText(percent + 0.0).toLatin1());
+    return texts.join('\t');
+}
+
 void appendLine(QByteArray &out, QByteArrayView label, QByteArrayView value)
 {
     out.append(label).append('\t').append(value).append('\n');
@@ -220,7 +275,7 @@ void appendLine(QByteArray &out, QByteArrayView label, QByteArrayView value)
 
 } // namespace
 
-QByteArray writeProfile(const ProfileRecords &records)
+QByteArray writeProfile(const ProfileRecords &records, const AssetTargets &targets)
 {
     QByteArray out;
     for (const ProfileRecord &record : records) {
@@ -229,6 +284,9 @@ QByteArray writeProfile(const ProfileRecords &records)
         appendLine(out, "AssetShares", profileSharesText(record.shares).toLatin1());
         appendLine(out, "AssetClass", QByteArray::number(storedClass(record.assetClass)));
     }
+    // Targets that would refuse the file when read back are never written.
+    if (targets && areValidTargets(*targets))
+        appendLine(out, TargetsLabel, storedTargets(*targets));
     return out;
 }
 
@@ -262,5 +320,8 @@ ProfileReadResult readProfile(QByteArrayView bytes)
         if (problem)
             return {std::nullopt, recordNumber, *problem};
     }
-    return {records, 0, {}};
+    AssetTargets targets;
+    if (const std::optional<QString> problem = readTargets(tokens, targets))
+        return {std::nullopt, 0, *problem};
+    return {records, 0, {}, targets};
 }

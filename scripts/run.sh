@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Fundtally's window.
+# Installs what is missing, builds, and starts Fundtally's window. Without a
+# display it stops after the build, says how to run under xvfb-run instead,
+# and exits with status 3.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -15,7 +17,7 @@ Run it under a virtual X display instead:
 
 or render the window to a picture with scripts/screenshot.sh.
 MSG
-    exit 1
+    exit 3
 fi
 
 exec "$build/app/fundtally"

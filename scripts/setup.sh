@@ -34,8 +34,12 @@ packages=(
     libxml2-utils
     shared-mime-info
     xdg-utils
+    # xdg-mime's file type queries go through GIO's gio
+    libglib2.0-bin
     dpkg-dev
     file
+    # objdump, for the libraries the packaged program needs
+    binutils
 )
 
 for set in "$@"; do

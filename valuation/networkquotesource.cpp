@@ -4,9 +4,12 @@
 #include "quoteparser.h"
 #include "settledquotelookup.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkRequest>
+#include <QSslCertificate>
 
 #include <utility>
 
@@ -30,6 +33,27 @@ bool isPathStep(const QString &symbol)
     return symbol == u"." || symbol == u"..";
 }
 
+// The settings' certificate files and directories join the trust store.
+void trustListedCertificates(QuoteSiteSettings &settings)
+{
+    QList<QSslCertificate> listed;
+    for (const QString &file : std::as_const(settings.trustedCertificateFiles))
+        listed += QSslCertificate::fromPath(file, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
+    for (const QString &directory : std::as_const(settings.trustedCertificateDirectories)) {
+        for (const QFileInfo &entry : QDir(directory).entryInfoList(QDir::Files | QDir::Readable))
+            listed += QSslCertificate::fromPath(entry.filePath(), QSsl::Pem,
+                                                QSslCertificate::PatternSyntax::FixedString);
+    }
+    // Settings made field by field carry no configuration: Qt's default.
+    if (settings.ssl.isNull())
+        settings.ssl = QSslConfiguration::defaultConfiguration();
+    if (listed.isEmpty())
+        return;
+    // Setting any authorities stops Qt loading the system's on demand.
+    settings.ssl.setCaCertificates(QSslConfiguration::systemCaCertificates()
+                                   + settings.ssl.caCertificates() + listed);
+}
+
 } // namespace
 
 NetworkQuoteSource::NetworkQuoteSource(QuoteSiteSettings settings, QObject *parent)
@@ -37,6 +61,7 @@ NetworkQuoteSource::NetworkQuoteSource(QuoteSiteSettings settings, QObject *pare
     , m_settings(std::move(settings))
     , m_manager(new QNetworkAccessManager(this))
 {
+    trustListedCertificates(m_settings);
     if (m_settings.proxy)
         m_manager->setProxy(*m_settings.proxy);
     else

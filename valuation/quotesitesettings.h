@@ -3,6 +3,7 @@
 #include <QNetworkProxy>
 #include <QSslConfiguration>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <optional>
@@ -13,6 +14,9 @@ struct QuoteSiteSettings {
     QSslConfiguration ssl;              // trust store used for verification (always on)
     std::chrono::milliseconds transferTimeout{20000}; // gives up after this long without progress
     std::optional<QNetworkProxy> proxy; // unset = the system's proxy settings
+    // PEM files, and directories of them, trusted besides the system's store.
+    QStringList trustedCertificateFiles;
+    QStringList trustedCertificateDirectories;
 
     // The host comes from the FUNDTALLY_QUOTE_HOST environment variable, else
     // from the value the program was built with. Trust is the system's

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "certificatefilechooser.h"
 #include "fakequotesource.h"
 #include "filechooser.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "numberprompt.h"
+#include "quotesitechooser.h"
 #include "savechangesquestion.h"
 
 #include <QComboBox>
@@ -70,6 +72,25 @@ class RecordingMessages final : public MessagePresenter
 public:
     void showError(QWidget *, const QString &message) override { errors.append(message); }
     QStringList errors;
+};
+
+class CountingQuoteSiteChooser final : public QuoteSiteChooser
+{
+public:
+    void chooseQuoteSite(QWidget *parent) override { parents.append(parent); }
+    QList<QWidget *> parents;
+};
+
+class ScriptedCertificateChooser final : public CertificateFileChooser
+{
+public:
+    QString chooseCertificateFile(QWidget *, const QString &current) override
+    {
+        offered.append(current);
+        return answer;
+    }
+    QString answer;
+    QStringList offered;
 };
 
 // Every box's text and every selector's choice, to tell whether anything on

@@ -22,6 +22,7 @@ struct SiteDialog
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
+    CountingQuoteSiteChooser quoteSite;
     ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
 
@@ -36,7 +37,7 @@ struct SiteDialog
         if (adjust)
             adjust(settings);
         quotes = std::make_unique<NetworkQuoteSource>(settings);
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages, saveChanges});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages, quoteSite, saveChanges});
     }
 
     HoldingsForm &form() { return dialog->form(); }

@@ -29,12 +29,13 @@ struct Site
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
+    CountingQuoteSiteChooser quoteSite;
     ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
 
     Site()
     {
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, saveChanges});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
         // Rows a user typed and has not saved.
         for (int row = 0; row < 6; ++row) {
             form().nameBox(row)->setText(QStringLiteral("Typed holding number %1").arg(row));

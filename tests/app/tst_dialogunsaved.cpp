@@ -36,6 +36,7 @@ struct Harness
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
+    CountingQuoteSiteChooser quoteSite;
     ScriptedSaveQuestion saveChanges;
     QTemporaryDir dir;
     std::unique_ptr<CFundtallyDlg> dialog;
@@ -44,7 +45,7 @@ struct Harness
     {
         quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}, {"VXUS", 60.0}};
         dialog = std::make_unique<CFundtallyDlg>(
-            DialogServices{quotes, prompt, files, messages, saveChanges});
+            DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     }
 
     HoldingsForm &form() { return dialog->form(); }
@@ -175,7 +176,8 @@ private Q_SLOTS:
     void closingMidCalculationStopsItBeforeAsking();
     void escapeDuringCalculationOnlyStopsIt();
     void questionAlreadyOpenKeepsTheRows();
-    void loadProfileWhileCalculatingPricesTheNewRows();
+    void loadProfileLeavesTheFormOnFailure();
+    void targetsCountAsHoldings();
     void mixedEncodingProfileThroughTheDialog();
     void messagesShowNoRawBytes_data();
     void messagesShowNoRawBytes();
@@ -584,7 +586,7 @@ void TestDialogUnsaved::questionAlreadyOpenKeepsTheRows()
     QCOMPARE(h.files.openAsked, 0);
 }
 
-void TestDialogUnsaved::loadProfileWhileCalculatingPricesTheNewRows()
+void TestDialogUnsaved::loadProfileLeavesTheFormOnFailure()
 {
     Harness h;
     h.quotes.hold = true;
@@ -592,16 +594,63 @@ void TestDialogUnsaved::loadProfileWhileCalculatingPricesTheNewRows()
     h.dialog->show();
     h.dialog->OnCalculate();
     QVERIFY(h.dialog->isCalculating());
+    const QString good = h.writeFile(QStringLiteral("mine.ftly"), writeProfile(sampleRecords()));
+    const QStringList before = h.snapshot();
 
-    QVERIFY(h.dialog->loadProfile(h.writeFile(QStringLiteral("mine.ftly"), writeProfile(sampleRecords()))));
-    QCOMPARE(h.form().nameBox(0)->text(), QStringLiteral("Total Market"));
-    QCOMPARE(h.quotes.requested, (QStringList{"OLD", "VTI"}));
-    QVERIFY(h.dialog->isCalculating());
-    QVERIFY(h.saveChanges.reasons.isEmpty());
+    // A run still pricing the old rows keeps them.
+    QVERIFY(!h.dialog->loadProfile(good));
+    QCOMPARE(h.snapshot(), before);
+    QVERIFY(h.messages.errors.isEmpty());
+    h.dialog->stopCalculation();
+    QTRY_VERIFY(!h.dialog->isCalculating());
 
+    const QStringList stopped = h.snapshot();
     QVERIFY(!h.dialog->loadProfile(h.dir.filePath(QStringLiteral("missing.ftly"))));
     QCOMPARE(h.messages.errors.size(), 1);
+    QCOMPARE(h.snapshot(), stopped);
+    QVERIFY(h.dialog->hasUnsavedChanges());
+
+    // loadProfile() itself asks nothing; its callers ask first.
+    h.quotes.hold = false;
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    QVERIFY(h.dialog->loadProfile(good));
+    QVERIFY(finished.wait());
     QCOMPARE(h.form().nameBox(0)->text(), QStringLiteral("Total Market"));
+    QCOMPARE(h.quotes.requested, (QStringList{"OLD", "VTI", "BND", "VXUS"}));
+    QVERIFY(h.saveChanges.reasons.isEmpty());
+    QVERIFY(!h.dialog->hasUnsavedChanges());
+}
+
+void TestDialogUnsaved::targetsCountAsHoldings()
+{
+    TargetPercents loadedTargets{10, 40, 50, 0, 0};
+    Harness h;
+    QVERIFY(h.getProfile(
+        h.writeFile(QStringLiteral("targets.ftly"), writeProfile(sampleRecords(), loadedTargets))));
+    QCOMPARE(h.dialog->targets(), AssetTargets(loadedTargets));
+    QVERIFY(!h.dialog->hasUnsavedChanges());
+
+    h.dialog->setTargets(TargetPercents{20, 30, 50, 0, 0});
+    QVERIFY(h.dialog->hasUnsavedChanges());
+    h.dialog->setTargets(loadedTargets);
+    QVERIFY(!h.dialog->hasUnsavedChanges());
+    h.dialog->setTargets(std::nullopt);
+    QVERIFY(h.dialog->hasUnsavedChanges());
+
+    // A profile without targets clears the ones on the form.
+    h.saveChanges.answer = SaveChangesAnswer::Discard;
+    QVERIFY(h.getProfile(h.writeFile(QStringLiteral("none.ftly"), writeProfile(sampleRecords()))));
+    QCOMPARE(h.saveChanges.reasons, QList<SetAsideReason>{SetAsideReason::OpeningProfile});
+    QVERIFY(h.dialog->targets() == std::nullopt);
+    QVERIFY(!h.dialog->hasUnsavedChanges());
+
+    // Saving takes the targets into what counts as saved.
+    h.dialog->setTargets(loadedTargets);
+    h.files.savePath = h.dir.filePath(QStringLiteral("saved.ftly"));
+    h.dialog->OnSaveProfile();
+    QVERIFY(h.messages.errors.isEmpty());
+    QVERIFY(!h.dialog->hasUnsavedChanges());
+    QCOMPARE(loadProfileFile(h.files.savePath).targets, AssetTargets(loadedTargets));
 }
 
 void TestDialogUnsaved::mixedEncodingProfileThroughTheDialog()

@@ -24,13 +24,14 @@ struct Harness
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
+    CountingQuoteSiteChooser quoteSite;
     ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
 
     Harness()
     {
         quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}, {"Cash", 1.0}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, saveChanges});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     }
 
     HoldingsForm &form() { return dialog->form(); }
@@ -63,6 +64,7 @@ private Q_SLOTS:
     void escapeCloses();
     void finishedNeedsNumbers();
     void aboutBoxOnF1();
+    void quoteSiteCommand();
     void calculationFillsEveryBox();
     void unpricedRowsAreFlagged();
     void formIsLockedWhileCalculating();
@@ -148,8 +150,8 @@ void TestFundtallyDlg::aboutBoxOnF1()
 
     const QList<QAction *> actions = h.dialog->actions();
     QCOMPARE(h.dialog->contextMenuPolicy(), Qt::ActionsContextMenu);
-    QCOMPARE(actions.size(), 1);
-    QCOMPARE(actions.first()->text(), QStringLiteral("&About Fundtally..."));
+    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions.last()->text(), QStringLiteral("&About Fundtally..."));
 
     QString title;
     QStringList texts;
@@ -171,6 +173,30 @@ void TestFundtallyDlg::aboutBoxOnF1()
     QVERIFY(texts.contains(QStringLiteral("Fundtally Version 1.0")));
     QVERIFY(okIsDefault);
     QVERIFY(h.dialog->isVisible());
+}
+
+// Beside the About box in the context menu, on its own key, which works
+// from inside a box too.
+void TestFundtallyDlg::quoteSiteCommand()
+{
+    Harness h;
+    QVERIFY(h.showActive());
+
+    const QList<QAction *> actions = h.dialog->actions();
+    QCOMPARE(actions.size(), 2);
+    QAction *quoteSite = actions.first();
+    QCOMPARE(quoteSite->text(), QStringLiteral("Quote &Site..."));
+    QCOMPARE(quoteSite->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+    QVERIFY(quoteSite->shortcut() != actions.last()->shortcut());
+
+    h.form().symbolBox(3)->setFocus();
+    QTest::keyClick(h.form().symbolBox(3), Qt::Key_Comma, Qt::ControlModifier);
+    QCOMPARE(h.quoteSite.parents, QList<QWidget *>{h.dialog.get()});
+    QCOMPARE(h.form().symbolBox(3)->text(), QString());
+
+    h.dialog->showQuoteSiteDialog();
+    QCOMPARE(h.quoteSite.parents.size(), 2);
+    QVERIFY(h.quotes.requested.isEmpty());
 }
 
 void TestFundtallyDlg::calculationFillsEveryBox()

@@ -12,6 +12,8 @@
 using Sums = std::array<double, AssetClassCount>;
 using Percents = std::array<qint64, AssetClassCount>;
 
+Q_DECLARE_METATYPE(AssetTargets)
+
 namespace {
 
 // Distance between two colours in RGB space.
@@ -49,6 +51,9 @@ private Q_SLOTS:
     void negativeClassesAreLeftOutAndSaid();
     void paletteKeepsClassesAndWarningApart();
     void chartAndKeyShowThePicture();
+    void targetRing_data();
+    void targetRing();
+    void chartDrawsTheTargetRing();
 };
 
 void TestAllocationPicture::slicesFromClassSums_data()
@@ -152,6 +157,98 @@ void TestAllocationPicture::chartAndKeyShowThePicture()
     QCOMPARE(series->count(), 0);
     QCOMPARE(chart.chart()->title(), QStringLiteral("No holdings priced"));
     QVERIFY(legend.text().isEmpty());
+}
+
+void TestAllocationPicture::targetRing_data()
+{
+    QTest::addColumn<Sums>("sums");
+    QTest::addColumn<Percents>("percents");
+    QTest::addColumn<double>("total");
+    QTest::addColumn<AssetTargets>("targets");
+    QTest::addColumn<QStringList>("ring");
+    QTest::addColumn<QStringList>("toolTip");
+
+    const Sums sums{100, 0, 125, 0, 0};
+    const Percents percents{44, 0, 55, 0, 0};
+    QTest::newRow("no targets") << sums << percents << 225.0 << AssetTargets() << QStringList()
+                                << QStringList{"Cash 44%: 100", "Stocks 55%: 125"};
+    QTest::newRow("targets beside the split") << sums << percents << 225.0
+        << AssetTargets(TargetPercents{40, 0, 60, 0, 0})
+        << QStringList{"Cash target 40 %", "Stocks target 60 %"}
+        << QStringList{"Cash 44 % (target 40 %): 100", "Stocks 55 % (target 60 %): 125"};
+    QTest::newRow("a target for a class not held") << sums << percents << 225.0
+        << AssetTargets(TargetPercents{10, 20.5, 60, 0, 9.5})
+        << QStringList{"Cash target 10 %", "Bonds target 20.5 %", "Stocks target 60 %", "EMD target 9.5 %"}
+        << QStringList{"Cash 44 % (target 10 %): 100", "Bonds 0 % (target 20.5 %): 0",
+                       "Stocks 55 % (target 60 %): 125", "EMD 0 % (target 9.5 %): 0"};
+    QTest::newRow("a held class without a target") << sums << percents << 225.0
+        << AssetTargets(TargetPercents{0, 0, 100, 0, 0}) << QStringList{"Stocks target 100 %"}
+        << QStringList{"Cash 44 % (target 0 %): 100", "Stocks 55 % (target 100 %): 125"};
+    QTest::newRow("negative class still left out") << Sums{500, -1500, 2000, 0, 0}
+        << Percents{50, -150, 200, 0, 0} << 1000.0 << AssetTargets(TargetPercents{50, 0, 50, 0, 0})
+        << QStringList{"Cash target 50 %", "Stocks target 50 %"}
+        << QStringList{"Cash 50 % (target 50 %): 500", "Stocks 200 % (target 50 %): 2,000",
+                       "Left out (negative): Bonds (1,500)"};
+    QTest::newRow("targets before anything is priced") << Sums{} << Percents{} << 0.0
+        << AssetTargets(TargetPercents{0, 40, 60, 0, 0})
+        << QStringList{"Bonds target 40 %", "Stocks target 60 %"}
+        << QStringList{"Bonds 0 % (target 40 %): 0", "Stocks 0 % (target 60 %): 0"};
+}
+
+void TestAllocationPicture::targetRing()
+{
+    QFETCH(Sums, sums);
+    QFETCH(Percents, percents);
+    QFETCH(double, total);
+    QFETCH(AssetTargets, targets);
+    QFETCH(QStringList, ring);
+    QFETCH(QStringList, toolTip);
+
+    const AllocationPicture picture = allocationPicture(sums, percents, total, targets);
+    QStringList labels;
+    for (const AllocationSlice &part : picture.targetRing) {
+        labels << part.label;
+        QCOMPARE(part.amount, (*targets)[part.assetClass]);
+        QCOMPARE(part.color, ClassPalette::classColor(part.assetClass));
+    }
+    QCOMPARE(labels, ring);
+    QCOMPARE(picture.toolTip.split(QLatin1Char('\n'), Qt::SkipEmptyParts), toolTip);
+    // The donut itself does not change with the targets.
+    const AllocationPicture plain = allocationPicture(sums, percents, total);
+    QCOMPARE(picture.slices.size(), plain.slices.size());
+    for (qsizetype i = 0; i < plain.slices.size(); ++i) {
+        QCOMPARE(picture.slices.at(i).label, plain.slices.at(i).label);
+        QCOMPARE(picture.slices.at(i).amount, plain.slices.at(i).amount);
+    }
+    QCOMPARE(picture.emptyText, plain.emptyText);
+}
+
+void TestAllocationPicture::chartDrawsTheTargetRing()
+{
+    AllocationChart chart;
+    const QList<QAbstractSeries *> series = chart.chart()->series();
+    QCOMPARE(series.size(), 2);
+    auto *donut = qobject_cast<QPieSeries *>(series.at(0));
+    auto *ring = qobject_cast<QPieSeries *>(series.at(1));
+    QVERIFY(donut && ring);
+    QCOMPARE(ring->count(), 0);
+
+    chart.showPicture(allocationPicture(Sums{100, 0, 125, 0, 0}, Percents{44, 0, 55, 0, 0}, 225.0,
+                                        TargetPercents{40, 0, 60, 0, 0}));
+    QCOMPARE(donut->count(), 2);
+    QCOMPARE(ring->count(), 2);
+    QCOMPARE(ring->slices().at(1)->label(), QStringLiteral("Stocks target 60 %"));
+    QCOMPARE(ring->slices().at(1)->value(), 60.0);
+    QCOMPARE(ring->slices().at(1)->color(), ClassPalette::classColor(2));
+    // The ring lies outside the donut, clear of it.
+    QVERIFY(ring->holeSize() > donut->pieSize());
+    QVERIFY(ring->pieSize() > ring->holeSize());
+    QVERIFY(chart.toolTip().contains(QStringLiteral("Stocks 55 % (target 60 %)")));
+
+    const double fullSize = donut->pieSize();
+    chart.showPicture(allocationPicture(Sums{100, 0, 125, 0, 0}, Percents{44, 0, 55, 0, 0}, 225.0));
+    QCOMPARE(ring->count(), 0);
+    QVERIFY(donut->pieSize() > fullSize);
 }
 
 QTEST_MAIN(TestAllocationPicture)

@@ -25,6 +25,8 @@ private Q_SLOTS:
     void boxStyles();
     void tabOrderRunsRowByRowThenButtons();
     void calculateIsTheDefaultButton();
+    void buttonColumn_data();
+    void buttonColumn();
     void headingsAndSummaryTexts();
     void selectorOutsideTheClassesReadsNoClass_data();
     void selectorOutsideTheClassesReadsNoClass();
@@ -43,7 +45,7 @@ void TestHoldingsForm::everyControlNumberOnce()
     }
 
     QSet<int> expected{ControlId::Finished};
-    for (int id = 1000; id <= 1133; ++id)
+    for (int id = 1000; id <= 1134; ++id)
         expected.insert(id);
     QCOMPARE(QSet<int>(byId.keyBegin(), byId.keyEnd()), expected);
     for (int id : expected)
@@ -155,7 +157,7 @@ void TestHoldingsForm::tabOrderRunsRowByRowThenButtons()
         expected << form.nameBox(row) << form.symbolBox(row) << form.sharesBox(row)
                  << form.classSelector(row);
     expected << form.finishedButton() << form.getProfileButton() << form.saveProfileButton()
-             << form.calculateButton();
+             << form.calculateButton() << form.rebalanceButton();
 
     QList<QWidget *> chain;
     QWidget *widget = form.nameBox(0);
@@ -177,6 +179,33 @@ void TestHoldingsForm::calculateIsTheDefaultButton()
     QCOMPARE(form.saveProfileButton()->text(), QStringLiteral("&Save Profile"));
     for (QPushButton *other : {form.finishedButton(), form.getProfileButton(), form.saveProfileButton()})
         QVERIFY(!other->isDefault());
+}
+
+void TestHoldingsForm::buttonColumn_data()
+{
+    QTest::addColumn<int>("controlId");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("y");
+
+    QTest::newRow("Finished") << ControlId::Finished << "&Finished" << 11;
+    QTest::newRow("Get Profile") << ControlId::GetProfile << "&Get Profile" << 28;
+    QTest::newRow("Save Profile") << ControlId::SaveProfile << "&Save Profile" << 44;
+    QTest::newRow("Calculate") << ControlId::Calculate << "&Calculate" << 62;
+    QTest::newRow("Rebalance") << ControlId::Rebalance << "Re&balance..." << 80;
+}
+
+void TestHoldingsForm::buttonColumn()
+{
+    QFETCH(int, controlId);
+    QFETCH(QString, text);
+    QFETCH(int, y);
+
+    HoldingsForm form;
+    const DialogUnits units(form.font());
+    auto *button = qobject_cast<QPushButton *>(form.control(controlId));
+    QVERIFY(button);
+    QCOMPARE(button->text(), text);
+    QCOMPARE(button->geometry(), units.rect(375, y, 49, 12));
 }
 
 void TestHoldingsForm::headingsAndSummaryTexts()

@@ -1,5 +1,6 @@
-// Profile bytes through the reader. Whatever reads successfully must survive
-// being written and read again unchanged; whatever fails must name a problem.
+// Profile bytes through the reader. Whatever reads successfully, targets
+// included, must survive being written and read again unchanged; whatever
+// fails must name a problem.
 
 #include "fuzzcheck.h"
 #include "profileformat.h"
@@ -17,13 +18,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     fuzzCheck(first.problem.isEmpty() && first.record == 0);
+    fuzzCheck(!first.targets || areValidTargets(*first.targets));
 
-    const QByteArray written = writeProfile(*first.records);
+    const QByteArray written = writeProfile(*first.records, first.targets);
     const ProfileReadResult second = readProfile(written);
     fuzzCheck(second.records.has_value());
     fuzzCheck(*second.records == *first.records);
+    fuzzCheck(second.targets == first.targets);
     // Written again, the text is the same byte for byte (this also keeps
     // the sign of a zero).
-    fuzzCheck(writeProfile(*second.records) == written);
+    fuzzCheck(writeProfile(*second.records, second.targets) == written);
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "assettargets.h"
 #include "profilerecord.h"
 
 #include <QByteArray>
@@ -61,6 +62,12 @@ inline ProfileRecords filledProfileRecords()
     records[8] = {QStringLiteral("Tab\tName"), QString(), 1e21, 7};
     records[9] = {QString(), QStringLiteral("SYM"), 0.1 + 0.2, 0};
     return records;
+}
+
+// The targets that data/targets.ftly holds after the records of filled.ftly.
+inline TargetPercents sampleTargets()
+{
+    return {5, 24.5, 50.5, 0, 20};
 }
 
 inline void writeFile(const QString &path, const QByteArray &bytes)

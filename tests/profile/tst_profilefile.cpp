@@ -27,6 +27,7 @@ class TestProfileFile : public QObject
 private Q_SLOTS:
     void init();
     void savesAndLoadsRecords();
+    void savesAndLoadsTargets();
     void saveReplacesLongerFile();
     void failedSaveKeepsEveryFile_data();
     void failedSaveKeepsEveryFile();
@@ -64,6 +65,23 @@ void TestProfileFile::savesAndLoadsRecords()
     expected[7].symbol = QStringLiteral("X Y");
     expected[8] = {QStringLiteral("Tab Name"), QString(), 1e21, -1};
     QCOMPARE(*load.records, expected);
+}
+
+void TestProfileFile::savesAndLoadsTargets()
+{
+    const QString target = path(QStringLiteral("mine.ftly"));
+    const ProfileSave save = saveProfileFile(target, filledProfileRecords(), sampleTargets());
+    QVERIFY2(save.ok, qPrintable(save.message));
+    QCOMPARE(fileBytes(target), readProfileTestData(QStringLiteral("targets.ftly")));
+
+    const ProfileLoad load = loadProfileFile(target);
+    QVERIFY2(load.records, qPrintable(load.message));
+    QCOMPARE(load.targets, AssetTargets(sampleTargets()));
+
+    // Saved again without targets, the file has none.
+    QVERIFY(saveProfileFile(target, *load.records).ok);
+    QCOMPARE(fileBytes(target), writeProfile(*load.records));
+    QVERIFY(!loadProfileFile(target).targets);
 }
 
 void TestProfileFile::saveReplacesLongerFile()
@@ -135,6 +153,9 @@ void TestProfileFile::refusedLoad_data()
         << QStringLiteral("the file ends inside record 10, before its symbol label");
     QTest::newRow("shares not a number") << QStringLiteral("bad.ftly") << badShares
         << QStringLiteral("the shares \"2,500.25\" in record 6 are not a number");
+    QTest::newRow("targets not adding up") << QStringLiteral("targets.ftly")
+        << profile + "AssetTargets\t10\t10\t10\t10\t10\n"
+        << QStringLiteral("the AssetTargets line after record 20 has targets that add up to 50 %, not 100 %");
     QTest::newRow("one byte over the limit") << QStringLiteral("big.ftly")
         << profile + QByteArray(MaxProfileFileSize + 1 - profile.size(), '\n')
         << QStringLiteral("the file is larger than 1024 KiB, too large to be a profile");

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+Q_DECLARE_METATYPE(AssetTargets)
+
 namespace {
 
 constexpr int TokensPerRecord = 8;
@@ -65,6 +67,13 @@ private Q_SLOTS:
     void rejectsMalformedProfile_data();
     void rejectsMalformedProfile();
     void quotesOnlyTheStartOfAHugeToken();
+    void writesTargetsAfterTheRecords_data();
+    void writesTargetsAfterTheRecords();
+    void readsTargetsFile();
+    void targetsAfterTheRecords_data();
+    void targetsAfterTheRecords();
+    void rejectsMalformedTargets_data();
+    void rejectsMalformedTargets();
 };
 
 void TestProfileFormat::writesEmptyRecordsAsEightyLines()
@@ -413,6 +422,128 @@ void TestProfileFormat::quotesOnlyTheStartOfAHugeToken()
     QCOMPARE(result.record, 3);
     QCOMPARE(result.problem,
              QStringLiteral("the shares \"%1…\" in record 3 are not a number").arg(QString(40, u'9')));
+}
+
+void TestProfileFormat::writesTargetsAfterTheRecords_data()
+{
+    QTest::addColumn<AssetTargets>("targets");
+    QTest::addColumn<QByteArray>("line");   // what follows the records
+
+    QTest::newRow("none") << AssetTargets() << QByteArray();
+    QTest::newRow("whole and tenths") << AssetTargets(sampleTargets())
+                                      << QByteArray("AssetTargets\t5\t24.5\t50.5\t0\t20\n");
+    QTest::newRow("thirds") << AssetTargets(TargetPercents{33.3, 33.3, 33.4, 0, 0})
+                            << QByteArray("AssetTargets\t33.3\t33.3\t33.4\t0\t0\n");
+    QTest::newRow("all in one class") << AssetTargets(TargetPercents{0, 0, 0, 0, 100})
+                                      << QByteArray("AssetTargets\t0\t0\t0\t0\t100\n");
+    QTest::newRow("negative zero") << AssetTargets(TargetPercents{-0.0, 0, 100, 0, 0})
+                                   << QByteArray("AssetTargets\t0\t0\t100\t0\t0\n");
+    // Written, they would refuse the whole file when read back.
+    QTest::newRow("not adding up") << AssetTargets(TargetPercents{10, 20, 30, 0, 0}) << QByteArray();
+    QTest::newRow("out of range") << AssetTargets(TargetPercents{-10, 0, 110, 0, 0}) << QByteArray();
+}
+
+void TestProfileFormat::writesTargetsAfterTheRecords()
+{
+    QFETCH(AssetTargets, targets);
+    QFETCH(QByteArray, line);
+
+    const QByteArray written = writeProfile(filledProfileRecords(), targets);
+    QCOMPARE(written, readProfileTestData(QStringLiteral("filled.ftly")) + line);
+
+    const ProfileReadResult read = readProfile(written);
+    QVERIFY2(read.records, qPrintable(read.problem));
+    QCOMPARE(read.records, readProfile(writeProfile(filledProfileRecords())).records);
+    QCOMPARE(read.targets.has_value(), !line.isEmpty());
+    if (read.targets) {
+        QCOMPARE(*read.targets, *targets);
+        QCOMPARE(writeProfile(*read.records, read.targets), written);
+    }
+}
+
+void TestProfileFormat::readsTargetsFile()
+{
+    const QByteArray bytes = readProfileTestData(QStringLiteral("targets.ftly"));
+    QCOMPARE(writeProfile(filledProfileRecords(), sampleTargets()), bytes);
+    const ProfileReadResult read = readProfile(bytes);
+    QVERIFY2(read.records, qPrintable(read.problem));
+    QCOMPARE(read.targets, AssetTargets(sampleTargets()));
+    QCOMPARE(*read.records, readOrFail(readProfileTestData(QStringLiteral("filled.ftly"))));
+    QVERIFY(!readProfile(readProfileTestData(QStringLiteral("filled.ftly"))).targets);
+}
+
+void TestProfileFormat::targetsAfterTheRecords_data()
+{
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<AssetTargets>("targets");
+
+    const AssetTargets none;
+    const AssetTargets sample(sampleTargets());
+    QTest::newRow("tabs") << QByteArray("AssetTargets\t5\t24.5\t50.5\t0\t20\n") << sample;
+    QTest::newRow("crlf and spaces") << QByteArray("\r\nAssetTargets  5 24.5\r\n50.5 0 20\r\n") << sample;
+    QTest::newRow("no final line break") << QByteArray("AssetTargets\t5\t24.5\t50.5\t0\t20") << sample;
+    QTest::newRow("other text after the line is ignored")
+        << QByteArray("AssetTargets\t5\t24.5\t50.5\t0\t20\nAssetTargets\tjunk\n") << sample;
+    QTest::newRow("other number forms") << QByteArray("AssetTargets +5 24.50 5.05e1 -0 2e1\n") << sample;
+    QTest::newRow("a sum of tenths") << QByteArray("AssetTargets 33.3 33.3 33.4 0 0\n")
+                                     << AssetTargets(TargetPercents{33.3, 33.3, 33.4, 0, 0});
+    QTest::newRow("other label ignored") << QByteArray("Targets 5 24.5 50.5 0 20\n") << none;
+    QTest::newRow("label case matters") << QByteArray("assettargets 5 24.5\n") << none;
+    QTest::newRow("longer label ignored") << QByteArray("AssetTargetsX 1\n") << none;
+    QTest::newRow("only right after the records")
+        << QByteArray("Note\nAssetTargets\t5\t24.5\t50.5\t0\t20\n") << none;
+    QTest::newRow("old trailing text") << QByteArray("AssetName\tExtra\nnot a number\n") << none;
+}
+
+void TestProfileFormat::targetsAfterTheRecords()
+{
+    QFETCH(QByteArray, after);
+    QFETCH(AssetTargets, targets);
+
+    const ProfileReadResult read = readProfile(writeProfile(filledProfileRecords()) + after);
+    QVERIFY2(read.records, qPrintable(read.problem));
+    QCOMPARE(*read.records, readOrFail(writeProfile(filledProfileRecords())));
+    QCOMPARE(read.targets, targets);
+}
+
+void TestProfileFormat::rejectsMalformedTargets_data()
+{
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QString>("problem");
+
+    const QString start = QStringLiteral("the AssetTargets line after record 20 ");
+    const auto notAPercent = [&start](const char *name, const char *token) {
+        return start + QStringLiteral("has the %1 target \"%2\", which is not a percent from 0 to 100 "
+                                      "with at most 1 decimal").arg(QLatin1String(name), QLatin1String(token));
+    };
+    QTest::newRow("label alone") << QByteArray("AssetTargets\n") << start + "ends before its Cash target";
+    QTest::newRow("four targets") << QByteArray("AssetTargets 5 25 50 20\n")
+                                  << start + "ends before its EMD target";
+    QTest::newRow("a word") << QByteArray("AssetTargets 5 lots 50 20 20\n") << notAPercent("Bonds", "lots");
+    QTest::newRow("below 0") << QByteArray("AssetTargets -0.1 0 100.1 0 0\n") << notAPercent("Cash", "-0.1");
+    QTest::newRow("past 100") << QByteArray("AssetTargets 0 0 100.1 0 0\n") << notAPercent("Stocks", "100.1");
+    QTest::newRow("two decimals") << QByteArray("AssetTargets 0 0 0 33.33 66.67\n") << notAPercent("Real", "33.33");
+    QTest::newRow("not a number") << QByteArray("AssetTargets 0 0 0 0 nan\n") << notAPercent("EMD", "nan");
+    QTest::newRow("infinite") << QByteArray("AssetTargets inf 0 0 0 0\n") << notAPercent("Cash", "inf");
+    QTest::newRow("a percent sign") << QByteArray("AssetTargets 100% 0 0 0 0\n") << notAPercent("Cash", "100%");
+    QTest::newRow("adding up to 95") << QByteArray("AssetTargets 5 25 45 10 10\n")
+                                     << start + "has targets that add up to 95 %, not 100 %";
+    QTest::newRow("adding up to 100.1") << QByteArray("AssetTargets 5 25 50.1 10 10\n")
+                                        << start + "has targets that add up to 100.1 %, not 100 %";
+    QTest::newRow("all zero") << QByteArray("AssetTargets 0 0 0 0 0\n")
+                              << start + "has targets that add up to 0 %, not 100 %";
+}
+
+void TestProfileFormat::rejectsMalformedTargets()
+{
+    QFETCH(QByteArray, after);
+    QFETCH(QString, problem);
+
+    const ProfileReadResult result = readProfile(writeProfile(filledProfileRecords()) + after);
+    QVERIFY(!result.records);
+    QVERIFY(!result.targets);
+    QCOMPARE(result.record, 0);
+    QCOMPARE(result.problem, problem);
 }
 
 QTEST_APPLESS_MAIN(TestProfileFormat)

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// One start opens at most this many profiles: the window holds one.
+inline constexpr int MaxProfileArguments = 1;
+
+// Exit status for a command line the program refuses, as getopt-style tools
+// use; a run that starts the window ends with 0.
+inline constexpr int CommandLineErrorExitCode = 2;
+
+// What the command line asks for: `fundtally [FILE]`, --help or --version.
+struct CommandLine
+{
+    enum class Action { Run, ShowHelp, ShowVersion, Refuse };
+
+    Action action = Action::Run;
+    // Run: the profile to open and price at start; empty for an empty form.
+    QString profilePath;
+    // ShowHelp, ShowVersion: the text for standard output. Refuse: what was
+    // wrong followed by the usage line, for standard error.
+    QString text;
+
+    int exitCode() const;
+};
+
+// `arguments` as main() received them, the program's name first, after the
+// toolkit has taken its own options out.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// What can be settled before the toolkit starts, so that help, version and
+// plain mistakes need no display. Nothing when the window's toolkit has to
+// start first: to run, or because an option the program does not know may be
+// one of the toolkit's own (-platform, -style ...).
+std::optional<CommandLine> commandLineBeforeToolkit(const QStringList &arguments);
+
+// The arguments of main() as text, decoded as the toolkit decodes them.
+QStringList commandLineArguments(int argc, const char *const *argv);
+
+// Writes the help or version text to standard output, or the refusal to
+// standard error; returns the exit status the program ends with.
+int reportCommandLine(const CommandLine &command);

@@ -1,0 +1,65 @@
+#include "quotesitecontroller.h"
+
+#include "quotesitedialog.h"
+#include "switchablequotesource.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+#include <utility>
+
+QuoteSiteController::QuoteSiteController(QSettings &settings, QProcessEnvironment environment,
+                                         CertificateFileChooser &certificates,
+                                         QuoteSourceFactory makeSource, QString builtInHost)
+    : m_settings(settings)
+    , m_environment(std::move(environment))
+    , m_certificates(certificates)
+    , m_makeSource(std::move(makeSource))
+    , m_builtInHost(std::move(builtInHost))
+    , m_saved(QuoteSiteStore::read(settings))
+    , m_resolution(resolveQuoteSite(m_environment, m_saved.site, m_builtInHost))
+    , m_quotes(std::make_unique<SwitchableQuoteSource>(m_makeSource(m_resolution.settings)))
+{
+}
+
+QuoteSiteController::~QuoteSiteController() = default;
+
+QuoteSource &QuoteSiteController::quotes()
+{
+    return *m_quotes;
+}
+
+QString QuoteSiteController::takeStartupMessage()
+{
+    if (m_startupMessageTaken || m_saved.problems.isEmpty())
+        return {};
+    m_startupMessageTaken = true;
+    return m_saved.problems.join(u'\n') + u'\n'
+           + QCoreApplication::translate("QuoteSiteController",
+                                         "Choose Quote Site... (Ctrl+,) in the window's context menu to correct it.");
+}
+
+std::unique_ptr<QuoteSiteDialog> QuoteSiteController::makeDialog(QWidget *parent)
+{
+    QuoteSiteDialogSetup setup{m_saved.texts, m_saved.problems, m_environment, m_builtInHost};
+    return std::make_unique<QuoteSiteDialog>(
+        setup, m_certificates, m_makeSource,
+        [this](const StoredQuoteSite &site) { return save(site); }, parent);
+}
+
+void QuoteSiteController::chooseQuoteSite(QWidget *parent)
+{
+    makeDialog(parent)->exec();
+}
+
+QString QuoteSiteController::save(const StoredQuoteSite &site)
+{
+    const QString error = QuoteSiteStore::write(m_settings, site);
+    if (!error.isEmpty())
+        return error;
+    // The dialog has checked both values.
+    m_saved = StoredQuoteSiteRead{site, site, {}};
+    m_resolution = resolveQuoteSite(m_environment, site, m_builtInHost);
+    m_quotes->replace(m_makeSource(m_resolution.settings));
+    return {};
+}

@@ -1,0 +1,279 @@
+#include "rebalancedialog.h"
+
+#include "amountformat.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Column { ClassColumn, AmountColumn, PercentColumn, TargetColumn, TargetSignColumn,
+              TargetAmountColumn, DifferenceColumn };
+
+// What can be typed: a target from 0 to 100 with at most one decimal, and an
+// amount of up to thirteen whole digits (MaxAmountToInvest) and cents.
+constexpr QStringView TargetPattern = uR"(100(\.0?)?|\d{0,2}(\.\d?)?)";
+constexpr QStringView AmountPattern = uR"(\d{0,13}(\.\d{0,2})?)";
+
+// Shown where there is nothing to say.
+QString dash()
+{
+    return QStringLiteral("\u2014");
+}
+
+QString className(int assetClass)
+{
+    return QString::fromLatin1(AssetClassLabels[assetClass]);
+}
+
+} // namespace
+
+RebalanceDialog::RebalanceDialog(const RebalanceBasis &basis, const AssetTargets &targets, QWidget *parent)
+    : QDialog(parent)
+    , m_basis(basis)
+    , m_startTargets(targets)
+{
+    setWindowTitle(tr("Rebalance"));
+
+    auto *grid = new QGridLayout;
+    createClassLines(grid);
+
+    m_sum = addNote(tr("Sum of the targets"));
+
+    auto *amountLabel = new QLabel(tr("Amount to &invest"), this);
+    m_amountToInvest = new QLineEdit(QStringLiteral("0"), this);
+    m_amountToInvest->setAccessibleName(tr("Amount to invest"));
+    m_amountToInvest->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_amountToInvest->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(AmountPattern.toString()), m_amountToInvest));
+    amountLabel->setBuddy(m_amountToInvest);
+    m_buyOnly = new QCheckBox(tr("&Buy only"), this);
+    m_buyOnly->setAccessibleName(tr("Buy only"));
+    m_buyOnly->setToolTip(tr("Spend the amount to invest on the classes furthest below their "
+                             "targets and never sell"));
+    auto *money = new QHBoxLayout;
+    money->addWidget(amountLabel);
+    money->addWidget(m_amountToInvest);
+    money->addSpacing(12);
+    money->addWidget(m_buyOnly);
+    money->addStretch();
+
+    m_advice = addNote(tr("Advice"));
+    m_coverage = addNote(tr("Holdings left unpriced"));
+    m_unclassed = addNote(tr("Holdings without a class"));
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+    // Enter takes the targets over; while they do not add up the button is
+    // disabled and Enter does nothing.
+    m_ok->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &RebalanceDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &RebalanceDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(m_sum);
+    layout->addLayout(money);
+    layout->addWidget(m_advice);
+    layout->addWidget(m_coverage);
+    layout->addWidget(m_unclassed);
+    layout->addWidget(buttons);
+
+    // The focus chain follows the order of creation: the five targets, the
+    // amount, buy only, then the buttons.
+    for (const ClassLine &line : m_lines)
+        connect(line.target, &QLineEdit::textChanged, this, &RebalanceDialog::refresh);
+    connect(m_amountToInvest, &QLineEdit::textChanged, this, &RebalanceDialog::refresh);
+    connect(m_buyOnly, &QCheckBox::toggled, this, &RebalanceDialog::refresh);
+    refresh();
+    targetBox(0)->setFocus(Qt::OtherFocusReason);
+}
+
+AssetTargets RebalanceDialog::targets() const
+{
+    if (allTargetsEmpty())
+        return std::nullopt;
+    TargetPercents typed{};
+    if (!readTargets(typed) || !areValidTargets(typed))
+        return m_startTargets;
+    return typed;
+}
+
+bool RebalanceDialog::hasAcceptableTargets() const
+{
+    TargetPercents typed{};
+    return allTargetsEmpty() || (readTargets(typed) && areValidTargets(typed));
+}
+
+void RebalanceDialog::accept()
+{
+    if (hasAcceptableTargets())
+        QDialog::accept();
+}
+
+bool RebalanceDialog::readTargets(TargetPercents &targets) const
+{
+    for (int c = 0; c < AssetClassCount; ++c) {
+        const QString text = targetBox(c)->text().trimmed();
+        if (text.isEmpty()) {
+            targets[c] = 0.0;
+            continue;
+        }
+        const std::optional<double> percent = parseTargetPercent(text);
+        if (!percent)
+            return false;
+        targets[c] = *percent;
+    }
+    return true;
+}
+
+bool RebalanceDialog::allTargetsEmpty() const
+{
+    for (const ClassLine &line : m_lines) {
+        if (!line.target->text().trimmed().isEmpty())
+            return false;
+    }
+    return true;
+}
+
+void RebalanceDialog::createClassLines(QGridLayout *grid)
+{
+    const auto heading = [this, grid](const QString &text, int column) {
+        auto *label = new QLabel(text, this);
+        label->setAlignment(column == ClassColumn ? Qt::AlignLeft : Qt::AlignRight);
+        grid->addWidget(label, 0, column);
+        return label;
+    };
+    heading(tr("Class"), ClassColumn);
+    heading(tr("Now"), AmountColumn);
+    QLabel *targetHeading = heading(tr("&Target"), TargetColumn);
+    heading(tr("Target amount"), TargetAmountColumn);
+    heading(tr("Buy or sell"), DifferenceColumn);
+
+    const QRegularExpression targetPattern(TargetPattern.toString());
+    for (int c = 0; c < AssetClassCount; ++c) {
+        const int row = c + 1;
+        const QString name = className(c);
+        ClassLine &line = m_lines[c];
+        grid->addWidget(new QLabel(name, this), row, ClassColumn);
+        line.amount = addValue(grid, row, AmountColumn, tr("%1 amount now").arg(name));
+        line.percent = addValue(grid, row, PercentColumn, tr("%1 percent now").arg(name));
+
+        line.target = new QLineEdit(this);
+        line.target->setAccessibleName(tr("%1 target percent").arg(name));
+        line.target->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        line.target->setValidator(new QRegularExpressionValidator(targetPattern, line.target));
+        line.target->setMaximumWidth(line.target->fontMetrics().horizontalAdvance(QStringLiteral("0000.00")));
+        if (m_startTargets)
+            line.target->setText(targetPercentText((*m_startTargets)[c]));
+        grid->addWidget(line.target, row, TargetColumn);
+        grid->addWidget(new QLabel(QStringLiteral("%"), this), row, TargetSignColumn);
+
+        line.targetAmount = addValue(grid, row, TargetAmountColumn, tr("%1 target amount").arg(name));
+        line.difference = addValue(grid, row, DifferenceColumn, tr("%1 buy or sell").arg(name));
+    }
+    targetHeading->setBuddy(targetBox(0));
+    grid->setColumnMinimumWidth(DifferenceColumn, fontMetrics().horizontalAdvance(tr("Sell 999,999,999")));
+}
+
+QLabel *RebalanceDialog::addValue(QGridLayout *grid, int row, int column, const QString &accessibleName)
+{
+    auto *label = new QLabel(this);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setAccessibleName(accessibleName);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(label, row, column);
+    return label;
+}
+
+QLabel *RebalanceDialog::addNote(const QString &accessibleName)
+{
+    auto *label = new QLabel(this);
+    label->setAccessibleName(accessibleName);
+    label->setWordWrap(true);
+    return label;
+}
+
+void RebalanceDialog::refresh()
+{
+    TargetPercents typed{};
+    const bool readable = readTargets(typed);
+    showSum(readable, typed);
+    m_ok->setEnabled(hasAcceptableTargets());
+
+    const bool calculated = m_basis.calculated;
+    for (int c = 0; c < AssetClassCount; ++c) {
+        m_lines[c].amount->setText(calculated ? FormatGroupedAmount(m_basis.classAmount[c]) : dash());
+        m_lines[c].percent->setText(calculated ? tr("%1 %").arg(m_basis.classPercent[c]) : dash());
+    }
+    QString note;
+    showPlan(plan(readable, typed, note));
+    m_advice->setText(note);
+    m_advice->setHidden(note.isEmpty());
+
+    const QString coverage = coverageWarning(m_basis);
+    m_coverage->setText(coverage);
+    m_coverage->setHidden(coverage.isEmpty());
+    const QString unclassed = unclassedNote(m_basis);
+    m_unclassed->setText(unclassed);
+    m_unclassed->setHidden(unclassed.isEmpty());
+}
+
+void RebalanceDialog::showSum(bool readable, const TargetPercents &typed)
+{
+    if (!readable) {
+        m_sum->setText(tr("Each target must be a percent from 0 to 100 with at most one decimal."));
+        return;
+    }
+    const QString sum = targetPercentText(targetSum(typed));
+    m_sum->setText(targetsAddUp(typed)
+                       ? tr("Targets add up to %1 %.").arg(sum)
+                       : tr("Targets add up to %1 %; they must add up to 100 %.").arg(sum));
+}
+
+RebalancePlan RebalanceDialog::plan(bool readable, const TargetPercents &typed, QString &note) const
+{
+    RebalancePlan refused;
+    refused.problem = RebalanceProblem::InvalidTargets;
+    if (!canAdvise(m_basis)) {
+        note = tr("Calculate first");
+        return refused;
+    }
+    if (!readable || !areValidTargets(typed))
+        return refused;   // the sum line says why
+
+    const QString amountText = m_amountToInvest->text().trimmed();
+    const std::optional<double> amount =
+        amountText.isEmpty() ? std::optional<double>(0.0) : parseAmountToInvest(amountText);
+    if (!amount) {
+        note = tr("The amount to invest must be a number from 0 to %1.")
+                   .arg(FormatGroupedAmount(MaxAmountToInvest));
+        refused.problem = RebalanceProblem::InvalidAmount;
+        return refused;
+    }
+    const RebalanceMode mode = m_buyOnly->isChecked() ? RebalanceMode::BuyOnly : RebalanceMode::Full;
+    const RebalancePlan result = rebalance(m_basis.classAmount, typed, *amount, mode);
+    if (result.problem == RebalanceProblem::NoPositiveBase) {
+        note = tr("The classed holdings and the amount to invest add up to %1; "
+                  "there is nothing to divide by the targets.")
+                   .arg(FormatGroupedAmount(result.base));
+    }
+    return result;
+}
+
+void RebalanceDialog::showPlan(const RebalancePlan &plan)
+{
+    const bool shown = plan.problem == RebalanceProblem::None;
+    for (int c = 0; c < AssetClassCount; ++c) {
+        m_lines[c].targetAmount->setText(shown ? FormatGroupedAmount(plan.targetAmount[c]) : dash());
+        m_lines[c].difference->setText(shown ? differenceText(plan.difference[c]) : dash());
+    }
+}

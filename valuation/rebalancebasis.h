@@ -1,0 +1,34 @@
+#pragma once
+
+#include "calculation.h"
+#include "rebalance.h"
+
+#include <QString>
+
+// What a rebalancing rests on: the class amounts of the last calculation and
+// what that calculation could not take into account.
+struct RebalanceBasis
+{
+    bool calculated = false;      // false until a calculation has finished
+    ClassAmounts classAmount{};
+    std::array<qint64, AssetClassCount> classPercent{};   // as the summary shows them
+    double total = 0.0;           // every priced holding, with or without a class
+    double unclassedAmount = 0.0; // priced holdings without a class
+    bool hasUnclassed = false;    // a held row without a class was priced
+    int heldCount = 0;
+    int unpricedCount = 0;        // held rows left without a price
+    bool stopped = false;         // the calculation was stopped before its end
+};
+
+RebalanceBasis rebalanceBasis(const HoldingInputs &holdings, const CalculationResult &result,
+                              bool stopped);
+
+// Advice needs a finished calculation with a total other than 0.
+bool canAdvise(const RebalanceBasis &basis);
+
+// Says how many holdings the advice leaves out for want of a price, and why;
+// empty when every held row was priced.
+QString coverageWarning(const RebalanceBasis &basis);
+
+// Names the amount of the holdings without a class; empty when there are none.
+QString unclassedNote(const RebalanceBasis &basis);

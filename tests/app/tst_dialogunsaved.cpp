@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -156,6 +157,7 @@ Q_DECLARE_METATYPE(CloseRoute)
 Q_DECLARE_METATYPE(Change)
 Q_DECLARE_METATYPE(SaveOutcome)
 Q_DECLARE_METATYPE(SaveChangesAnswer)
+Q_DECLARE_METATYPE(SetAsideReason)
 
 class TestDialogUnsaved : public QObject
 {
@@ -182,6 +184,10 @@ private Q_SLOTS:
     void messagesShowNoRawBytes_data();
     void messagesShowNoRawBytes();
     void fileDialogsStartInTheLastProfileFolder();
+    void questionBoxOffersSaveDiscardCancel_data();
+    void questionBoxOffersSaveDiscardCancel();
+    void questionBoxAnswers_data();
+    void questionBoxAnswers();
 };
 
 void TestDialogUnsaved::badSharesStopsEveryCommand_data()
@@ -680,6 +686,10 @@ void TestDialogUnsaved::messagesShowNoRawBytes_data()
     badShares.replace("AssetShares\t4\n", "AssetShares\t4\x01\x02\n");
     QTest::newRow("control bytes in shares") << "mine.ftly" << badShares
         << "the shares \"4\\x01\\x02\" in record 2 are not a number";
+    QByteArray hugeShares = writeProfile(sampleRecords());
+    hugeShares.replace("AssetShares\t4\n", "AssetShares\t1e999\n");
+    QTest::newRow("shares too large for a number") << "mine.ftly" << hugeShares
+        << "the shares \"1e999\" in record 2 are out of range";
     QTest::newRow("junk") << "mine.ftly" << QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00", 9)
         << "it is not a Fundtally profile (it starts with \"\\x7fELF\\x02\\x01\\x01\\x00\\x00\", not \"AssetName\")";
     QTest::newRow("a page") << "mine.ftly" << QByteArray("<html><body>404</body></html>\n")
@@ -739,6 +749,51 @@ void TestDialogUnsaved::fileDialogsStartInTheLastProfileFolder()
     h.files.openPath.clear();
     h.dialog->OnGetProfile();
     QCOMPARE(h.files.openFolders.last(), savedFolder);
+}
+
+void TestDialogUnsaved::questionBoxOffersSaveDiscardCancel_data()
+{
+    QTest::addColumn<SetAsideReason>("reason");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("closing") << SetAsideReason::Closing
+                             << "Save changes to your holdings before closing?";
+    QTest::newRow("opening a profile") << SetAsideReason::OpeningProfile
+                                       << "Save changes to your holdings before opening another profile?";
+}
+
+void TestDialogUnsaved::questionBoxOffersSaveDiscardCancel()
+{
+    QFETCH(SetAsideReason, reason);
+    QFETCH(QString, text);
+
+    QWidget parent;
+    const std::unique_ptr<QMessageBox> box = createSaveChangesBox(&parent, reason);
+    QCOMPARE(box->parentWidget(), &parent);
+    QCOMPARE(box->text(), text);
+    QCOMPARE(box->standardButtons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    QCOMPARE(box->defaultButton(), box->button(QMessageBox::Save));
+    QCOMPARE(box->escapeButton(), box->button(QMessageBox::Cancel));
+}
+
+void TestDialogUnsaved::questionBoxAnswers_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<SaveChangesAnswer>("answer");
+
+    QTest::newRow("Save") << int(QMessageBox::Save) << SaveChangesAnswer::Save;
+    QTest::newRow("Discard") << int(QMessageBox::Discard) << SaveChangesAnswer::Discard;
+    QTest::newRow("Cancel") << int(QMessageBox::Cancel) << SaveChangesAnswer::Cancel;
+    // Closed by the window manager or the session: nothing is given up.
+    QTest::newRow("no button") << int(QMessageBox::NoButton) << SaveChangesAnswer::Cancel;
+    QTest::newRow("another button") << int(QMessageBox::Ok) << SaveChangesAnswer::Cancel;
+}
+
+void TestDialogUnsaved::questionBoxAnswers()
+{
+    QFETCH(int, button);
+    QFETCH(SaveChangesAnswer, answer);
+    QCOMPARE(saveChangesAnswer(static_cast<QMessageBox::StandardButton>(button)), answer);
 }
 
 QTEST_MAIN(TestDialogUnsaved)

@@ -4,7 +4,9 @@
 #include "allocationpicture.h"
 #include "appicon.h"
 #include "calculationrun.h"
+#include "calculationstatus.h"
 #include "classpalette.h"
+#include "computedbox.h"
 #include "fieldexchange.h"
 #include "filechooser.h"
 #include "holdingsform.h"
@@ -15,13 +17,13 @@
 #include "quotesitechooser.h"
 #include "rebalancedialog.h"
 #include "sessionend.h"
+#include "statusline.h"
 
 #include <QAction>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -81,6 +83,8 @@ void CFundtallyDlg::connectCommands()
     connect(m_form->getProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnGetProfile);
     connect(m_form->saveProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnSaveProfile);
     connect(m_form->stopButton(), &QPushButton::clicked, this, &CFundtallyDlg::stopCalculation);
+    connect(m_form->quoteSiteLink(), &StatusLink::activated, this, &CFundtallyDlg::quoteSiteRequested);
+    connect(this, &CFundtallyDlg::quoteSiteRequested, this, &CFundtallyDlg::showQuoteSiteDialog);
     connect(m_form->rebalanceButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnRebalance);
 }
 
@@ -144,9 +148,11 @@ void CFundtallyDlg::stopCalculation()
 
 void CFundtallyDlg::showPricing(const QString &symbol, int position, int count)
 {
+    // The label and the bar both count the lookups already done.
+    const int done = position - 1;
     m_form->progressBar()->setRange(0, count);
-    m_form->progressBar()->setValue(position - 1);
-    m_form->statusLabel()->setText(tr("Pricing %1 \u2014 %2 of %3").arg(symbol).arg(position).arg(count));
+    m_form->progressBar()->setValue(done);
+    showStatus(pricingProgress(symbol, done, count));
 }
 
 void CFundtallyDlg::showCalculationResult()
@@ -164,30 +170,39 @@ void CFundtallyDlg::showCalculationResult()
     markRowQuotes();
     showAllocation();
 
-    const QString summary = calculationSummary(m_run->holdings(), result);
-    m_form->statusLabel()->setText(m_run->wasStopped() ? tr("Stopped. %1").arg(summary) : summary);
     setCalculating(false);
+    m_form->quoteSiteLink()->setVisible(needsQuoteSite(result));
+    showStatus(calculationSummary(m_run->holdings(), result));
     Q_EMIT calculationFinished();
 }
 
 void CFundtallyDlg::markRowQuotes()
 {
-    const RowQuotes &quotes = m_run->result().quotes;
+    const CalculationResult &result = m_run->result();
     for (int r = 0; r < RowTable::size(); ++r) {
-        QLineEdit *box = m_form->valueBox(r);
-        const bool unpriced = quotes[r] && !quotes[r]->priced;
-        box->setProperty("unpriced", unpriced);
-        if (unpriced) {
-            QPalette warning = box->palette();
-            warning.setColor(QPalette::Base, ClassPalette::unpricedBackground());
-            warning.setColor(QPalette::Text, ClassPalette::unpricedText());
-            box->setPalette(warning);
-            box->setToolTip(tr("Not priced: %1").arg(quotes[r]->reason));
-        } else {
-            box->setPalette(QPalette());
-            box->setToolTip(QString());
+        ComputedBox *box = m_form->valueBox(r);
+        const RowOutcome outcome = result.outcome[r];
+        box->setProperty("unpriced", outcome == RowOutcome::Unpriced);
+        box->setProperty("notLookedUp", outcome == RowOutcome::NotLookedUp);
+        QPalette look;
+        if (outcome == RowOutcome::Unpriced) {
+            look = box->palette();
+            look.setColor(QPalette::Base, ClassPalette::unpricedBackground());
+            look.setColor(QPalette::Text, ClassPalette::unpricedText());
+        } else if (outcome == RowOutcome::NotLookedUp) {
+            // Greyed, not amber: no lookup failed, none was made.
+            look = box->palette();
+            look.setColor(QPalette::Base, look.color(QPalette::Window));
+            look.setColor(QPalette::Text, look.color(QPalette::PlaceholderText));
         }
+        box->setPalette(look);
+        box->setNote(rowQuoteNote(result, r));
     }
+}
+
+void CFundtallyDlg::showStatus(const QString &text)
+{
+    m_form->statusLabel()->showStatus(text);
 }
 
 void CFundtallyDlg::setCalculating(bool calculating)
@@ -197,10 +212,11 @@ void CFundtallyDlg::setCalculating(bool calculating)
     m_form->getProfileButton()->setEnabled(!calculating);
     m_form->saveProfileButton()->setEnabled(!calculating);
     m_form->rebalanceButton()->setEnabled(!calculating);
-    m_form->progressBar()->setVisible(calculating);
-    m_form->stopButton()->setVisible(calculating);
-    if (calculating)
-        m_form->progressBar()->setFormat(tr("%v of %m"));
+    m_form->setProgressShown(calculating);
+    if (calculating) {
+        m_form->quoteSiteLink()->hide();
+        m_form->progressBar()->setFormat(tr("%v of %m done"));
+    }
 }
 
 ProfileRecords CFundtallyDlg::profileRecords() const
@@ -247,8 +263,7 @@ bool CFundtallyDlg::saveProfile()
         return false;
     }
     rememberProfile(path);
-    m_form->statusLabel()->setText(
-        tr("Saved %1.").arg(escapedForMessage(QFileInfo(path).fileName())));
+    showStatus(tr("Saved %1.").arg(escapedForMessage(QFileInfo(path).fileName())));
     return true;
 }
 
@@ -309,8 +324,11 @@ void CFundtallyDlg::showAllocation()
     // Before the first calculation the chart shows only the targets.
     const CalculationResult none;
     const CalculationResult &result = m_run && !m_run->isRunning() ? m_run->result() : none;
-    m_form->showAllocation(
-        allocationPicture(result.classSum, result.classPercent, result.total, m_targets));
+    AllocationPicture picture =
+        allocationPicture(result.classSum, result.classPercent, result.total, m_targets);
+    if (result.partial)
+        markPartial(picture);
+    m_form->showAllocation(picture);
 }
 
 std::optional<HoldingsSnapshot> CFundtallyDlg::holdingsOnForm() const

@@ -79,6 +79,8 @@ public:
 
 Q_SIGNALS:
     void calculationFinished();
+    // The user asked, through the status line's link, to choose a quote site.
+    void quoteSiteRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -97,6 +99,7 @@ private:
     void showCalculationResult();
     void setCalculating(bool calculating);
     void markRowQuotes();
+    void showStatus(const QString &text);
     ProfileRecords profileRecords() const;
     void showProfile(const ProfileRecords &records);
     void showAllocation();

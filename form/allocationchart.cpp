@@ -67,7 +67,7 @@ void AllocationChart::showPicture(const AllocationPicture &picture)
         slice->setBorderColor(palette().color(QPalette::Window));
     }
     m_series->setPieSize(picture.targetRing.isEmpty() ? DonutSize : DonutSizeInsideRing);
-    chart()->setTitle(picture.emptyText);
+    chart()->setTitle(chartTitle(picture));
     setToolTip(picture.toolTip);
 }
 

@@ -29,7 +29,13 @@ void AllocationLegend::showPicture(const AllocationPicture &picture)
             rows += entry(picture.slices.at(j));
         rows += QStringLiteral("</tr>");
     }
+    if (!rows.isEmpty() && !picture.caption.isEmpty()) {
+        rows.prepend(QStringLiteral("<tr><td colspan=\"%1\"><b>%2</b></td></tr>")
+                         .arg(Columns)
+                         .arg(picture.caption.toHtmlEscaped()));
+    }
     setText(rows.isEmpty() ? QString()
                            : QStringLiteral("<table cellspacing=\"1\">%1</table>").arg(rows));
     setToolTip(picture.toolTip);
+    setAccessibleDescription(legendText(picture));
 }

@@ -88,3 +88,32 @@ AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &c
                               : toolTipFor(picture);
     return picture;
 }
+
+void markPartial(AllocationPicture &picture)
+{
+    picture.caption = tr("partial");
+    picture.toolTip = picture.toolTip.isEmpty()
+                          ? tr("Partial: the calculation was stopped")
+                          : tr("Partial: the calculation was stopped\n%1").arg(picture.toolTip);
+}
+
+QString chartTitle(const AllocationPicture &picture)
+{
+    if (picture.caption.isEmpty())
+        return picture.emptyText;
+    if (picture.emptyText.isEmpty())
+        return picture.caption;
+    return QStringLiteral("%1 (%2)").arg(picture.emptyText, picture.caption);
+}
+
+QString legendText(const AllocationPicture &picture)
+{
+    QStringList entries;
+    if (!picture.caption.isEmpty())
+        entries << picture.caption;
+    for (const AllocationSlice &slice : picture.slices)
+        entries << slice.label;
+    if (picture.slices.isEmpty() && !picture.emptyText.isEmpty())
+        entries << picture.emptyText;
+    return entries.join(QStringLiteral(", "));
+}

@@ -29,6 +29,9 @@ struct AllocationPicture
     // With targets set, a thin outer ring of the targets, one part per class
     // with a target above 0; its amounts are the target percents.
     QList<AllocationSlice> targetRing;
+    // "partial" when the calculation was stopped before every holding had
+    // its lookup, so the chart and its key cannot pass for the whole.
+    QString caption;
 };
 
 // Slices carry the summary's percentages so the chart and the numbers
@@ -36,3 +39,12 @@ struct AllocationPicture
 AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &classSums,
                                     const std::array<qint64, AssetClassCount> &classPercents,
                                     double total, const AssetTargets &targets = std::nullopt);
+
+// Marks a picture of a stopped calculation as covering only part.
+void markPartial(AllocationPicture &picture);
+
+// The chart's title: why nothing is drawn, and whether it is partial.
+QString chartTitle(const AllocationPicture &picture);
+
+// The key's entries as plain text, for assistive tools.
+QString legendText(const AllocationPicture &picture);

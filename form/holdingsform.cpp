@@ -2,11 +2,14 @@
 
 #include "allocationchart.h"
 #include "allocationlegend.h"
+#include "classselector.h"
+#include "computedbox.h"
 #include "controlids.h"
 #include "dialogunits.h"
+#include "statusline.h"
 
-#include <QComboBox>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -21,6 +24,13 @@ constexpr int FormWidth = 433;
 constexpr int FormHeight = 410;
 constexpr int BoxHeight = 12;
 constexpr int LabelHeight = 8;
+
+// The status area spans the rows' width below the last one; while running,
+// the progress bar and Stop sit at its right end.
+constexpr QRect StatusArea(7, 392, 419, 14);
+constexpr int StatusGap = 4;
+constexpr int ProgressWidth = 108;
+constexpr int StopWidth = 49;
 
 // Rows are 14 units apart except around row 15, which sits 12 below row 14
 // and 12 above row 16.
@@ -134,19 +144,17 @@ void HoldingsForm::createRow(int row)
     controls.shares = addBox(ids.shares, rowName(row, "shares"), QRect(222, y, 53, BoxHeight));
     controls.shares->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto *selector = new QComboBox(this);
+    auto *selector = new ClassSelector(this);
     selector->setEditable(false);
     for (const char *label : AssetClassLabels)
         selector->addItem(QString::fromLatin1(label));
     selector->setCurrentIndex(-1);
-    selector->setProperty("controlId", ids.assetClass);
-    selector->setAccessibleName(rowName(row, "asset class"));
-    place(selector, QRect(278, y, 51, BoxHeight));
+    identify(selector, ids.assetClass, rowName(row, "asset class"), QRect(278, y, 51, BoxHeight));
     controls.assetClass = selector;
 
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    controls.value = addReadOnlyBox(ids.value, rowName(row, "value"), QRect(333, y, 46, BoxHeight), right);
-    controls.percent = addReadOnlyBox(ids.percent, rowName(row, "percent of portfolio"),
+    controls.value = addComputedBox(ids.value, rowName(row, "value"), QRect(333, y, 46, BoxHeight), right);
+    controls.percent = addComputedBox(ids.percent, rowName(row, "percent of portfolio"),
                                       QRect(388, y, 20, BoxHeight), right);
 }
 
@@ -163,7 +171,7 @@ void HoldingsForm::createButtons()
 void HoldingsForm::createSummary()
 {
     addLabel(tr("Fundtally"), QRect(70, 39, 50, LabelHeight));
-    m_total = addReadOnlyBox(ControlId::Total, tr("Total value"), QRect(55, 51, 75, 14),
+    m_total = addComputedBox(ControlId::Total, tr("Total value"), QRect(55, 51, 75, 14),
                              Qt::AlignRight | Qt::AlignVCenter);
 
     // The free corner left of the class lines holds the chart, and the space
@@ -179,32 +187,54 @@ void HoldingsForm::createSummary()
         const QString label = QString::fromLatin1(AssetClassLabels[assetClass]);
         addLabel(label, QRect(230, line.labelY, 25, LabelHeight));
         m_classPercent[assetClass] =
-            addReadOnlyBox(ControlId::ClassPercent[assetClass], tr("%1 percent").arg(label),
+            addComputedBox(ControlId::ClassPercent[assetClass], tr("%1 percent").arg(label),
                            QRect(256, line.percentY, 21, BoxHeight), Qt::AlignCenter);
         addLabel(QStringLiteral("%"), QRect(278, line.percentSignY, 10, LabelHeight));
         m_classAmount[assetClass] =
-            addReadOnlyBox(ControlId::ClassAmount[assetClass], tr("%1 amount").arg(label),
+            addComputedBox(ControlId::ClassAmount[assetClass], tr("%1 amount").arg(label),
                            QRect(294, line.amountY, 66, BoxHeight), Qt::AlignRight | Qt::AlignVCenter);
     }
 }
 
 void HoldingsForm::createStatusArea()
 {
-    m_status = addLabel(QString(), QRect(7, 394, 250, 10));
-    m_status->setObjectName(QStringLiteral("statusLine"));
-    m_status->setAccessibleName(tr("Status"));
-    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The whole width under the rows; hidden parts give up their room.
+    m_statusArea = new QWidget(this);
+    place(m_statusArea, StatusArea);
+    auto *layout = new QHBoxLayout(m_statusArea);
+    layout->setContentsMargins(0, 0, 0, 0);
 
-    m_progress = new QProgressBar(this);
+    m_status = new StatusLine(m_statusArea);
+    m_status->setObjectName(QStringLiteral("statusLine"));
+    layout->addWidget(m_status, 1);
+
+    m_quoteSiteLink = new StatusLink(tr("No quote site is set \u2014 choose one\u2026"), m_statusArea);
+    m_quoteSiteLink->hide();
+    layout->addWidget(m_quoteSiteLink);
+
+    m_progress = new QProgressBar(m_statusArea);
     m_progress->setAccessibleName(tr("Calculation progress"));
     m_progress->setTextVisible(true);
     m_progress->hide();
-    place(m_progress, QRect(262, 393, 108, BoxHeight));
+    layout->addWidget(m_progress);
 
-    m_stop = new QPushButton(tr("S&top"), this);
+    m_stop = new QPushButton(tr("S&top"), m_statusArea);
     m_stop->setAutoDefault(false);
     m_stop->hide();
-    place(m_stop, QRect(375, 393, 49, BoxHeight));
+    layout->addWidget(m_stop);
+}
+
+void HoldingsForm::setProgressShown(bool shown)
+{
+    m_progress->setVisible(shown);
+    m_stop->setVisible(shown);
+}
+
+void HoldingsForm::layoutStatusArea(const DialogUnits &units)
+{
+    m_statusArea->layout()->setSpacing(units.x(StatusGap));
+    m_progress->setFixedSize(units.x(ProgressWidth), units.y(BoxHeight));
+    m_stop->setFixedSize(units.x(StopWidth), units.y(BoxHeight));
 }
 
 void HoldingsForm::setTabOrder()
@@ -228,6 +258,7 @@ void HoldingsForm::setTabOrder()
     chain(m_calculate);
     chain(m_rebalance);
     chain(m_stop);
+    chain(m_quoteSiteLink);
 }
 
 QLabel *HoldingsForm::addLabel(const QString &text, const QRect &units, Qt::Alignment alignment)
@@ -238,20 +269,26 @@ QLabel *HoldingsForm::addLabel(const QString &text, const QRect &units, Qt::Alig
     return label;
 }
 
+void HoldingsForm::identify(QWidget *control, int controlId, const QString &accessibleName,
+                            const QRect &units)
+{
+    control->setProperty("controlId", controlId);
+    control->setAccessibleName(accessibleName);
+    place(control, units);
+}
+
 QLineEdit *HoldingsForm::addBox(int controlId, const QString &accessibleName, const QRect &units)
 {
     auto *box = new QLineEdit(this);
-    box->setProperty("controlId", controlId);
-    box->setAccessibleName(accessibleName);
-    place(box, units);
+    identify(box, controlId, accessibleName, units);
     return box;
 }
 
-QLineEdit *HoldingsForm::addReadOnlyBox(int controlId, const QString &accessibleName,
-                                        const QRect &units, Qt::Alignment alignment)
+ComputedBox *HoldingsForm::addComputedBox(int controlId, const QString &accessibleName,
+                                          const QRect &units, Qt::Alignment alignment)
 {
-    QLineEdit *box = addBox(controlId, accessibleName, units);
-    box->setReadOnly(true);
+    auto *box = new ComputedBox(this);
+    identify(box, controlId, accessibleName, units);
     box->setAlignment(alignment);
     // Selectable with the mouse for copying, but out of the tab chain.
     box->setFocusPolicy(Qt::ClickFocus);
@@ -276,4 +313,5 @@ void HoldingsForm::layoutControls()
     const DialogUnits units(font());
     for (const auto &[widget, rect] : m_placed)
         widget->setGeometry(units.rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    layoutStatusArea(units);
 }

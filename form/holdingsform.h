@@ -1,6 +1,10 @@
 #pragma once
 
 #include "assetclass.h"
+#include "classselector.h"
+#include "computedbox.h"
+#include "statuslink.h"
+#include "statusline.h"
 
 #include <QRect>
 #include <QWidget>
@@ -10,8 +14,8 @@
 
 class AllocationChart;
 class AllocationLegend;
+class DialogUnits;
 struct AllocationPicture;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -31,13 +35,13 @@ public:
     QLineEdit *nameBox(int row) const { return m_rows.at(row).name; }
     QLineEdit *symbolBox(int row) const { return m_rows.at(row).symbol; }
     QLineEdit *sharesBox(int row) const { return m_rows.at(row).shares; }
-    QComboBox *classSelector(int row) const { return m_rows.at(row).assetClass; }
-    QLineEdit *valueBox(int row) const { return m_rows.at(row).value; }
-    QLineEdit *percentBox(int row) const { return m_rows.at(row).percent; }
+    ClassSelector *classSelector(int row) const { return m_rows.at(row).assetClass; }
+    ComputedBox *valueBox(int row) const { return m_rows.at(row).value; }
+    ComputedBox *percentBox(int row) const { return m_rows.at(row).percent; }
 
-    QLineEdit *totalBox() const { return m_total; }
-    QLineEdit *classPercentBox(int assetClass) const { return m_classPercent.at(assetClass); }
-    QLineEdit *classAmountBox(int assetClass) const { return m_classAmount.at(assetClass); }
+    ComputedBox *totalBox() const { return m_total; }
+    ComputedBox *classPercentBox(int assetClass) const { return m_classPercent.at(assetClass); }
+    ComputedBox *classAmountBox(int assetClass) const { return m_classAmount.at(assetClass); }
 
     QPushButton *finishedButton() const { return m_finished; }
     QPushButton *getProfileButton() const { return m_getProfile; }
@@ -45,12 +49,18 @@ public:
     QPushButton *calculateButton() const { return m_calculate; }
     QPushButton *rebalanceButton() const { return m_rebalance; }
 
+    AllocationChart *allocationChart() const { return m_chart; }
     AllocationLegend *allocationLegend() const { return m_legend; }
     void showAllocation(const AllocationPicture &picture);
 
-    QLabel *statusLabel() const { return m_status; }
+    StatusLine *statusLabel() const { return m_status; }
     QProgressBar *progressBar() const { return m_progress; }
     QPushButton *stopButton() const { return m_stop; }
+    // Shown while the quote site is missing; activating it asks for one.
+    StatusLink *quoteSiteLink() const { return m_quoteSiteLink; }
+    // The progress bar and Stop take their share of the status area while
+    // a calculation runs.
+    void setProgressShown(bool shown);
 
     // The control with the given number, or nullptr.
     QWidget *control(int controlId) const;
@@ -70,9 +80,9 @@ private:
         QLineEdit *name = nullptr;
         QLineEdit *symbol = nullptr;
         QLineEdit *shares = nullptr;
-        QComboBox *assetClass = nullptr;
-        QLineEdit *value = nullptr;
-        QLineEdit *percent = nullptr;
+        ClassSelector *assetClass = nullptr;
+        ComputedBox *value = nullptr;
+        ComputedBox *percent = nullptr;
     };
 
     void createRow(int row);
@@ -83,16 +93,18 @@ private:
     void setTabOrder();
     QLabel *addLabel(const QString &text, const QRect &units, Qt::Alignment alignment = Qt::AlignLeft);
     QLineEdit *addBox(int controlId, const QString &accessibleName, const QRect &units);
-    QLineEdit *addReadOnlyBox(int controlId, const QString &accessibleName, const QRect &units,
-                              Qt::Alignment alignment);
+    ComputedBox *addComputedBox(int controlId, const QString &accessibleName, const QRect &units,
+                                Qt::Alignment alignment);
+    void identify(QWidget *control, int controlId, const QString &accessibleName, const QRect &units);
     QPushButton *addButton(int controlId, const QString &text, const QRect &units);
     void place(QWidget *widget, const QRect &units);
     void layoutControls();
+    void layoutStatusArea(const DialogUnits &units);
 
     std::array<RowControls, HoldingRowCount> m_rows;
-    QLineEdit *m_total = nullptr;
-    std::array<QLineEdit *, AssetClassCount> m_classPercent{};
-    std::array<QLineEdit *, AssetClassCount> m_classAmount{};
+    ComputedBox *m_total = nullptr;
+    std::array<ComputedBox *, AssetClassCount> m_classPercent{};
+    std::array<ComputedBox *, AssetClassCount> m_classAmount{};
     QPushButton *m_finished = nullptr;
     QPushButton *m_getProfile = nullptr;
     QPushButton *m_saveProfile = nullptr;
@@ -100,7 +112,9 @@ private:
     QPushButton *m_rebalance = nullptr;
     AllocationChart *m_chart = nullptr;
     AllocationLegend *m_legend = nullptr;
-    QLabel *m_status = nullptr;
+    QWidget *m_statusArea = nullptr;
+    StatusLine *m_status = nullptr;
+    StatusLink *m_quoteSiteLink = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_stop = nullptr;
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project and renders the window, filled from the sample profile,
 # to build/screenshots/fundtally.png without needing a display, with the
-# rebalance dialog, the chart with sample targets and the quote site dialog
-# in PNGs beside it.
+# rebalance dialog, the chart with sample targets, the quote site dialog, a
+# stopped calculation and one with many failures in PNGs beside it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}

@@ -19,6 +19,7 @@ packages=(
     libqt6opengl6-dev
     qt6-charts-dev
     libcurl4-openssl-dev
+    libssl-dev
     ca-certificates
     zlib1g-dev
     # what the window needs to run and draw text, on a display or offscreen
@@ -40,6 +41,8 @@ packages=(
     file
     # objdump, for the libraries the packaged program needs
     binutils
+    # bench/calculationbench times the curl command against the program
+    curl
 )
 
 for set in "$@"; do

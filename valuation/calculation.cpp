@@ -2,15 +2,7 @@
 
 #include "amountformat.h"
 
-#include <QCoreApplication>
-#include <QStringList>
-
 namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Calculation", text);
-}
 
 qint64 percentOf(double part, double total)
 {
@@ -33,6 +25,12 @@ CalculationResult computeHoldings(const HoldingInputs &holdings, const RowQuotes
             continue;
         const QuoteResult quote = quotes[row].value_or(QuoteResult::stopped());
         result.quotes[row] = quote;
+        if (!quotes[row]) {
+            result.outcome[row] = RowOutcome::NotLookedUp;
+            result.partial = true;
+        } else {
+            result.outcome[row] = quote.priced ? RowOutcome::Priced : RowOutcome::Unpriced;
+        }
 
         const double amount = quote.price * holding.shares;
         result.value[row] = double(truncateToInteger(amount));
@@ -63,29 +61,4 @@ CalculationResult calculateHoldings(const HoldingInputs &holdings, const PriceSo
             quotes[row] = priceOf(holdings[row].symbol);
     }
     return computeHoldings(holdings, quotes);
-}
-
-QString calculationSummary(const HoldingInputs &holdings, const CalculationResult &result)
-{
-    int held = 0;
-    QStringList unpriced;
-    for (int row = 0; row < HoldingRowCount; ++row) {
-        if (!isHeld(holdings[row]))
-            continue;
-        ++held;
-        const std::optional<QuoteResult> &quote = result.quotes[row];
-        if (quote && !quote->priced) {
-            const QString symbol = holdings[row].symbol.isEmpty() ? tr("(no symbol)")
-                                                                  : holdings[row].symbol;
-            unpriced.append(QStringLiteral("%1 (%2)").arg(symbol, quote->reason));
-        }
-    }
-    if (held == 0)
-        return tr("No holdings with shares to price.");
-    if (unpriced.isEmpty())
-        return held == 1 ? tr("1 holding priced.") : tr("%1 holdings priced.").arg(held);
-    return tr("%1 of %2 holdings could not be priced: %3")
-        .arg(unpriced.size())
-        .arg(held)
-        .arg(unpriced.join(QStringLiteral(", ")));
 }

@@ -21,11 +21,22 @@ using HoldingInputs = std::array<HoldingInput, HoldingRowCount>;
 // The price lookup of each row: empty for rows that were never looked up.
 using RowQuotes = std::array<std::optional<QuoteResult>, HoldingRowCount>;
 
+// How one row came out of a calculation.
+enum class RowOutcome {
+    NotHeld,     // no shares: never looked up, and no failure either
+    Priced,
+    Unpriced,    // looked up without a price; the lookup says why
+    NotLookedUp, // held, but the run was stopped before its lookup ended
+};
+
 struct CalculationResult
 {
     std::array<double, HoldingRowCount> value{};   // the row's amount truncated toward zero
     std::array<qint64, HoldingRowCount> percent{};
     RowQuotes quotes;
+    std::array<RowOutcome, HoldingRowCount> outcome{};
+    // Some held row was never looked up, so the totals cover only part.
+    bool partial = false;
     double total = 0.0;
     std::array<double, AssetClassCount> classSum{};
     std::array<qint64, AssetClassCount> classPercent{};
@@ -38,14 +49,10 @@ bool isHeld(const HoldingInput &holding);
 
 // The arithmetic of a calculation from the rows and the lookups already
 // made. A held row without a lookup (the run was stopped first) is priced at
-// 0 and reported as not priced.
+// 0, carries the reason "stopped" and is counted as not looked up.
 CalculationResult computeHoldings(const HoldingInputs &holdings, const RowQuotes &quotes);
 
 // The whole calculation with a synchronous price source: every held row is
 // priced once, in row order.
 using PriceSource = std::function<QuoteResult(const QString &symbol)>;
 CalculationResult calculateHoldings(const HoldingInputs &holdings, const PriceSource &priceOf);
-
-// One line for the status bar: how many held rows were priced and which
-// symbols could not be, with their reasons.
-QString calculationSummary(const HoldingInputs &holdings, const CalculationResult &result);

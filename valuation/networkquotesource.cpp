@@ -2,56 +2,18 @@
 
 #include "networkquotelookup.h"
 #include "quoteparser.h"
+#include "quoteworker.h"
 #include "settledquotelookup.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
-#include <QNetworkRequest>
-#include <QSslCertificate>
 
 #include <utility>
 
 namespace {
 
-// Asks the system for each request's proxy, without changing the proxy
-// settings of the whole application.
-class SystemProxyFactory : public QNetworkProxyFactory
-{
-public:
-    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &query) override
-    {
-        return systemProxyForQuery(query);
-    }
-};
-
 // A path segment of "." or ".." is a step through the path, and HTTP clients
-// (Qt included) resolve it before sending, encoded or not.
+// resolve it before sending, encoded or not.
 bool isPathStep(const QString &symbol)
 {
     return symbol == u"." || symbol == u"..";
-}
-
-// The settings' certificate files and directories join the trust store.
-void trustListedCertificates(QuoteSiteSettings &settings)
-{
-    QList<QSslCertificate> listed;
-    for (const QString &file : std::as_const(settings.trustedCertificateFiles))
-        listed += QSslCertificate::fromPath(file, QSsl::Pem, QSslCertificate::PatternSyntax::FixedString);
-    for (const QString &directory : std::as_const(settings.trustedCertificateDirectories)) {
-        for (const QFileInfo &entry : QDir(directory).entryInfoList(QDir::Files | QDir::Readable))
-            listed += QSslCertificate::fromPath(entry.filePath(), QSsl::Pem,
-                                                QSslCertificate::PatternSyntax::FixedString);
-    }
-    // Settings made field by field carry no configuration: Qt's default.
-    if (settings.ssl.isNull())
-        settings.ssl = QSslConfiguration::defaultConfiguration();
-    if (listed.isEmpty())
-        return;
-    // Setting any authorities stops Qt loading the system's on demand.
-    settings.ssl.setCaCertificates(QSslConfiguration::systemCaCertificates()
-                                   + settings.ssl.caCertificates() + listed);
 }
 
 } // namespace
@@ -59,13 +21,22 @@ void trustListedCertificates(QuoteSiteSettings &settings)
 NetworkQuoteSource::NetworkQuoteSource(QuoteSiteSettings settings, QObject *parent)
     : QObject(parent)
     , m_settings(std::move(settings))
-    , m_manager(new QNetworkAccessManager(this))
 {
-    trustListedCertificates(m_settings);
-    if (m_settings.proxy)
-        m_manager->setProxy(*m_settings.proxy);
-    else
-        m_manager->setProxyFactory(new SystemProxyFactory); // the manager owns it
+    m_thread.setObjectName(QStringLiteral("quote lookups"));
+}
+
+NetworkQuoteSource::~NetworkQuoteSource()
+{
+    if (m_worker) {
+        m_worker->shutDown();
+        m_thread.quit();
+        m_thread.wait();
+    }
+    const auto lookups = std::exchange(m_lookups, {});
+    for (const QPointer<NetworkQuoteLookup> &lookup : lookups) {
+        if (lookup)
+            lookup->sourceGone();
+    }
 }
 
 QuoteLookup *NetworkQuoteSource::FetchQuotePrice(const QString &symbol, QObject *parent)
@@ -82,10 +53,35 @@ QuoteLookup *NetworkQuoteSource::FetchQuotePrice(const QString &symbol, QObject 
             symbol, QuoteResult::unpriced(QStringLiteral("page address not valid")), parent);
     }
 
-    QNetworkRequest request(url);
-    request.setSslConfiguration(m_settings.ssl);
-    request.setTransferTimeout(static_cast<int>(m_settings.transferTimeout.count()));
-    return new NetworkQuoteLookup(symbol, m_manager->get(request), parent);
+    if (!m_worker)
+        startWorker();
+    const quint64 id = m_nextId++;
+    auto *lookup = new NetworkQuoteLookup(symbol, id, this, parent);
+    m_lookups.insert(id, lookup);
+    Q_EMIT fetchRequested(id, url);
+    return lookup;
+}
+
+void NetworkQuoteSource::cancel(quint64 id)
+{
+    if (m_lookups.remove(id) && m_worker)
+        m_worker->cancel(id);
+}
+
+void NetworkQuoteSource::startWorker()
+{
+    m_worker = std::make_unique<QuoteWorker>(m_settings);
+    m_worker->moveToThread(&m_thread);
+    connect(this, &NetworkQuoteSource::fetchRequested, m_worker.get(), &QuoteWorker::fetch);
+    connect(m_worker.get(), &QuoteWorker::fetched, this, &NetworkQuoteSource::deliver);
+    m_thread.start();
+}
+
+void NetworkQuoteSource::deliver(quint64 id, const QuoteResult &result)
+{
+    const QPointer<NetworkQuoteLookup> lookup = m_lookups.take(id);
+    if (lookup)
+        lookup->settle(result);
 }
 
 QUrl quotePageUrl(const QString &host, const QString &symbol)

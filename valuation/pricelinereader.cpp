@@ -2,6 +2,14 @@
 
 #include <algorithm>
 
+namespace {
+
+// A line break is up to two bytes ("\r\n"); keeping that much beyond the cap
+// tells a line exactly as long as the cap from a longer one.
+constexpr qsizetype kLineBreakRoom = 2;
+
+} // namespace
+
 PriceLineReader::PriceLineReader(qsizetype maxLineBytes)
     : m_maxLineBytes(std::max<qsizetype>(maxLineBytes, 1))
 {
@@ -14,10 +22,13 @@ bool PriceLineReader::append(QByteArrayView piece)
         const bool endsLine = lineBreak >= 0;
         const QByteArrayView part = endsLine ? piece.first(lineBreak + 1) : piece;
         piece = piece.sliced(part.size());
-        if (m_linesRead == kPriceLine - 1)
+        if (m_linesRead == kPriceLine - 1) {
             takePriceLinePart(part, endsLine);
-        else if (endsLine)
-            ++m_linesRead;
+        } else {
+            m_bytesBefore += part.size();
+            if (endsLine)
+                ++m_linesRead;
+        }
     }
     return hasPriceLine();
 }
@@ -36,9 +47,10 @@ QByteArrayView PriceLineReader::priceLine() const
 
 void PriceLineReader::takePriceLinePart(QByteArrayView part, bool endsLine)
 {
-    const qsizetype room = m_maxLineBytes - m_line.size();
-    m_line.append(part.first(std::min(room, part.size())));
-    if (endsLine || m_line.size() >= m_maxLineBytes)
+    const qsizetype room = m_maxLineBytes + kLineBreakRoom - m_line.size();
+    const qsizetype taken = std::min(room, part.size());
+    m_line.append(part.first(taken));
+    if ((endsLine && taken == part.size()) || m_line.size() >= m_maxLineBytes + kLineBreakRoom)
         completePriceLine();
 }
 
@@ -48,5 +60,9 @@ void PriceLineReader::completePriceLine()
         m_line.chop(1);
     if (m_line.endsWith('\r'))
         m_line.chop(1);
+    if (m_line.size() > m_maxLineBytes) {
+        m_line.truncate(m_maxLineBytes);
+        m_cut = true;
+    }
     m_linesRead = kPriceLine;
 }

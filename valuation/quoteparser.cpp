@@ -101,7 +101,7 @@ std::optional<double> readLeadingNumber(QByteArrayView text)
     return value;
 }
 
-QuoteResult parseQuoteLine(QByteArrayView fifthLine)
+QuoteResult parseQuoteLine(QByteArrayView fifthLine, PriceLineEnd end)
 {
     const QuoteResult noPrice = QuoteResult::noPriceOnPage();
 
@@ -112,9 +112,11 @@ QuoteResult parseQuoteLine(QByteArrayView fifthLine)
             return noPrice;
         rest = rest.sliced(at + kPriceMarker.size());
     }
-    const qsizetype end = rest.indexOf(kPriceEnd);
-    if (end >= 0)
-        rest = rest.first(end);
+    const qsizetype priceEnd = rest.indexOf(kPriceEnd);
+    if (priceEnd >= 0)
+        rest = rest.first(priceEnd);
+    else if (end == PriceLineEnd::Cut)
+        return noPrice;
 
     const std::optional<double> price = readLeadingNumber(rest);
     return price ? QuoteResult::withPrice(*price) : noPrice;

@@ -13,11 +13,15 @@
 // ignores case but is otherwise exact (no trimming, no space folding).
 bool isCashSymbol(const QString &symbol);
 
+// Whether the price line was read whole or cut at the line cap.
+enum class PriceLineEnd { Whole, Cut };
+
 // Prices the fifth line of a quote page: the text after the second
 // "react-text: 36 -->" marker, up to the first '<', read as a number.
 // A line without two markers, or without a number there, is unpriced
-// with the reason "no price on page".
-QuoteResult parseQuoteLine(QByteArrayView fifthLine);
+// with the reason "no price on page". So is a cut line without a '<' after
+// the second marker: its number may go on beyond the cut.
+QuoteResult parseQuoteLine(QByteArrayView fifthLine, PriceLineEnd end = PriceLineEnd::Whole);
 
 // Reads the number at the start of `text` the way atof does: leading white
 // space, an optional sign, digits with an optional decimal point, an optional

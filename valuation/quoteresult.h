@@ -14,4 +14,5 @@ struct QuoteResult {
     // The lookup was ended before it had a price.
     static QuoteResult stopped() { return unpriced(QStringLiteral("stopped")); }
     static QuoteResult noPriceOnPage() { return unpriced(QStringLiteral("no price on page")); }
+    static QuoteResult noQuoteSite() { return unpriced(QStringLiteral("no quote site configured")); }
 };

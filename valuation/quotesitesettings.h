@@ -1,26 +1,50 @@
 #pragma once
 
+#include "pricelinereader.h"
+
 #include <QNetworkProxy>
-#include <QSslConfiguration>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
 #include <optional>
 
-// Where and how quote pages are fetched.
+// How much a quote site may send and how long it may take, so that no site
+// can hold a lookup or the memory it uses without bound. Tests shorten them.
+struct QuoteTransferLimits {
+    // Every response header line of a lookup counted together, redirects
+    // and interim (1xx) responses included.
+    static constexpr qint64 kMaxHeaderBytes = 64 * 1024;
+    // Body bytes before the price line starts.
+    static constexpr qint64 kMaxBytesBeforePriceLine = 8 * 1024 * 1024;
+    static constexpr qsizetype kMaxPriceLineBytes = PriceLineReader::kMaxLineBytes;
+    // A lookup that gets fewer than kMinBytesPerSecond over a whole stall
+    // window (and at least one byte) is making no progress.
+    static constexpr std::chrono::milliseconds kStallTimeout{20000};
+    static constexpr int kMinBytesPerSecond = 1;
+    // The whole lookup, connection and redirects included.
+    static constexpr std::chrono::milliseconds kOverallTimeout{30000};
+    static constexpr int kMaxRedirects = 5;
+
+    qint64 maxHeaderBytes = kMaxHeaderBytes;
+    qint64 maxBytesBeforePriceLine = kMaxBytesBeforePriceLine;
+    qsizetype maxPriceLineBytes = kMaxPriceLineBytes;
+    std::chrono::milliseconds stallTimeout = kStallTimeout;
+    std::chrono::milliseconds overallTimeout = kOverallTimeout;
+    int maxRedirects = kMaxRedirects;
+};
+
+// Where and how quote pages are fetched. A plain value: nothing here is read
+// or opened until the first lookup needs it.
 struct QuoteSiteSettings {
-    QString host;                       // "name" or "name:port"; empty = not configured
-    QSslConfiguration ssl;              // trust store used for verification (always on)
-    std::chrono::milliseconds transferTimeout{20000}; // gives up after this long without progress
-    std::optional<QNetworkProxy> proxy; // unset = the system's proxy settings
-    // PEM files, and directories of them, trusted besides the system's store.
-    QStringList trustedCertificateFiles;
-    QStringList trustedCertificateDirectories;
+    QString host;                              // "name", "name:port", "[v6]:port"; empty = not configured
+    QStringList trustedCertificateFiles;       // PEM files trusted besides the system store
+    QStringList trustedCertificateDirectories; // every file in them is read as PEM
+    std::optional<QNetworkProxy> proxy;        // unset = the system's proxy for each address
+    QuoteTransferLimits limits;
 
     // The host comes from the FUNDTALLY_QUOTE_HOST environment variable, else
-    // from the value the program was built with. Trust is the system's
-    // certificate store plus the certificates in the files named by
-    // SSL_CERT_FILE and in the directories named by SSL_CERT_DIR.
+    // from the value the program was built with. SSL_CERT_FILE names a
+    // trusted file, SSL_CERT_DIR a list of directories separated as in PATH.
     static QuoteSiteSettings fromEnvironment();
 };

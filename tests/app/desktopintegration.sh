@@ -58,6 +58,8 @@ prefix=$scratch/prefix
 check "cmake --install into a scratch prefix" cmake --install "$build_dir" --prefix "$prefix" --strip
 expected=(
     bin/fundtally
+    # the quote transport, which the program loads from ../lib/fundtally
+    lib/fundtally/libfundtally_quotetransport.so
     share/applications/fundtally.desktop
     share/icons/hicolor/scalable/apps/fundtally.svg
     share/metainfo/org.fundtally.Fundtally.metainfo.xml
@@ -67,7 +69,7 @@ for size in "${icon_sizes[@]}"; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/fundtally.png")
 done
 installed=$(cd "$prefix" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
-expect_equal "the install holds the program and its desktop files" \
+expect_equal "the install holds the program, its transport module and its desktop files" \
     "$installed" "$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)"
 for size in "${icon_sizes[@]}"; do
     icon=$prefix/share/icons/hicolor/${size}x${size}/apps/fundtally.png

@@ -4,11 +4,14 @@
 // picture it renders the rebalance dialog over that calculation with sample
 // targets (<output>-rebalance.png) and the window showing those targets on
 // its chart (<output>-targets.png), and the quote site dialog after a test
-// of the loopback site (<output>-quotesite.png).
+// of the loopback site (<output>-quotesite.png). Two more show how a
+// calculation can go wrong: stopped part way (<output>-stopped.png) and with
+// many holdings that could not be priced (<output>-failures.png).
 //
 //   fundtally_screenshot <output.png> [profile.ftly]
 
 #include "dialogfakes.h"
+#include "fakequotesource.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
@@ -18,6 +21,7 @@
 #include "testcertificates.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,6 +65,104 @@ QString besidePath(const QString &path, const char *what)
     const QFileInfo info(path);
     return info.dir().filePath(QStringLiteral("%1-%2.%3")
                                    .arg(info.completeBaseName(), QLatin1String(what), info.suffix()));
+}
+
+// The rows as the form shows them, to show them again in another window.
+ProfileRecords rowsOf(const CFundtallyDlg &dialog)
+{
+    ProfileRecords rows;
+    const HoldingsForm &form = dialog.form();
+    for (int r = 0; r < HoldingRowCount; ++r) {
+        rows[r] = ProfileRecord{form.nameBox(r)->text(), form.symbolBox(r)->text(),
+                                form.sharesBox(r)->text().toDouble(), form.classSelector(r)->currentIndex()};
+    }
+    return rows;
+}
+
+void fillRows(CFundtallyDlg &dialog, const ProfileRecords &rows)
+{
+    HoldingsForm &form = dialog.form();
+    for (int r = 0; r < HoldingRowCount; ++r) {
+        form.nameBox(r)->setText(rows[r].name);
+        form.symbolBox(r)->setText(rows[r].symbol);
+        form.sharesBox(r)->setText(QString::number(rows[r].shares));
+        form.classSelector(r)->setCurrentIndex(rows[r].assetClass);
+    }
+}
+
+// Settles the held lookups one by one as the run asks for them, with the
+// results in order; false if the run stops asking first.
+bool answerLookups(FakeQuoteSource &quotes, const QList<QuoteResult> &results)
+{
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        if (!QTest::qWaitFor([&] { return quotes.held.size() > i; }))
+            return false;
+        quotes.held.at(i)->settle(results.at(i));
+    }
+    return true;
+}
+
+// The rows priced through held lookups: the first `priced` are answered,
+// then the run is stopped while the next one is in flight.
+bool renderStopped(const ProfileRecords &rows, int priced, const QString &path)
+{
+    FakeQuoteSource quotes;
+    quotes.hold = true;
+    CountingPrompt prompt;
+    ScriptedFileChooser files;
+    RecordingMessages messages;
+    CountingQuoteSiteChooser quoteSite;
+    ScriptedSaveQuestion saveChanges;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
+    dialog.show();
+    fillRows(dialog, rows);
+    dialog.OnCalculate();
+    QList<QuoteResult> answers;
+    for (int i = 0; i < priced; ++i)
+        answers << QuoteResult::withPrice(50.0 + 10.0 * i);
+    if (!answerLookups(quotes, answers)
+        || !QTest::qWaitFor([&] { return quotes.held.size() > priced; }))
+        return false;
+    dialog.stopCalculation();
+    return savePicture(dialog, path);
+}
+
+// Twelve holdings of which ten fail for three different reasons: more than
+// the status line can show at once.
+bool renderFailures(const QString &path)
+{
+    const QList<std::pair<const char *, const char *>> failures{
+        {"VTI", "connection refused"},           {"BND", "connection refused"},
+        {"VXUS", "connection refused"},          {"GONE", "no price on page (HTTP 404)"},
+        {"TYPO", "no price on page (HTTP 404)"}, {"OLDCO", "no price on page"},
+        {"VNQ", "connection refused"},           {"EMB", "connection refused"},
+        {"VTIAX", "connection refused"},         {"VBTLX", "connection refused"}};
+    ProfileRecords rows;
+    QList<QuoteResult> answers;
+    for (qsizetype i = 0; i < failures.size(); ++i) {
+        rows[i] = ProfileRecord{QStringLiteral("Holding %1").arg(i + 1), QString::fromLatin1(failures[i].first),
+                                100.0, int(i % AssetClassCount)};
+        answers << QuoteResult::unpriced(QString::fromLatin1(failures[i].second));
+    }
+    rows[10] = ProfileRecord{QStringLiteral("Savings"), QStringLiteral("SAVE"), 2500.0, 0};
+    rows[11] = ProfileRecord{QStringLiteral("Short Bonds"), QStringLiteral("BSV"), 40.0, 1};
+    answers << QuoteResult::withPrice(1.0) << QuoteResult::withPrice(77.1);
+
+    FakeQuoteSource quotes;
+    quotes.hold = true;
+    CountingPrompt prompt;
+    ScriptedFileChooser files;
+    RecordingMessages messages;
+    CountingQuoteSiteChooser quoteSite;
+    ScriptedSaveQuestion saveChanges;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
+    dialog.show();
+    fillRows(dialog, rows);
+    QSignalSpy finished(&dialog, &CFundtallyDlg::calculationFinished);
+    dialog.OnCalculate();
+    if (!answerLookups(quotes, answers) || !QTest::qWaitFor([&] { return finished.count() > 0; }))
+        return false;
+    return savePicture(dialog, path);
 }
 
 // The quote site dialog set to the loopback site, its certificate file
@@ -151,5 +253,7 @@ int main(int argc, char *argv[])
         return 1;
     if (!saveQuoteSitePicture(server, dialog, besidePath(output, "quotesite")))
         return 1;
-    return 0;
+    if (!renderStopped(rowsOf(dialog), 2, besidePath(output, "stopped")))
+        return 1;
+    return renderFailures(besidePath(output, "failures")) ? 0 : 1;
 }

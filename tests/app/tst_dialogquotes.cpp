@@ -30,6 +30,8 @@ private Q_SLOTS:
     void unreachableSiteFlagsEveryQuotedRow();
     void stopWhileAPageIsLoading();
     void closeWhileAPageIsLoading();
+    void stopAndCloseEndTheTransfer_data();
+    void stopAndCloseEndTheTransfer();
 };
 
 void TestDialogQuotes::enterPricesEveryHeldRow()
@@ -70,9 +72,9 @@ void TestDialogQuotes::enterPricesEveryHeldRow()
         QCOMPARE(form.classPercentBox(c)->text(), classPercents[c]);
     }
     QVERIFY(form.valueBox(3)->property("unpriced").toBool());
-    QCOMPARE(form.valueBox(3)->toolTip(), QStringLiteral("Not priced: no price on page"));
+    QCOMPARE(form.valueBox(3)->toolTip(), QStringLiteral("Not priced: no price on page (HTTP 404)"));
     QCOMPARE(form.statusLabel()->text(),
-             QStringLiteral("1 of 5 holdings could not be priced: NOPE (no price on page)"));
+             QStringLiteral("1 of 5 holdings could not be priced \u2014 no price on page (HTTP 404): NOPE"));
 }
 
 void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()
@@ -114,8 +116,12 @@ void TestDialogQuotes::stopWhileAPageIsLoading()
     QTest::mouseClick(site.form().stopButton(), Qt::LeftButton);
     QVERIFY(!site.dialog->isCalculating());
     QCOMPARE(site.form().totalBox()->text(), QStringLiteral("50"));
-    for (int row : {1, 2})
-        QCOMPARE(site.form().valueBox(row)->toolTip(), QStringLiteral("Not priced: stopped"));
+    for (int row : {1, 2}) {
+        QCOMPARE(site.form().valueBox(row)->toolTip(), QStringLiteral("not looked up: stopped"));
+        QVERIFY(site.form().valueBox(row)->property("notLookedUp").toBool());
+    }
+    QCOMPARE(site.form().statusLabel()->text(),
+             QStringLiteral("Stopped after 1 of 3 holdings; totals cover the 1 priced so far"));
     QCOMPARE(site.server.requestCount(), 1);
 }
 
@@ -132,6 +138,41 @@ void TestDialogQuotes::closeWhileAPageIsLoading()
     site.dialog.reset();
     // Any reply still on its way must find nothing to call back into.
     QTest::qWait(100);
+}
+
+// Stop and closing the window do not just forget the lookup: its transfer
+// ends, so the site sees the connection go while its page is still due.
+void TestDialogQuotes::stopAndCloseEndTheTransfer_data()
+{
+    QTest::addColumn<bool>("close");
+
+    QTest::newRow("Stop") << false;
+    QTest::newRow("closing the window") << true;
+}
+
+void TestDialogQuotes::stopAndCloseEndTheTransfer()
+{
+    QFETCH(bool, close);
+
+    SiteDialog site;
+    QuotePage silent = QuotePage::withPrice("VTI", "12.50");
+    silent.delivery = QuotePage::Delivery::Silent;
+    site.server.setPage(QStringLiteral("VTI"), silent);
+    site.type(0, "VTI", "10", 2);
+    site.dialog->show();
+    site.dialog->OnCalculate();
+    QTRY_COMPARE_WITH_TIMEOUT(site.server.requestCount(), 1, 10000);
+    QCOMPARE(site.server.cutOffResponses(), 0);
+
+    if (close) {
+        QVERIFY(site.dialog->close());
+        site.dialog.reset();
+    } else {
+        QTest::mouseClick(site.form().stopButton(), Qt::LeftButton);
+        QVERIFY(!site.dialog->isCalculating());
+    }
+    // The quote source, and with it the connection's thread, is still there.
+    QTRY_COMPARE(site.server.cutOffResponses(), 1);
 }
 
 QTEST_MAIN(TestDialogQuotes)

@@ -1,9 +1,12 @@
 #include "aboutdlg.h"
+#include "allocationchart.h"
 #include "allocationlegend.h"
+#include "classpalette.h"
 #include "dialogfakes.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +17,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -52,6 +56,55 @@ struct Harness
     }
 };
 
+// What assistive tools were told, caught by an update handler (which Qt
+// calls with a plain function, hence the list outside the test class).
+struct AccessibleNotice
+{
+    QObject *object;
+    QAccessible::Event type;
+};
+
+QList<AccessibleNotice> &accessibleNotices()
+{
+    static QList<AccessibleNotice> notices;
+    return notices;
+}
+
+void recordAccessibleNotice(QAccessibleEvent *event)
+{
+    accessibleNotices().append({event->object(), event->type()});
+}
+
+// Catches notices for as long as it lives.
+class AccessibleNoticeRecorder
+{
+public:
+    AccessibleNoticeRecorder()
+        : m_wasActive(QAccessible::isActive())
+        , m_previous(QAccessible::installUpdateHandler(recordAccessibleNotice))
+    {
+        accessibleNotices().clear();
+        QAccessible::setActive(true);
+    }
+    ~AccessibleNoticeRecorder()
+    {
+        QAccessible::installUpdateHandler(m_previous);
+        QAccessible::setActive(m_wasActive);
+    }
+    AccessibleNoticeRecorder(const AccessibleNoticeRecorder &) = delete;
+    AccessibleNoticeRecorder &operator=(const AccessibleNoticeRecorder &) = delete;
+
+    int count(QObject *object, QAccessible::Event type) const
+    {
+        return int(std::count_if(accessibleNotices().cbegin(), accessibleNotices().cend(),
+                                 [&](const AccessibleNotice &n) { return n.object == object && n.type == type; }));
+    }
+
+private:
+    bool m_wasActive;
+    QAccessible::UpdateHandler m_previous;
+};
+
 } // namespace
 
 class TestFundtallyDlg : public QObject
@@ -72,6 +125,11 @@ private Q_SLOTS:
     void escapeStopsARunningCalculation();
     void closingMidRunEndsCleanly();
     void destroyingMidRunEndsCleanly();
+    void quoteSiteLinkAsksForASite_data();
+    void quoteSiteLinkAsksForASite();
+    void statusNameFollowsEveryChange();
+    void everyStatusIsAnnounced();
+    void manyFailuresAreElidedNotLost();
 };
 
 void TestFundtallyDlg::freshDialog()
@@ -245,7 +303,7 @@ void TestFundtallyDlg::unpricedRowsAreFlagged()
     QVERIFY(!h.form().valueBox(0)->property("unpriced").toBool());
     QCOMPARE(h.form().totalBox()->text(), QStringLiteral("125"));
     QCOMPARE(h.form().statusLabel()->text(),
-             QStringLiteral("1 of 2 holdings could not be priced: NOPE (no price on page)"));
+             QStringLiteral("1 of 2 holdings could not be priced \u2014 no price on page: NOPE"));
 
     // Once the symbol is fixed the flag goes away.
     h.form().symbolBox(1)->setText(QStringLiteral("BND"));
@@ -272,7 +330,9 @@ void TestFundtallyDlg::formIsLockedWhileCalculating()
     QVERIFY(form.sharesBox(0)->isReadOnly());
     QVERIFY(!form.classSelector(0)->isEnabled());
     QVERIFY(form.stopButton()->isVisible());
-    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing VTI \u2014 1 of 2"));
+    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing VTI \u2014 0 of 2 done"));
+    QCOMPARE(form.progressBar()->value(), 0);
+    QCOMPARE(form.progressBar()->text(), QStringLiteral("0 of 2 done"));
 
     // A second press while running starts nothing.
     h.dialog->OnCalculate();
@@ -280,8 +340,9 @@ void TestFundtallyDlg::formIsLockedWhileCalculating()
 
     h.quotes.held.first()->settle(QuoteResult::withPrice(12.5));
     QTRY_COMPARE(h.quotes.requested.size(), 2);
-    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing BND \u2014 2 of 2"));
+    QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing BND \u2014 1 of 2 done"));
     QCOMPARE(form.progressBar()->value(), 1);
+    QCOMPARE(form.progressBar()->text(), QStringLiteral("1 of 2 done"));
     h.quotes.held.last()->settle(QuoteResult::withPrice(70.25));
     QTRY_VERIFY(!h.dialog->isCalculating());
     QVERIFY(!form.sharesBox(0)->isReadOnly());
@@ -309,11 +370,31 @@ void TestFundtallyDlg::stopKeepsWhatWasPriced()
     QCOMPARE(h.quotes.requested.size(), 2);
     QCOMPARE(h.form().totalBox()->text(), QStringLiteral("125"));
     QCOMPARE(h.form().valueBox(0)->text(), QStringLiteral("125"));
+    // The row in flight and the one after it were never looked up: marked
+    // apart from failures.
     for (int row : {1, 2}) {
-        QVERIFY(h.form().valueBox(row)->property("unpriced").toBool());
-        QCOMPARE(h.form().valueBox(row)->toolTip(), QStringLiteral("Not priced: stopped"));
+        QVERIFY(!h.form().valueBox(row)->property("unpriced").toBool());
+        QVERIFY(h.form().valueBox(row)->property("notLookedUp").toBool());
+        QCOMPARE(h.form().valueBox(row)->toolTip(), QStringLiteral("not looked up: stopped"));
+        QVERIFY(h.form().valueBox(row)->palette().color(QPalette::Base) != ClassPalette::unpricedBackground());
     }
-    QVERIFY(h.form().statusLabel()->text().startsWith(QStringLiteral("Stopped. 2 of 3 holdings")));
+    QVERIFY(!h.form().valueBox(0)->property("notLookedUp").toBool());
+    QVERIFY(h.form().valueBox(0)->toolTip().isEmpty());
+    QCOMPARE(h.form().statusLabel()->text(),
+             QStringLiteral("Stopped after 1 of 3 holdings; totals cover the 1 priced so far"));
+    QCOMPARE(h.form().allocationChart()->chart()->title(), QStringLiteral("partial"));
+    QVERIFY(h.form().allocationLegend()->text().contains(QStringLiteral("partial")));
+    QCOMPARE(h.form().allocationLegend()->accessibleDescription(), QStringLiteral("partial, Stocks 100%"));
+
+    // A whole calculation afterwards is no longer partial.
+    h.quotes.hold = false;
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait());
+    QCOMPARE(h.form().allocationChart()->chart()->title(), QString());
+    QVERIFY(!h.form().allocationLegend()->text().contains(QStringLiteral("partial")));
+    QVERIFY(!h.form().valueBox(2)->property("notLookedUp").toBool());
+    QCOMPARE(h.form().statusLabel()->text(), QStringLiteral("3 holdings priced."));
 }
 
 void TestFundtallyDlg::escapeStopsARunningCalculation()
@@ -359,6 +440,139 @@ void TestFundtallyDlg::destroyingMidRunEndsCleanly()
     h.dialog.reset();
     QVERIFY(lookup.isNull());
     QTest::qWait(10);
+}
+
+void TestFundtallyDlg::quoteSiteLinkAsksForASite_data()
+{
+    QTest::addColumn<bool>("byKeyboard");
+    QTest::newRow("mouse") << false;
+    QTest::newRow("keyboard") << true;
+}
+
+void TestFundtallyDlg::quoteSiteLinkAsksForASite()
+{
+    QFETCH(bool, byKeyboard);
+    Harness h;
+    h.quotes.hold = true;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.type(1, "Savings", "Cash", "5", 0);
+    QVERIFY(h.showActive());
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    QSignalSpy requested(h.dialog.get(), &CFundtallyDlg::quoteSiteRequested);
+    StatusLink *link = h.form().quoteSiteLink();
+    QVERIFY(!link->isVisible());
+
+    h.dialog->OnCalculate();
+    h.quotes.held.first()->settle(QuoteResult::noQuoteSite());
+    QTRY_COMPARE(h.quotes.held.size(), 2);
+    h.quotes.held.last()->settle(QuoteResult::withPrice(1.0));
+    QTRY_COMPARE(finished.count(), 1);
+
+    QVERIFY(link->isVisible());
+    QCOMPARE(h.form().statusLabel()->text(),
+             QStringLiteral("1 of 2 holdings could not be priced \u2014 no quote site configured: VTI"));
+    QCOMPARE(link->accessibleName(), QStringLiteral("No quote site is set \u2014 choose one\u2026"));
+    QVERIFY(link->text().contains(QStringLiteral("No quote site is set \u2014 choose one\u2026")));
+    // The link sits beside the status, inside the window.
+    const QRect inDialog(link->mapTo(h.dialog.get(), QPoint(0, 0)), link->size());
+    QVERIFY(h.dialog->rect().contains(inDialog));
+
+    if (byKeyboard) {
+        // Tab from the last button reaches the link; Enter follows it.
+        h.form().rebalanceButton()->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(h.form().rebalanceButton(), Qt::Key_Tab);
+        QTRY_VERIFY(link->hasFocus());
+        QTest::keyClick(link, Qt::Key_Return);
+    } else {
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(link->fontMetrics().averageCharWidth() * 3, link->height() / 2));
+    }
+    QCOMPARE(requested.count(), 1);
+    QCOMPARE(h.quoteSite.parents, QList<QWidget *>{h.dialog.get()});
+
+    // Once the site answers the link goes away.
+    h.quotes.hold = false;
+    h.quotes.prices.insert(QStringLiteral("Cash"), 1.0);
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait());
+    QVERIFY(!link->isVisible());
+    QCOMPARE(requested.count(), 1);
+}
+
+void TestFundtallyDlg::statusNameFollowsEveryChange()
+{
+    Harness h;
+    h.quotes.hold = true;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.type(1, "Bonds", "BND", "4", 1);
+    h.dialog->show();
+    StatusLine *status = h.form().statusLabel();
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(status);
+    QVERIFY(iface);
+
+    h.dialog->OnCalculate();
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Pricing VTI \u2014 0 of 2 done"));
+    h.quotes.held.first()->settle(QuoteResult::withPrice(12.5));
+    QTRY_COMPARE(iface->text(QAccessible::Name), QStringLiteral("Pricing BND \u2014 1 of 2 done"));
+    h.quotes.held.last()->settle(QuoteResult::withPrice(70.25));
+    QTRY_COMPARE(iface->text(QAccessible::Name), QStringLiteral("2 holdings priced."));
+
+    // The chart key says its entries, not only its name.
+    QAccessibleInterface *key = QAccessible::queryAccessibleInterface(h.form().allocationLegend());
+    QVERIFY(key);
+    QCOMPARE(key->text(QAccessible::Name), QStringLiteral("Asset allocation chart key"));
+    QCOMPARE(key->text(QAccessible::Description), QStringLiteral("Bonds 69%, Stocks 30%"));
+}
+
+void TestFundtallyDlg::everyStatusIsAnnounced()
+{
+    // Qt hands accessibility events on only where the platform has an
+    // accessibility bridge switched on; the offscreen platform has none.
+    AccessibleNoticeRecorder notices;
+    if (!QAccessible::isActive())
+        QSKIP("the platform passes on no accessibility events");
+    Harness h;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.type(1, "Bonds", "BND", "4", 1);
+    QVERIFY(h.showActive());
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    StatusLine *status = h.form().statusLabel();
+
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait());
+    // Two lookups and the result.
+    QCOMPARE(notices.count(status, QAccessible::NameChanged), 3);
+
+    // The same result again is announced again.
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait());
+    QCOMPARE(notices.count(status, QAccessible::NameChanged), 6);
+    QVERIFY(notices.count(h.form().allocationLegend(), QAccessible::DescriptionChanged) > 0);
+}
+
+void TestFundtallyDlg::manyFailuresAreElidedNotLost()
+{
+    Harness h;
+    QStringList symbols;
+    for (int row = 0; row < 10; ++row) {
+        symbols << QStringLiteral("GONE%1").arg(row);
+        h.type(row, "Gone", symbols.last(), "1", 2);
+    }
+    h.type(10, "Total Market", "VTI", "10", 2);
+    QVERIFY(h.showActive());
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait());
+
+    const QString whole = QStringLiteral("10 of 11 holdings could not be priced \u2014 no price on page: %1")
+                              .arg(symbols.join(QStringLiteral(", ")));
+    StatusLine *status = h.form().statusLabel();
+    QCOMPARE(status->text(), whole);
+    QVERIFY(status->isElided());
+    QCOMPARE(status->toolTip(), whole);
+    QCOMPARE(status->accessibleDescription(), whole);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(status);
+    QCOMPARE(iface->text(QAccessible::Name), whole);
+    QCOMPARE(iface->text(QAccessible::Description), whole);
 }
 
 QTEST_MAIN(TestFundtallyDlg)

@@ -54,6 +54,8 @@ private Q_SLOTS:
     void targetRing_data();
     void targetRing();
     void chartDrawsTheTargetRing();
+    void partialPicture_data();
+    void partialPicture();
 };
 
 void TestAllocationPicture::slicesFromClassSums_data()
@@ -249,6 +251,52 @@ void TestAllocationPicture::chartDrawsTheTargetRing()
     chart.showPicture(allocationPicture(Sums{100, 0, 125, 0, 0}, Percents{44, 0, 55, 0, 0}, 225.0));
     QCOMPARE(ring->count(), 0);
     QVERIFY(donut->pieSize() > fullSize);
+}
+
+void TestAllocationPicture::partialPicture_data()
+{
+    QTest::addColumn<Sums>("sums");
+    QTest::addColumn<Percents>("percents");
+    QTest::addColumn<double>("total");
+    QTest::addColumn<bool>("partial");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("keyText");
+
+    QTest::newRow("whole") << Sums{0, 0, 125, 0, 0} << Percents{0, 0, 100, 0, 0} << 125.0 << false
+                           << "" << "Stocks 100%";
+    QTest::newRow("partial") << Sums{0, 0, 125, 0, 0} << Percents{0, 0, 100, 0, 0} << 125.0 << true
+                             << "partial" << "partial, Stocks 100%";
+    QTest::newRow("partial, two classes") << Sums{0, 40, 60, 0, 0} << Percents{0, 40, 60, 0, 0} << 100.0
+                                          << true << "partial" << "partial, Bonds 40%, Stocks 60%";
+    QTest::newRow("nothing priced yet") << Sums{} << Percents{} << 0.0 << true
+                                        << "No holdings priced (partial)" << "partial, No holdings priced";
+    QTest::newRow("nothing priced") << Sums{} << Percents{} << 0.0 << false << "No holdings priced"
+                                    << "No holdings priced";
+}
+
+void TestAllocationPicture::partialPicture()
+{
+    QFETCH(Sums, sums);
+    QFETCH(Percents, percents);
+    QFETCH(double, total);
+    QFETCH(bool, partial);
+    QFETCH(QString, title);
+    QFETCH(QString, keyText);
+
+    AllocationPicture picture = allocationPicture(sums, percents, total);
+    if (partial)
+        markPartial(picture);
+    QCOMPARE(chartTitle(picture), title);
+    QCOMPARE(legendText(picture), keyText);
+    QCOMPARE(picture.toolTip.startsWith(QStringLiteral("Partial: the calculation was stopped")), partial);
+
+    AllocationChart chart;
+    chart.showPicture(picture);
+    QCOMPARE(chart.chart()->title(), title);
+    AllocationLegend legend;
+    legend.showPicture(picture);
+    QCOMPARE(legend.accessibleDescription(), keyText);
+    QCOMPARE(legend.text().contains(QStringLiteral("<b>partial</b>")), partial && !picture.slices.isEmpty());
 }
 
 QTEST_MAIN(TestAllocationPicture)

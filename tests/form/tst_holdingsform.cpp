@@ -4,9 +4,12 @@
 #include "holdingsform.h"
 #include "rowtable.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
 #include <QtTest>
@@ -32,7 +35,41 @@ private Q_SLOTS:
     void selectorOutsideTheClassesReadsNoClass();
     void rowTableFollowsScreenOrder();
     void formGrowsWithItsFont();
+    void classSelectorKeepsItsRowName_data();
+    void classSelectorKeepsItsRowName();
+    void everyNumberedControlNamesItsRowOrClass();
+    void clippedComputedBoxShowsItsWholeText_data();
+    void clippedComputedBoxShowsItsWholeText();
+    void statusLineElidesAndTellsTheWhole_data();
+    void statusLineElidesAndTellsTheWhole();
+    void statusAreaSpansTheRows();
 };
+
+namespace {
+
+QString accessibleText(QObject *object, QAccessible::Text kind)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(object);
+    return iface ? iface->text(kind) : QStringLiteral("<no interface>");
+}
+
+// "Stocks amount" says its class, "Row 3 value" its row.
+QString expectedNameStart(const HoldingsForm &form, QWidget *control)
+{
+    for (int row = 0; row < HoldingRowCount; ++row) {
+        const QList<QWidget *> controls{form.nameBox(row), form.symbolBox(row), form.sharesBox(row),
+                                        form.classSelector(row), form.valueBox(row), form.percentBox(row)};
+        if (controls.contains(control))
+            return QStringLiteral("Row %1 ").arg(row + 1);
+    }
+    for (int assetClass = 0; assetClass < AssetClassCount; ++assetClass) {
+        if (control == form.classPercentBox(assetClass) || control == form.classAmountBox(assetClass))
+            return QString::fromLatin1(AssetClassLabels[assetClass]) + QLatin1Char(' ');
+    }
+    return {};
+}
+
+} // namespace
 
 void TestHoldingsForm::everyControlNumberOnce()
 {
@@ -284,3 +321,186 @@ void TestHoldingsForm::formGrowsWithItsFont()
 
 QTEST_MAIN(TestHoldingsForm)
 #include "tst_holdingsform.moc"
+
+void TestHoldingsForm::classSelectorKeepsItsRowName_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("assetClass");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("row 1 Stocks") << 0 << 2 << "Stocks";
+    QTest::newRow("row 2 Cash") << 1 << 0 << "Cash";
+    QTest::newRow("row 20 EMD") << 19 << 4 << "EMD";
+    QTest::newRow("row 7 none") << 6 << -1 << "";
+}
+
+void TestHoldingsForm::classSelectorKeepsItsRowName()
+{
+    QFETCH(int, row);
+    QFETCH(int, assetClass);
+    QFETCH(QString, value);
+    HoldingsForm form;
+    form.show();
+    QComboBox *selector = form.classSelector(row);
+    const QString name = QStringLiteral("Row %1 asset class").arg(row + 1);
+
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(selector);
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::ComboBox);
+    QCOMPARE(iface->text(QAccessible::Name), name);
+    QCOMPARE(iface->text(QAccessible::Value), QString());
+
+    selector->setCurrentIndex(assetClass);
+    QCOMPARE(iface->text(QAccessible::Name), name);
+    QCOMPARE(iface->text(QAccessible::Value), value);
+
+    // The list can be opened through the accessibility actions too.
+    QAccessibleActionInterface *actions = iface->actionInterface();
+    QVERIFY(actions);
+    QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::showMenuAction()));
+    actions->doAction(QAccessibleActionInterface::showMenuAction());
+    QTRY_VERIFY(selector->view()->isVisible());
+    selector->hidePopup();
+}
+
+void TestHoldingsForm::everyNumberedControlNamesItsRowOrClass()
+{
+    HoldingsForm form;
+    form.show();
+    int checked = 0;
+    for (QWidget *widget : form.findChildren<QWidget *>()) {
+        if (!widget->property("controlId").isValid())
+            continue;
+        ++checked;
+        const QString name = accessibleText(widget, QAccessible::Name);
+        QVERIFY2(!name.isEmpty(), qPrintable(widget->property("controlId").toString()));
+        const QString start = expectedNameStart(form, widget);
+        QVERIFY2(name.startsWith(start), qPrintable(QStringLiteral("%1: %2").arg(widget->property("controlId").toInt()).arg(name)));
+    }
+    QCOMPARE(checked, 6 * HoldingRowCount + 2 * AssetClassCount + 1 + 5);
+    QCOMPARE(accessibleText(form.totalBox(), QAccessible::Name), QStringLiteral("Total value"));
+    QCOMPARE(accessibleText(form.calculateButton(), QAccessible::Name), QStringLiteral("Calculate"));
+}
+
+void TestHoldingsForm::clippedComputedBoxShowsItsWholeText_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("value fits") << "value" << "125" << "" << "";
+    QTest::newRow("value too wide") << "value" << "123450000000" << "" << "123450000000";
+    QTest::newRow("value too wide, with a note")
+        << "value" << "123450000000" << "Not priced: x" << "123450000000\nNot priced: x";
+    QTest::newRow("value fits, with a note") << "value" << "0" << "not looked up: stopped"
+                                             << "not looked up: stopped";
+    QTest::newRow("percent too wide") << "percent" << "-12345" << "" << "-12345";
+    QTest::newRow("total too wide") << "total" << "(123,456,789,012,345,678)" << ""
+                                    << "(123,456,789,012,345,678)";
+    QTest::newRow("class amount fits") << "amount" << "1,234" << "" << "";
+    QTest::newRow("class amount too wide") << "amount" << "123,456,789,012,345,678,901" << ""
+                                           << "123,456,789,012,345,678,901";
+    QTest::newRow("class percent too wide") << "classPercent" << "123456" << "" << "123456";
+}
+
+void TestHoldingsForm::clippedComputedBoxShowsItsWholeText()
+{
+    QFETCH(QString, which);
+    QFETCH(QString, text);
+    QFETCH(QString, note);
+    QFETCH(QString, toolTip);
+    HoldingsForm form;
+    form.show();
+    const QHash<QString, ComputedBox *> boxes{{"value", form.valueBox(3)},
+                                              {"percent", form.percentBox(3)},
+                                              {"total", form.totalBox()},
+                                              {"amount", form.classAmountBox(2)},
+                                              {"classPercent", form.classPercentBox(1)}};
+    ComputedBox *box = boxes.value(which);
+    box->setNote(note);
+    box->setText(text);
+    QCOMPARE(box->isClipped(), !toolTip.isEmpty() && toolTip != note);
+    QCOMPARE(box->toolTip(), toolTip);
+    if (box->isClipped())
+        QCOMPARE(box->cursorPosition(), 0);
+
+    // A bigger font can clip what fitted; the tooltip follows.
+    QFont big = form.font();
+    big.setPointSizeF(big.pointSizeF() * 3);
+    box->setFont(big);
+    if (box->isClipped())
+        QVERIFY(box->toolTip().startsWith(text));
+    else
+        QCOMPARE(box->toolTip(), note);
+}
+
+void TestHoldingsForm::statusLineElidesAndTellsTheWhole_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("elided");
+    QTest::newRow("short") << "12 holdings priced." << false;
+    QTest::newRow("empty") << "" << false;
+    QStringList symbols;
+    for (int i = 0; i < 10; ++i)
+        symbols << QStringLiteral("SYMBOL%1").arg(i);
+    QTest::newRow("ten failures")
+        << QStringLiteral("10 of 12 holdings could not be priced \u2014 connection refused: %1")
+               .arg(symbols.join(QStringLiteral(", ")))
+        << true;
+}
+
+void TestHoldingsForm::statusLineElidesAndTellsTheWhole()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, elided);
+    HoldingsForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    StatusLine *status = form.statusLabel();
+    status->showStatus(text);
+
+    QCOMPARE(status->text(), text);
+    QCOMPARE(status->isElided(), elided);
+    QCOMPARE(accessibleText(status, QAccessible::Name), text);
+    if (elided) {
+        QVERIFY(status->shownText().endsWith(QChar(0x2026)));
+        QVERIFY(status->fontMetrics().horizontalAdvance(status->shownText()) <= status->contentsRect().width());
+        QCOMPARE(status->toolTip(), text);
+        QCOMPARE(accessibleText(status, QAccessible::Description), text);
+    } else {
+        QCOMPARE(status->shownText(), text);
+        QCOMPARE(status->toolTip(), QString());
+        QCOMPARE(status->accessibleDescription(), QString());
+    }
+
+    // Once a short text follows, nothing is left over from the long one.
+    status->showStatus(QStringLiteral("Saved a.ftly."));
+    QCOMPARE(status->toolTip(), QString());
+    QCOMPARE(status->accessibleDescription(), QString());
+}
+
+void TestHoldingsForm::statusAreaSpansTheRows()
+{
+    HoldingsForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const DialogUnits units(form.font());
+    StatusLine *status = form.statusLabel();
+    const QRect lastRow = form.valueBox(HoldingRowCount - 1)->geometry();
+    const auto inForm = [&](QWidget *w) { return QRect(w->mapTo(&form, QPoint(0, 0)), w->size()); };
+
+    // Idle: the whole width from the name column to the Pct column's end.
+    QTRY_VERIFY(inForm(status).top() >= lastRow.bottom());
+    QCOMPARE(inForm(status).left(), units.x(7));
+    QVERIFY(inForm(status).right() >= form.percentBox(0)->geometry().right());
+
+    // Running: the bar and Stop share it, right of the text.
+    form.setProgressShown(true);
+    QTRY_VERIFY(inForm(form.stopButton()).right() <= units.x(426));
+    QVERIFY(inForm(form.progressBar()).left() > inForm(status).right());
+    QVERIFY(inForm(form.stopButton()).left() > inForm(form.progressBar()).right());
+    QCOMPARE(form.stopButton()->width(), units.x(49));
+    QVERIFY(status->width() >= units.x(200));
+
+    form.setProgressShown(false);
+    QTRY_VERIFY(inForm(status).right() >= form.percentBox(0)->geometry().right());
+}

@@ -2,6 +2,7 @@
 
 #include "quoteserverconnection.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QNetworkProxy>
 #include <QRegularExpression>
@@ -26,12 +27,25 @@ LoopbackQuoteServer::LoopbackQuoteServer(QObject *parent)
 {
     connect(&m_server, &QTcpServer::pendingConnectionAvailable, this,
             &LoopbackQuoteServer::acceptConnections);
+    QFile authority(authorityFile());
+    if (!authority.open(QIODevice::WriteOnly) || authority.write(TestCertificates::authority().toPem()) <= 0)
+        qFatal("cannot write the test authority's certificate");
 }
 
 bool LoopbackQuoteServer::start(TestCertificates::ServerIdentity identity)
 {
-    m_server.setSslConfiguration(TestCertificates::serverConfiguration(identity));
+    QSslConfiguration configuration = TestCertificates::serverConfiguration(identity);
+    // HTTP/2 is offered first, as most sites do, so that a client willing
+    // to speak it would get it; this server only ever speaks HTTP/1.1.
+    configuration.setAllowedNextProtocols(
+        {QSslConfiguration::ALPNProtocolHTTP2, QSslConfiguration::NextProtocolHttp1_1});
+    m_server.setSslConfiguration(configuration);
     return m_server.listen(QHostAddress::LocalHost, 0);
+}
+
+QByteArrayList LoopbackQuoteServer::negotiatedProtocols() const
+{
+    return m_negotiatedProtocols;
 }
 
 QString LoopbackQuoteServer::host() const
@@ -98,16 +112,16 @@ int LoopbackQuoteServer::cutOffResponses() const
     return m_cutOffResponses;
 }
 
-QSslConfiguration LoopbackQuoteServer::trustingClientConfiguration()
+QString LoopbackQuoteServer::authorityFile() const
 {
-    return TestCertificates::trustingClientConfiguration();
+    return m_trustDirectory.filePath(QStringLiteral("test-authority.pem"));
 }
 
 QuoteSiteSettings LoopbackQuoteServer::clientSettings() const
 {
     QuoteSiteSettings settings;
     settings.host = host();
-    settings.ssl = trustingClientConfiguration();
+    settings.trustedCertificateFiles = {authorityFile()};
     settings.proxy = QNetworkProxy(QNetworkProxy::NoProxy);
     return settings;
 }
@@ -156,6 +170,7 @@ void LoopbackQuoteServer::acceptConnections()
         if (!socket)
             continue;
         ++m_connectionCount;
+        m_negotiatedProtocols.append(socket->sslConfiguration().nextNegotiatedProtocol());
         new QuoteServerConnection(socket, this); // owned by this server
     }
 }

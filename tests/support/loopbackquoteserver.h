@@ -4,10 +4,12 @@
 #include "quotesitesettings.h"
 #include "testcertificates.h"
 
+#include <QByteArrayList>
 #include <QHash>
 #include <QObject>
 #include <QSslServer>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <chrono>
 
@@ -29,6 +31,9 @@ public:
     // Listens on 127.0.0.1 on a free port, presenting the given certificate.
     bool start(TestCertificates::ServerIdentity identity = TestCertificates::ServerIdentity::Trusted);
     QString host() const; // "127.0.0.1:<port>"
+    // The protocol each connection agreed on in its TLS handshake (ALPN),
+    // empty where the client named none.
+    QByteArrayList negotiatedProtocols() const;
 
     void setPrice(const QString &symbol, const QByteArray &priceText);
     void setPage(const QString &symbol, const QByteArray &body, const QByteArray &status = "200 OK");
@@ -48,7 +53,8 @@ public:
     // delay's timer fires a little late, so this is the true floor of a run.
     std::chrono::nanoseconds heldTime() const;
 
-    static QSslConfiguration trustingClientConfiguration();
+    // A file holding the test authority's certificate, for the client to trust.
+    QString authorityFile() const;
     QuoteSiteSettings clientSettings() const; // host, trust in the test authority, no proxy
 
     // Used by the connections.
@@ -63,6 +69,8 @@ private:
     void acceptConnections();
 
     QSslServer m_server;
+    QTemporaryDir m_trustDirectory;
+    QByteArrayList m_negotiatedProtocols;
     QHash<QString, QuotePage> m_pages;
     QStringList m_requestedPaths;
     std::chrono::milliseconds m_responseDelay{0};

@@ -68,3 +68,37 @@ QuotePage QuotePage::endlessFifthLine(const QByteArray &start, qint64 bytes)
     page.filler = Filler::Unbroken;
     return page;
 }
+
+QByteArray QuotePage::head() const
+{
+    const bool toClose = delivery == Delivery::UntilClose || delivery == Delivery::CutByTcpClose;
+    QByteArray head = (toClose ? "HTTP/1.0 " : "HTTP/1.1 ") + status + "\r\n"
+                      "Content-Type: text/html; charset=utf-8\r\n" + extraHeaders;
+    if (!toClose) {
+        head += "Content-Length: " + QByteArray::number(body.size() + fillerBytes) + "\r\n"
+                "Connection: keep-alive\r\n";
+    }
+    return head + "\r\n";
+}
+
+QuotePage QuotePage::endlessHead(Filler filler, qint64 bytes)
+{
+    QuotePage page = withPrice("ODD", "42.5");
+    page.filler = filler;
+    page.fillerBytes = bytes;
+    return page;
+}
+
+QuotePage QuotePage::priceAtOffset(const QByteArray &priceText, qsizetype priceAt, qsizetype lineBytes)
+{
+    const QByteArray markers = "<h1><!-- react-text: 36 -->ODD<!-- /react-text --></h1><b>";
+    const QByteArray second = "<!-- react-text: 36 -->";
+    QByteArray line = markers;
+    line += QByteArray(priceAt - markers.size() - second.size(), 'x');
+    line += second + priceText + "<!-- /react-text --></b>";
+    if (line.size() < lineBytes)
+        line += QByteArray(lineBytes - line.size(), 'y');
+    QuotePage page;
+    page.body = kFirstFourLines + line + "\n</div></body>\n</html>\n";
+    return page;
+}

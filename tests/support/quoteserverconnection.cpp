@@ -19,11 +19,24 @@ constexpr qint64 kMaxQueued = 256 * 1024;
 // Long enough for the client to have read what came before the reset.
 constexpr std::chrono::milliseconds kResetDelay{200};
 
+QByteArray fillerPiece(QuotePage::Filler kind)
+{
+    switch (kind) {
+    case QuotePage::Filler::Lines:
+        return QByteArrayLiteral("<p>filler text of a long quote page</p>\n");
+    case QuotePage::Filler::Unbroken:
+        return QByteArrayLiteral("<span>filler text without a line break</span>");
+    case QuotePage::Filler::HeaderLine:
+        return QByteArrayLiteral("filler-of-a-header-that-never-ends;");
+    case QuotePage::Filler::SmallHeaders:
+        return QByteArrayLiteral("X-Filler: a short header\r\n");
+    }
+    Q_UNREACHABLE();
+}
+
 QByteArray fillerChunk(QuotePage::Filler kind, qint64 size)
 {
-    const QByteArray piece = kind == QuotePage::Filler::Lines
-        ? QByteArrayLiteral("<p>filler text of a long quote page</p>\n")
-        : QByteArrayLiteral("<span>filler text without a line break</span>");
+    const QByteArray piece = fillerPiece(kind);
     QByteArray chunk;
     chunk.reserve(size);
     while (chunk.size() < size)
@@ -31,13 +44,16 @@ QByteArray fillerChunk(QuotePage::Filler kind, qint64 size)
     return chunk;
 }
 
-// The body up to and including its second line break: never as far as the
-// fifth line, where the price is.
-QByteArray firstTwoLines(const QByteArray &body)
+// The body up to and including its `count`th line break, or half of it.
+QByteArray firstLines(const QByteArray &body, int count)
 {
-    const qsizetype first = body.indexOf('\n');
-    const qsizetype second = first < 0 ? -1 : body.indexOf('\n', first + 1);
-    return second < 0 ? body.first(body.size() / 2) : body.first(second + 1);
+    qsizetype end = -1;
+    for (int line = 0; line < count; ++line) {
+        end = body.indexOf('\n', end + 1);
+        if (end < 0)
+            return body.first(body.size() / 2);
+    }
+    return body.first(end + 1);
 }
 
 } // namespace
@@ -52,6 +68,7 @@ QuoteServerConnection::QuoteServerConnection(QSslSocket *socket, LoopbackQuoteSe
     connect(socket, &QIODevice::bytesWritten, this, &QuoteServerConnection::writeMore);
     connect(socket, &QSslSocket::encryptedBytesWritten, this, &QuoteServerConnection::writeMore);
     connect(socket, &QAbstractSocket::disconnected, this, &QuoteServerConnection::onDisconnected);
+    connect(&m_dripTimer, &QTimer::timeout, this, &QuoteServerConnection::dripOne);
     readRequests();
 }
 
@@ -82,7 +99,7 @@ void QuoteServerConnection::readRequests()
         return;
     QElapsedTimer held;
     held.start();
-    QTimer::singleShot(m_server->responseDelay(), this, [this, page, held] {
+    QTimer::singleShot(std::max(m_server->responseDelay(), page.delay), this, [this, page, held] {
         m_server->countHeld(std::chrono::nanoseconds(held.nsecsElapsed()));
         startResponse(page);
     });
@@ -92,17 +109,18 @@ void QuoteServerConnection::startResponse(const QuotePage &page)
 {
     if (!m_socket)
         return;
-    const QByteArray head = "HTTP/1.1 " + page.status + "\r\n"
-                            "Content-Type: text/html; charset=utf-8\r\n"
-                            + page.extraHeaders
-                            + "Content-Length: " + QByteArray::number(page.body.size() + page.fillerBytes) + "\r\n"
-                            "Connection: keep-alive\r\n"
-                            "\r\n";
-    if (page.delivery != QuotePage::Delivery::Whole) {
-        startBrokenResponse(page, head);
-        return;
+    if (page.fillsHead()) {
+        // The head never ends: the filler takes the place of its blank line.
+        m_unsent = page.interim + "HTTP/1.1 " + page.status + "\r\n" + page.extraHeaders
+            + (page.filler == QuotePage::Filler::HeaderLine ? "X-Endless: " : "");
+    } else {
+        const QByteArray head = page.interim + page.head();
+        if (page.delivery != QuotePage::Delivery::Whole) {
+            startBrokenResponse(page, head);
+            return;
+        }
+        m_unsent = head + page.body;
     }
-    m_unsent = head + page.body;
     m_fillerLeft = page.fillerBytes;
     if (m_fillerLeft > 0 && (m_filler.isEmpty() || m_fillerKind != page.filler)) {
         m_fillerKind = page.filler;
@@ -122,10 +140,51 @@ void QuoteServerConnection::startBrokenResponse(const QuotePage &page, const QBy
         m_server->countSent(m_socket->write(head));
         return;
     case QuotePage::Delivery::ResetMidBody:
-        m_server->countSent(m_socket->write(head + firstTwoLines(page.body)));
+        m_server->countSent(m_socket->write(head + firstLines(page.body, 2)));
         QTimer::singleShot(kResetDelay, this, &QuoteServerConnection::resetConnection);
         return;
+    case QuotePage::Delivery::PriceLineThenStall:
+        m_server->countSent(m_socket->write(head + firstLines(page.body, 5)));
+        return;
+    case QuotePage::Delivery::Drip:
+        m_server->countSent(m_socket->write(head));
+        m_drip = page.body;
+        m_dripTimer.start(page.dripInterval);
+        return;
+    case QuotePage::Delivery::UntilClose:
+    case QuotePage::Delivery::CutMidBody:
+        // disconnectFromHost() sends what is queued, then the TLS close alert.
+        m_server->countSent(m_socket->write(head + page.body.first(
+            page.delivery == QuotePage::Delivery::CutMidBody ? page.cutAt : page.body.size())));
+        m_responding = false;
+        m_socket->disconnectFromHost();
+        return;
+    case QuotePage::Delivery::CutByTcpClose:
+        m_server->countSent(m_socket->write(head + page.body.first(page.cutAt)));
+        QTimer::singleShot(kResetDelay, this, &QuoteServerConnection::closeTcpOnly);
+        return;
     }
+}
+
+// Ends the TCP stream without the TLS close alert, as a cut cable or a
+// middlebox does.
+void QuoteServerConnection::closeTcpOnly()
+{
+    if (!m_socket)
+        return;
+    ::shutdown(static_cast<int>(m_socket->socketDescriptor()), SHUT_WR);
+    m_responding = false;
+    m_socket->abort();
+}
+
+void QuoteServerConnection::dripOne()
+{
+    if (!m_socket || m_drip.isEmpty()) {
+        m_dripTimer.stop();
+        return;
+    }
+    m_server->countSent(m_socket->write(m_drip.first(1)));
+    m_drip.remove(0, 1);
 }
 
 void QuoteServerConnection::resetConnection()

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSslSocket>
+#include <QTimer>
 
 class LoopbackQuoteServer;
 
@@ -26,6 +27,8 @@ private:
     void startResponse(const QuotePage &page);
     void startBrokenResponse(const QuotePage &page, const QByteArray &head);
     void resetConnection();
+    void closeTcpOnly();
+    void dripOne();
     void writeMore();
     void onDisconnected();
 
@@ -37,4 +40,6 @@ private:
     qint64 m_fillerLeft = 0;
     QByteArray m_filler;       // one chunk of filler, written repeatedly
     QuotePage::Filler m_fillerKind = QuotePage::Filler::Lines;
+    QByteArray m_drip;         // body bytes still to drip
+    QTimer m_dripTimer;
 };

@@ -48,13 +48,11 @@ QSslConfiguration serverConfiguration(ServerIdentity identity)
     configuration.setLocalCertificate(QSslCertificate(resource(name + QStringLiteral(".pem")), QSsl::Pem));
     configuration.setPrivateKey(QSslKey(resource(name + QStringLiteral(".key")), QSsl::Rsa, QSsl::Pem));
     configuration.setPeerVerifyMode(QSslSocket::VerifyNone); // clients present no certificate
-    return configuration;
-}
-
-QSslConfiguration trustingClientConfiguration()
-{
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setCaCertificates({authority()});
+    // Qt's TLS 1.3 server now and then leaves a request that came in with
+    // the client's last handshake message unread until the connection's next
+    // event, which a client waiting for its answer never sends; over TLS 1.2
+    // the handshake ends before the request is sent.
+    configuration.setProtocol(QSsl::TlsV1_2);
     return configuration;
 }
 

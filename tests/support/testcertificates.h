@@ -16,7 +16,4 @@ QSslCertificate authority();
 // A server-side configuration presenting the given identity.
 QSslConfiguration serverConfiguration(ServerIdentity identity);
 
-// The default client configuration, trusting the test authority only.
-QSslConfiguration trustingClientConfiguration();
-
 } // namespace TestCertificates

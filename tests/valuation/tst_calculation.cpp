@@ -54,8 +54,6 @@ private Q_SLOTS:
     void stoppedRunLeavesTheRestUnpriced();
     void truncation_data();
     void truncation();
-    void summary_data();
-    void summary();
 };
 
 void TestCalculation::arithmetic_data()
@@ -167,8 +165,19 @@ void TestCalculation::stoppedRunLeavesTheRestUnpriced()
         QVERIFY(result.quotes[row].has_value());
         QVERIFY(!result.quotes[row]->priced);
         QCOMPARE(result.quotes[row]->reason, QStringLiteral("stopped"));
+        QCOMPARE(result.outcome[row], RowOutcome::NotLookedUp);
     }
     QVERIFY(!result.quotes[1].has_value());
+    QCOMPARE(result.outcome[0], RowOutcome::Priced);
+    QCOMPARE(result.outcome[1], RowOutcome::NotHeld);
+    QVERIFY(result.partial);
+
+    quotes[2] = QuoteResult::noPriceOnPage();
+    quotes[4] = QuoteResult::withPrice(1.0);
+    const CalculationResult whole = computeHoldings(holdings, quotes);
+    QCOMPARE(whole.outcome[2], RowOutcome::Unpriced);
+    QCOMPARE(whole.outcome[4], RowOutcome::Priced);
+    QVERIFY(!whole.partial);
 }
 
 void TestCalculation::truncation_data()
@@ -190,28 +199,6 @@ void TestCalculation::truncation()
     QFETCH(double, value);
     QFETCH(qint64, integer);
     QCOMPARE(truncateToInteger(value), integer);
-}
-
-void TestCalculation::summary_data()
-{
-    QTest::addColumn<QList<Holding>>("holdings");
-    QTest::addColumn<QString>("summary");
-    QTest::newRow("all priced") << QList<Holding>{{0, "VTI", 1, 2}, {3, "Cash", 5, 0}}
-                                << "2 holdings priced.";
-    QTest::newRow("one priced") << QList<Holding>{{0, "VTI", 1, 2}} << "1 holding priced.";
-    QTest::newRow("nothing held") << QList<Holding>{} << "No holdings with shares to price.";
-    QTest::newRow("some unpriced")
-        << QList<Holding>{{0, "VTI", 1, 2}, {1, "GONE", 1, 2}, {2, "", 3, 1}}
-        << "2 of 3 holdings could not be priced: GONE (no price on page), (no symbol) (no price on page)";
-}
-
-void TestCalculation::summary()
-{
-    QFETCH(QList<Holding>, holdings);
-    QFETCH(QString, summary);
-    const HoldingInputs inputs = holdingsOf(holdings);
-    const CalculationResult result = calculateHoldings(inputs, pricesOf({{"VTI", 12.5}, {"Cash", 1}}));
-    QCOMPARE(calculationSummary(inputs, result), summary);
 }
 
 QTEST_GUILESS_MAIN(TestCalculation)

@@ -1,9 +1,10 @@
 #include "blockingquote.h"
 #include "loopbackquoteserver.h"
-#include "networkquotelookup.h"
 #include "networkquotesource.h"
 #include "quotelookup.h"
+#include "quotetransport.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
@@ -11,6 +12,7 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(TestCertificates::ServerIdentity)
+Q_DECLARE_METATYPE(QuotePage)
 
 using namespace std::chrono_literals;
 
@@ -21,6 +23,49 @@ QByteArray fifthLine(const QByteArray &price)
 {
     return "<h1><!-- react-text: 36 -->X<!-- /react-text --></h1><b><!-- react-text: 36 -->"
         + price + "<!-- /react-text --></b>";
+}
+
+// A priced page whose head is exactly `headBytes` long.
+QuotePage withHeadSize(qsizetype headBytes)
+{
+    QuotePage page = QuotePage::withPrice("VTI", "42.5");
+    page.extraHeaders = "X-Pad: \r\n";
+    const qsizetype padding = headBytes - page.head().size();
+    page.extraHeaders = "X-Pad: " + QByteArray(padding, 'p') + "\r\n";
+    return page;
+}
+
+QuotePage withBody(const QByteArray &body, const QByteArray &extraHeaders = {})
+{
+    QuotePage page;
+    page.body = body;
+    page.extraHeaders = extraHeaders;
+    return page;
+}
+
+const QByteArray kFourLines = "<!DOCTYPE html>\n<html>\n<head></head>\n<body>\n";
+
+// Four lines of `bytes` in all, then a priced fifth line.
+QByteArray pricedAfter(qint64 bytes)
+{
+    const QByteArray shortLines = "b\nc\nd\n";
+    return QByteArray(bytes - shortLines.size() - 1, 'a') + '\n' + shortLines + fifthLine("42.5") + "\n";
+}
+
+// A fifth line of exactly `bytes` ending in the price, with no '<' after it.
+QByteArray priceEndingLine(qsizetype bytes)
+{
+    const QByteArray start = "<h1><!-- react-text: 36 -->X<!-- /react-text --></h1><b>";
+    const QByteArray end = "<!-- react-text: 36 -->1234.56";
+    return kFourLines + start + QByteArray(bytes - start.size() - end.size(), 'x') + end + "\n";
+}
+
+QByteArray interimResponses(int count)
+{
+    QByteArray interim;
+    for (int i = 0; i < count; ++i)
+        interim += "HTTP/1.1 103 Early Hints\r\nLink: </style.css>; rel=preload; as=style\r\n\r\n";
+    return interim;
 }
 
 // A port on 127.0.0.1 that nothing listens on.
@@ -41,6 +86,12 @@ class TestNetworkQuoteSource : public QObject
 private Q_SLOTS:
     void readsPriceFromPage_data();
     void readsPriceFromPage();
+    void keepsToLimits_data();
+    void keepsToLimits();
+    void keepsConnectionForShortPages_data();
+    void keepsConnectionForShortPages();
+    void stalledPageRestDoesNotHoldNextLookup();
+    void speaksOnlyHttp11();
     void pricesCashWithoutRequest_data();
     void pricesCashWithoutRequest();
     void requestsQuotePagePath_data();
@@ -65,32 +116,42 @@ void TestNetworkQuoteSource::readsPriceFromPage_data()
     QTest::addColumn<QByteArray>("status");
     QTest::addColumn<bool>("priced");
     QTest::addColumn<double>("price");
+    QTest::addColumn<QString>("reason");
 
+    const QString noPrice = QStringLiteral("no price on page");
     const QByteArray fourLines = "<!DOCTYPE html>\n<html>\n<head></head>\n<body>\n";
     const QByteArray ok = "200 OK";
-    QTest::newRow("fifth line") << fourLines + fifthLine("123.45") + "\n</body>\n" << ok << true << 123.45;
-    QTest::newRow("thousands separators") << fourLines + fifthLine("1,234.50") + "\n" << ok << true << 1234.5;
-    QTest::newRow("last line without break") << fourLines + fifthLine("9.5") << ok << true << 9.5;
+    QTest::newRow("fifth line") << fourLines + fifthLine("123.45") + "\n</body>\n" << ok << true << 123.45
+                                << QString();
+    QTest::newRow("thousands separators") << fourLines + fifthLine("1,234.50") + "\n" << ok << true << 1234.5
+                                          << QString();
+    QTest::newRow("last line without break") << fourLines + fifthLine("9.5") << ok << true << 9.5 << QString();
     QTest::newRow("CR LF lines")
-        << QByteArray("a\r\nb\r\nc\r\nd\r\n") + fifthLine("31.25") + "\r\n" << ok << true << 31.25;
+        << QByteArray("a\r\nb\r\nc\r\nd\r\n") + fifthLine("31.25") + "\r\n" << ok << true << 31.25 << QString();
     QTest::newRow("price on the fourth line only")
-        << QByteArray("a\nb\nc\n") + fifthLine("5") + "\n<p>no price</p>\n" << ok << false << 0.0;
+        << QByteArray("a\nb\nc\n") + fifthLine("5") + "\n<p>no price</p>\n" << ok << false << 0.0 << noPrice;
     QTest::newRow("price on the sixth line only")
-        << fourLines + "<p>no price</p>\n" + fifthLine("5") + "\n" << ok << false << 0.0;
-    QTest::newRow("fewer than five lines") << fourLines << ok << false << 0.0;
+        << fourLines + "<p>no price</p>\n" + fifthLine("5") + "\n" << ok << false << 0.0 << noPrice;
+    QTest::newRow("fewer than five lines") << fourLines << ok << false << 0.0 << noPrice;
+    // An error page without a price says which error the site gave.
     QTest::newRow("not found page")
         << fourLines + "<p>No such symbol</p>\n</body>\n</html>\n" << QByteArray("404 Not Found")
-        << false << 0.0;
-    QTest::newRow("empty body") << QByteArray() << ok << false << 0.0;
+        << false << 0.0 << QStringLiteral("no price on page (HTTP 404)");
+    QTest::newRow("unavailable, empty body") << QByteArray() << QByteArray("503 Service Unavailable") << false
+                                             << 0.0 << QStringLiteral("no price on page (HTTP 503)");
+    QTest::newRow("redirect status without a target is a page")
+        << fourLines << QByteArray("302 Found") << false << 0.0 << noPrice;
+    QTest::newRow("empty body") << QByteArray() << ok << false << 0.0 << noPrice;
     QTest::newRow("error page read like any other")
-        << fourLines + fifthLine("42") + "\n" << QByteArray("500 Internal Server Error") << true << 42.0;
+        << fourLines + fifthLine("42") + "\n" << QByteArray("500 Internal Server Error") << true << 42.0
+        << QString();
     QTest::newRow("overlong earlier line skipped")
-        << QByteArray("a\n") + QByteArray(3 * NetworkQuoteLookup::kMaxLineBytes, 'x') + "\nc\nd\n"
+        << QByteArray("a\n") + QByteArray(3 * PriceLineReader::kMaxLineBytes, 'x') + "\nc\nd\n"
                + fifthLine("64.5") + "\n"
-        << ok << true << 64.5;
-    QTest::newRow("overlong fifth line cut")
-        << fourLines + fifthLine("8.75") + QByteArray(3 * NetworkQuoteLookup::kMaxLineBytes, 'x') + "\n"
-        << ok << true << 8.75;
+        << ok << true << 64.5 << QString();
+    QTest::newRow("overlong fifth line cut after its price")
+        << fourLines + fifthLine("8.75") + QByteArray(3 * PriceLineReader::kMaxLineBytes, 'x') + "\n"
+        << ok << true << 8.75 << QString();
 }
 
 void TestNetworkQuoteSource::readsPriceFromPage()
@@ -99,6 +160,7 @@ void TestNetworkQuoteSource::readsPriceFromPage()
     QFETCH(QByteArray, status);
     QFETCH(bool, priced);
     QFETCH(double, price);
+    QFETCH(QString, reason);
 
     LoopbackQuoteServer server;
     QVERIFY(server.start());
@@ -108,7 +170,7 @@ void TestNetworkQuoteSource::readsPriceFromPage()
     const QuoteResult result = fetchQuotePriceBlocking(source, QStringLiteral("VTI"));
     QCOMPARE(result.priced, priced);
     QCOMPARE(result.price, price);
-    QCOMPARE(result.reason, priced ? QString() : QStringLiteral("no price on page"));
+    QCOMPARE(result.reason, reason);
     QCOMPARE(server.requestedPaths(), QStringList{QStringLiteral("/quote/VTI/?p=VTI")});
 }
 
@@ -173,6 +235,7 @@ void TestNetworkQuoteSource::requestsQuotePagePath()
 
     const QuoteResult result = fetchQuotePriceBlocking(source, symbol);
     QCOMPARE(server.requestedPaths(), QStringList{path});
+    QCOMPARE(result.reason, QString());
     QVERIFY(result.priced); // the server found the page by the decoded symbol
     QCOMPARE(result.price, 10.5);
 }
@@ -206,7 +269,6 @@ void TestNetworkQuoteSource::reportsRefusedConnection()
     QVERIFY(port != 0);
     QuoteSiteSettings settings;
     settings.host = QStringLiteral("127.0.0.1:%1").arg(port);
-    settings.ssl = LoopbackQuoteServer::trustingClientConfiguration();
     settings.proxy = QNetworkProxy(QNetworkProxy::NoProxy);
     NetworkQuoteSource source(settings);
 
@@ -247,7 +309,7 @@ void TestNetworkQuoteSource::timesOutOnSilentServer()
     server.setPrice(QStringLiteral("VTI"), "123.45");
     server.setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
     QuoteSiteSettings settings = server.clientSettings();
-    settings.transferTimeout = 300ms;
+    settings.limits.stallTimeout = 300ms;
     NetworkQuoteSource source(settings);
 
     const QuoteResult result = fetchQuotePriceBlocking(source, QStringLiteral("VTI"));
@@ -364,6 +426,142 @@ void TestNetworkQuoteSource::deletingSourceStopsLookups()
     QCOMPARE(lookup->result().reason, QStringLiteral("stopped"));
     lookup->abort();
     QCOMPARE(finished.size(), 1);
+}
+
+// Every limit at its value and one past it, with the limits the program
+// ships with.
+void TestNetworkQuoteSource::keepsToLimits_data()
+{
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<QuotePage>("page"); // served for VTI
+    QTest::addColumn<QString>("reason"); // empty: priced at 42.5
+    const QString tooLarge = QStringLiteral("page too large");
+    const QString noPrice = QStringLiteral("no price on page");
+    const QString refused = QStringLiteral("redirect refused");
+    const QString unpacking = QStringLiteral("page could not be unpacked");
+    const QString vti = QStringLiteral("VTI");
+    const QuotePage priced = QuotePage::withPrice("VTI", "42.5");
+    const qint64 maxHead = QuoteTransferLimits::kMaxHeaderBytes;
+    const qint64 maxBefore = QuoteTransferLimits::kMaxBytesBeforePriceLine;
+    const qsizetype cap = QuoteTransferLimits::kMaxPriceLineBytes;
+
+    QTest::newRow("headers at the limit") << vti << withHeadSize(maxHead) << QString();
+    QTest::newRow("headers a byte over") << vti << withHeadSize(maxHead + 1) << tooLarge;
+    QTest::newRow("one header line over the limit") << vti << withHeadSize(maxHead + 16 * 1024) << tooLarge;
+    QTest::newRow("a header line longer than curl keeps") << vti << withHeadSize(4 * maxHead) << tooLarge;
+    QuotePage interim = priced;
+    interim.interim = "HTTP/1.1 102 Processing\r\n\r\n" + interimResponses(1);
+    QTest::newRow("102 and 103 before the page") << vti << interim << QString();
+    interim.interim = interimResponses(int(maxHead / interimResponses(1).size()) + 1);
+    QTest::newRow("interim responses count toward the headers") << vti << interim << tooLarge;
+    QTest::newRow("five redirects") << QStringLiteral("R5") << priced << QString();
+    QTest::newRow("six redirects") << QStringLiteral("R6") << priced << refused;
+    QTest::newRow("redirect to plain HTTP")
+        << vti << QuotePage::redirectTo("http://127.0.0.1:1/quote/R0/?p=R0") << refused;
+    QTest::newRow("lines before the price at the limit") << vti << withBody(pricedAfter(maxBefore)) << QString();
+    QTest::newRow("lines before the price a byte over") << vti << withBody(pricedAfter(maxBefore + 1)) << tooLarge;
+    QTest::newRow("price line exactly the cap") << vti << withBody(priceEndingLine(cap)) << QStringLiteral("=1234.56");
+    QTest::newRow("price line a byte over the cap") << vti << withBody(priceEndingLine(cap + 1)) << noPrice;
+    QTest::newRow("cut price line with its end")
+        << vti << QuotePage::priceAtOffset("1234.56", cap - 8, 2 * cap) << QStringLiteral("=1234.56");
+    QTest::newRow("cut price line without its end")
+        << vti << QuotePage::priceAtOffset("1234.56", cap - 7, 2 * cap) << noPrice;
+    QTest::newRow("price across the cap") << vti << QuotePage::priceAtOffset("1234.56", cap - 2, 2 * cap) << noPrice;
+    QTest::newRow("damaged gzip")
+        << vti << withBody("not gzip at all\n", "Content-Encoding: gzip\r\n") << unpacking;
+    QTest::newRow("encoding with a large window") << vti << withBody(priced.body, "Content-Encoding: br\r\n")
+                                                   << unpacking;
+    QuotePage switching = priced;
+    switching.status = "101 Switching Protocols";
+    QTest::newRow("switching protocols") << vti << switching << QStringLiteral("download failed");
+    QuotePage garbage = priced;
+    garbage.status = "2x0 OK";
+    QTest::newRow("status that is no number") << vti << garbage << QStringLiteral("download failed");
+}
+
+void TestNetworkQuoteSource::keepsToLimits()
+{
+    QFETCH(QString, symbol);
+    QFETCH(QuotePage, page);
+    QFETCH(QString, reason);
+
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    server.setPage(QStringLiteral("VTI"), page);
+    server.setPrice(QStringLiteral("R0"), "42.5");
+    for (int hop = 1; hop <= QuoteTransferLimits::kMaxRedirects + 1; ++hop) {
+        const QByteArray previous = "R" + QByteArray::number(hop - 1);
+        server.setPage(QStringLiteral("R%1").arg(hop), QuotePage::redirectTo("/quote/" + previous + "/?p=" + previous));
+    }
+    NetworkQuoteSource source(server.clientSettings());
+
+    const QuoteResult result = fetchQuotePriceBlocking(source, symbol);
+    if (reason.isEmpty() || reason.startsWith(u'=')) {
+        QCOMPARE(result.reason, QString());
+        QCOMPARE(result.price, reason.isEmpty() ? 42.5 : reason.mid(1).toDouble());
+    } else {
+        QCOMPARE(result.reason, reason);
+        QVERIFY(!result.priced);
+    }
+}
+
+// The rest of a short page is read so that its connection serves the next
+// lookup; a longer page costs its connection instead of its download.
+void TestNetworkQuoteSource::keepsConnectionForShortPages_data()
+{
+    QTest::addColumn<qint64>("pageBytes");
+    QTest::addColumn<int>("connections");
+
+    QTest::newRow("at the size kept") << QuoteTransport::kMaxReusedPageBytes << 1;
+    QTest::newRow("a byte over") << QuoteTransport::kMaxReusedPageBytes + 1 << 2;
+}
+
+void TestNetworkQuoteSource::keepsConnectionForShortPages()
+{
+    QFETCH(qint64, pageBytes);
+    QFETCH(int, connections);
+
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    QuotePage page = QuotePage::withPrice("VTI", "3.5");
+    page.fillerBytes = pageBytes - page.body.size();
+    server.setPage(QStringLiteral("VTI"), page);
+    NetworkQuoteSource source(server.clientSettings());
+
+    QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).price, 3.5);
+    QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).price, 3.5);
+    QCOMPARE(server.connectionCount(), connections);
+}
+
+void TestNetworkQuoteSource::stalledPageRestDoesNotHoldNextLookup()
+{
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    QuotePage page = QuotePage::withPrice("SLOW", "7.5");
+    page.delivery = QuotePage::Delivery::PriceLineThenStall;
+    server.setPage(QStringLiteral("SLOW"), page);
+    server.setPrice(QStringLiteral("VTI"), "1.5");
+    NetworkQuoteSource source(server.clientSettings());
+
+    QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("SLOW")).price, 7.5);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).price, 1.5);
+    QCOMPARE_LT(clock.elapsed(), (QuoteTransport::kMaxDrainTime + 1s).count());
+    QCOMPARE(server.connectionCount(), 2);
+}
+
+// The site offers HTTP/2 first; the client names only HTTP/1.1, so that is
+// what the handshake settles on.
+void TestNetworkQuoteSource::speaksOnlyHttp11()
+{
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    server.setPrice(QStringLiteral("VTI"), "123.45");
+    NetworkQuoteSource source(server.clientSettings());
+
+    QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).price, 123.45);
+    QCOMPARE(server.negotiatedProtocols(), QByteArrayList{"http/1.1"});
 }
 
 QTEST_GUILESS_MAIN(TestNetworkQuoteSource)

@@ -3,6 +3,7 @@
 #include "networkquotesource.h"
 #include "quotesitesettings.h"
 #include "testcertificates.h"
+#include "trustedcertificates.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,8 +19,12 @@ private Q_SLOTS:
     void cleanup();
     void takesHostFromEnvironment();
     void fallsBackToBuildHost();
+    void namesTrustWithoutReadingIt();
     void trustsCertificatesFromEnvironment_data();
     void trustsCertificatesFromEnvironment();
+    void readsTrustOnFirstLookup();
+    void skipsOverlongCertificateFiles_data();
+    void skipsOverlongCertificateFiles();
 
 private:
     static void clearEnvironment();
@@ -48,7 +53,8 @@ void TestQuoteSiteSettings::takesHostFromEnvironment()
     const QuoteSiteSettings settings = QuoteSiteSettings::fromEnvironment();
     QCOMPARE(settings.host, QStringLiteral("quotes.example:8443"));
     QVERIFY(!settings.proxy.has_value());
-    QCOMPARE(settings.transferTimeout, std::chrono::milliseconds(20000));
+    QVERIFY(settings.trustedCertificateFiles.isEmpty());
+    QVERIFY(settings.trustedCertificateDirectories.isEmpty());
 }
 
 void TestQuoteSiteSettings::fallsBackToBuildHost()
@@ -56,6 +62,17 @@ void TestQuoteSiteSettings::fallsBackToBuildHost()
     QCOMPARE(QuoteSiteSettings::fromEnvironment().host, QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST));
     qputenv("FUNDTALLY_QUOTE_HOST", "");
     QCOMPARE(QuoteSiteSettings::fromEnvironment().host, QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST));
+}
+
+// The variables are taken as they are; nothing is opened before a lookup.
+void TestQuoteSiteSettings::namesTrustWithoutReadingIt()
+{
+    qputenv("SSL_CERT_FILE", "/no/such/file.pem");
+    qputenv("SSL_CERT_DIR", "/no/such/dir:/etc/ssl/certs");
+    const QuoteSiteSettings settings = QuoteSiteSettings::fromEnvironment();
+    QCOMPARE(settings.trustedCertificateFiles, QStringList{QStringLiteral("/no/such/file.pem")});
+    QCOMPARE(settings.trustedCertificateDirectories,
+             (QStringList{QStringLiteral("/no/such/dir"), QStringLiteral("/etc/ssl/certs")}));
 }
 
 void TestQuoteSiteSettings::trustsCertificatesFromEnvironment_data()
@@ -101,6 +118,58 @@ void TestQuoteSiteSettings::trustsCertificatesFromEnvironment()
     const QuoteResult result = fetchQuotePriceBlocking(source, QStringLiteral("VTI"));
     QCOMPARE(result.reason, reason);
     QCOMPARE(result.priced, reason.isEmpty());
+}
+
+// A certificate file written after the source was made, but before its
+// first lookup, is trusted: trust is read when the first page is fetched.
+void TestQuoteSiteSettings::readsTrustOnFirstLookup()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    server.setPrice(QStringLiteral("VTI"), "123.45");
+    QuoteSiteSettings settings = server.clientSettings();
+    settings.trustedCertificateFiles = {folder.filePath(QStringLiteral("later.pem"))};
+    NetworkQuoteSource source(settings);
+
+    QVERIFY(QFile::copy(server.authorityFile(), settings.trustedCertificateFiles.first()));
+    QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).price, 123.45);
+}
+
+void TestQuoteSiteSettings::skipsOverlongCertificateFiles_data()
+{
+    QTest::addColumn<qint64>("fileBytes");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("at the limit") << CertificateFile::kMaxFileBytes << QString();
+    QTest::newRow("a byte over") << CertificateFile::kMaxFileBytes + 1 << QStringLiteral("certificate not trusted");
+}
+
+void TestQuoteSiteSettings::skipsOverlongCertificateFiles()
+{
+    QFETCH(qint64, fileBytes);
+    QFETCH(QString, reason);
+
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    server.setPrice(QStringLiteral("VTI"), "123.45");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("padded.pem"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // Text around the certificate block is not part of it.
+    const QByteArray pem = TestCertificates::authority().toPem();
+    QByteArray text = "# the test authority\n" + pem;
+    text += QByteArray(fileBytes - text.size() - 1, '#') + '\n';
+    QCOMPARE(file.write(text), fileBytes);
+    file.close();
+
+    QuoteSiteSettings settings = server.clientSettings();
+    settings.trustedCertificateFiles = {path};
+    NetworkQuoteSource source(settings);
+    QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).reason, reason);
 }
 
 QTEST_GUILESS_MAIN(TestQuoteSiteSettings)

@@ -5,6 +5,7 @@ class MessagePresenter;
 class NumberPrompt;
 class QuoteSiteChooser;
 class QuoteSource;
+class SaveChangesQuestion;
 
 // What the holdings dialog asks of the outside world. The start-up owns the
 // real ones; tests pass fakes. All must outlive the dialog.
@@ -15,4 +16,5 @@ struct DialogServices
     FileChooser &files;
     MessagePresenter &messages;
     QuoteSiteChooser &quoteSite;
+    SaveChangesQuestion &saveChanges;
 };

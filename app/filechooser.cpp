@@ -5,9 +5,9 @@
 namespace {
 
 QString choose(QWidget *parent, QFileDialog::AcceptMode mode, const QString &caption,
-               const QString &filter)
+               const QString &folder, const QString &filter)
 {
-    QFileDialog dialog(parent, caption, QString(), filter);
+    QFileDialog dialog(parent, caption, folder, filter);
     dialog.setAcceptMode(mode);
     dialog.setDefaultSuffix(QStringLiteral("ftly"));
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
@@ -19,14 +19,14 @@ QString choose(QWidget *parent, QFileDialog::AcceptMode mode, const QString &cap
 
 } // namespace
 
-QString DialogFileChooser::chooseProfileToOpen(QWidget *parent)
+QString DialogFileChooser::chooseProfileToOpen(QWidget *parent, const QString &folder)
 {
-    return choose(parent, QFileDialog::AcceptOpen, QFileDialog::tr("Get Profile"),
+    return choose(parent, QFileDialog::AcceptOpen, QFileDialog::tr("Get Profile"), folder,
                   QStringLiteral("Retirement Data(.ftly) (*.ftly)"));
 }
 
-QString DialogFileChooser::chooseProfileToSave(QWidget *parent)
+QString DialogFileChooser::chooseProfileToSave(QWidget *parent, const QString &folder)
 {
-    return choose(parent, QFileDialog::AcceptSave, QFileDialog::tr("Save Profile"),
+    return choose(parent, QFileDialog::AcceptSave, QFileDialog::tr("Save Profile"), folder,
                   QStringLiteral("Retirement Quant Data(.ftly) (*.ftly)"));
 }

@@ -5,20 +5,22 @@
 class QWidget;
 
 // Asks the user for a profile file. An empty path means the user cancelled.
-// Passed into the dialog so tests can answer without a modal file dialog.
+// The choice starts in `folder` with no file name filled in; an empty folder
+// leaves the start to the desktop. Passed into the dialog so tests can answer
+// without a modal file dialog.
 class FileChooser
 {
 public:
     virtual ~FileChooser() = default;
-    virtual QString chooseProfileToOpen(QWidget *parent) = 0;
+    virtual QString chooseProfileToOpen(QWidget *parent, const QString &folder) = 0;
     // Confirms with the user before an existing file is chosen.
-    virtual QString chooseProfileToSave(QWidget *parent) = 0;
+    virtual QString chooseProfileToSave(QWidget *parent, const QString &folder) = 0;
 };
 
 // The desktop's file dialogs, limited to profiles (*.ftly).
 class DialogFileChooser final : public FileChooser
 {
 public:
-    QString chooseProfileToOpen(QWidget *parent) override;
-    QString chooseProfileToSave(QWidget *parent) override;
+    QString chooseProfileToOpen(QWidget *parent, const QString &folder) override;
+    QString chooseProfileToSave(QWidget *parent, const QString &folder) override;
 };

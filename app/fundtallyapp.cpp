@@ -10,11 +10,30 @@
 #include "networkquotesource.h"
 #include "numberprompt.h"
 #include "quotesitecontroller.h"
+#include "savechangesquestion.h"
+#include "sessionend.h"
 #include "usersettings.h"
 
 #include <QProcessEnvironment>
+#include <QSessionManager>
 #include <QSettings>
 #include <QTimer>
+
+namespace {
+
+class ManagedSessionEnd final : public SessionEnd
+{
+public:
+    explicit ManagedSessionEnd(QSessionManager &manager) : m_manager(manager) {}
+    bool allowsInteraction() override { return m_manager.allowsInteraction(); }
+    void release() override { m_manager.release(); }
+    void cancel() override { m_manager.cancel(); }
+
+private:
+    QSessionManager &m_manager;
+};
+
+} // namespace
 
 CFundtallyApp::CFundtallyApp(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -42,9 +61,14 @@ int CFundtallyApp::InitInstance()
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
     MessageBoxPresenter messages;
+    MessageBoxSaveChangesQuestion saveChanges;
 
     CFundtallyDlg dialog(
-        DialogServices{quoteSite.quotes(), numberPrompt, files, messages, quoteSite});
+        DialogServices{quoteSite.quotes(), numberPrompt, files, messages, quoteSite, saveChanges});
+    connect(this, &QGuiApplication::commitDataRequest, &dialog, [&dialog](QSessionManager &manager) {
+        ManagedSessionEnd session(manager);
+        dialog.commitData(session);
+    });
     // Over the window once it is up, and only this once.
     QTimer::singleShot(0, &dialog, [&] {
         const QString problem = quoteSite.takeStartupMessage();

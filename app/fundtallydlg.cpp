@@ -11,10 +11,12 @@
 #include "filechooser.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"
+#include "messagetext.h"
 #include "profiledrop.h"
 #include "profilefile.h"
 #include "quotesitechooser.h"
 #include "rebalancedialog.h"
+#include "sessionend.h"
 #include "statusline.h"
 
 #include <QAction>
@@ -24,6 +26,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
@@ -113,7 +116,10 @@ void CFundtallyDlg::OnCalculate()
 {
     if (isCalculating())
         return;
-    UpdateData(true);
+    // Pricing what the boxes do not hold would write the old fields back
+    // over the user's typing; the prompt has shown which box to correct.
+    if (!UpdateData(true))
+        return;
 
     HoldingInputs holdings;
     for (int r = 0; r < RowTable::size(); ++r) {
@@ -237,29 +243,39 @@ void CFundtallyDlg::showProfile(const ProfileRecords &records)
 
 void CFundtallyDlg::OnSaveProfile()
 {
+    saveProfile();
+}
+
+bool CFundtallyDlg::saveProfile()
+{
     if (isCalculating())
-        return;
+        return false;
     // Saving what the boxes do not hold would lose the user's typing; the
     // prompt has shown which box to correct.
     if (!UpdateData(true))
-        return;
-    const QString path = m_services.files.chooseProfileToSave(this);
+        return false;
+    const QString path = m_services.files.chooseProfileToSave(this, m_profileFolder);
     if (path.isEmpty())
-        return;
+        return false;
     const ProfileSave saved = saveProfileFile(path, profileRecords(), m_targets);
     if (!saved.ok) {
         m_services.messages.showError(this, saved.message);
-        return;
+        return false;
     }
-    showStatus(tr("Saved %1.").arg(QFileInfo(path).fileName()));
+    rememberProfile(path);
+    showStatus(tr("Saved %1.").arg(escapedForMessage(QFileInfo(path).fileName())));
+    return true;
 }
 
 void CFundtallyDlg::OnGetProfile()
 {
     if (isCalculating())
         return;
-    UpdateData(true);
-    const QString path = m_services.files.chooseProfileToOpen(this);
+    if (!UpdateData(true))
+        return;
+    if (!maySetAsideHoldings(SetAsideReason::OpeningProfile))
+        return;
+    const QString path = m_services.files.chooseProfileToOpen(this, m_profileFolder);
     if (path.isEmpty())
         return;
     loadProfile(path);
@@ -276,6 +292,7 @@ bool CFundtallyDlg::loadProfile(const QString &path)
     }
     showProfile(*loaded.records);
     setTargets(loaded.targets);
+    rememberProfile(path);
     OnCalculate();
     return true;
 }
@@ -314,6 +331,64 @@ void CFundtallyDlg::showAllocation()
     m_form->showAllocation(picture);
 }
 
+std::optional<HoldingsSnapshot> CFundtallyDlg::holdingsOnForm() const
+{
+    const std::optional<ProfileRecords> records = recordsOnForm(*m_form);
+    if (!records)
+        return std::nullopt;
+    return HoldingsSnapshot{*records, m_targets};
+}
+
+// What the boxes show now is what the profile holds: the boxes show shares
+// with fewer digits than a file may hold, so the snapshot is read back from
+// them rather than taken from the records.
+void CFundtallyDlg::rememberProfile(const QString &path)
+{
+    if (const std::optional<HoldingsSnapshot> shown = holdingsOnForm())
+        m_savedHoldings = *shown;
+    m_profileFolder = QFileInfo(path).absolutePath();
+}
+
+bool CFundtallyDlg::hasUnsavedChanges() const
+{
+    const std::optional<HoldingsSnapshot> shown = holdingsOnForm();
+    return !shown || *shown != m_savedHoldings;
+}
+
+bool CFundtallyDlg::maySetAsideHoldings(SetAsideReason reason)
+{
+    // The question runs its own event loop, in which the session can end or
+    // another close arrive; those wait for the answer to this one.
+    if (m_askingToSave)
+        return false;
+    stopCalculation();
+    if (!hasUnsavedChanges())
+        return true;
+    const QScopedValueRollback asking(m_askingToSave, true);
+    switch (m_services.saveChanges.askToSaveChanges(this, reason)) {
+    case SaveChangesAnswer::Save:
+        return saveProfile();
+    case SaveChangesAnswer::Discard:
+        return true;
+    case SaveChangesAnswer::Cancel:
+        return false;
+    }
+    Q_UNREACHABLE();
+}
+
+void CFundtallyDlg::commitData(SessionEnd &session)
+{
+    if (!hasUnsavedChanges())
+        return;
+    // Without leave to ask nothing is saved: only the user chooses where.
+    if (!session.allowsInteraction())
+        return;
+    const bool mayEnd = maySetAsideHoldings(SetAsideReason::Closing);
+    session.release();
+    if (!mayEnd)
+        session.cancel();
+}
+
 void CFundtallyDlg::showAboutBox()
 {
     CAboutDlg about(this);
@@ -329,13 +404,18 @@ void CFundtallyDlg::accept()
 {
     if (!UpdateData(true))
         return;
-    stopCalculation();
+    if (!maySetAsideHoldings(SetAsideReason::Closing))
+        return;
     QDialog::accept();
 }
 
+// Escape on the idle window, the close button and the window manager all end
+// here (QDialog::closeEvent() calls reject() and keeps the window open when
+// it is still shown afterwards).
 void CFundtallyDlg::reject()
 {
-    stopCalculation();
+    if (!maySetAsideHoldings(SetAsideReason::Closing))
+        return;
     QDialog::reject();
 }
 
@@ -380,7 +460,13 @@ bool CFundtallyDlg::handleProfileDrag(QEvent *event)
     if (type == QEvent::Drop) {
         // Loaded once the drop has ended, so the file manager is not kept
         // waiting on a message about the file.
-        QMetaObject::invokeMethod(this, [this, path] { loadProfile(path); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, path] {
+                if (maySetAsideHoldings(SetAsideReason::OpeningProfile))
+                    loadProfile(path);
+            },
+            Qt::QueuedConnection);
     }
     return true;
 }

@@ -3,9 +3,11 @@
 #include "assettargets.h"
 #include "dialogservices.h"
 #include "holdingsfields.h"
+#include "holdingssnapshot.h"
 #include "profilerecord.h"
 #include "rebalancebasis.h"
 #include "rowtable.h"
+#include "savechangesquestion.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -14,6 +16,7 @@
 
 class CalculationRun;
 class HoldingsForm;
+class SessionEnd;
 
 // The program's window: the holdings form with its commands.
 class CFundtallyDlg : public QDialog
@@ -38,6 +41,7 @@ public:
     // Reads the profile at `path`, shows it and prices it. A file that is no
     // readable profile changes nothing: the message says why and the result
     // is false. Does nothing and gives false while a calculation runs.
+    // Asks nothing: callers ask maySetAsideHoldings() first.
     bool loadProfile(const QString &path);
     void OnSaveProfile();
     void OnRebalance();
@@ -51,6 +55,21 @@ public:
     void setTargets(const AssetTargets &targets);
     // The last finished calculation, or an empty basis before the first.
     RebalanceBasis lastCalculation() const;
+
+    // Whether the rows or the targets differ from the last profile saved or
+    // loaded (or the empty form), a Shares box that does not hold a number
+    // counting as a change.
+    bool hasUnsavedChanges() const;
+
+    // Before the rows are closed or replaced: stops a running calculation
+    // and, when there are unsaved changes, asks whether to save them. False
+    // when the user cancels or the save does not happen; the rows are then
+    // to be kept.
+    bool maySetAsideHoldings(SetAsideReason reason);
+
+    // The desktop session is ending: asks about unsaved changes when the
+    // session allows it, and keeps the session going on Cancel.
+    void commitData(SessionEnd &session);
 
     // Stops a running calculation; the rows priced so far are shown.
     void stopCalculation();
@@ -84,6 +103,9 @@ private:
     ProfileRecords profileRecords() const;
     void showProfile(const ProfileRecords &records);
     void showAllocation();
+    bool saveProfile();
+    std::optional<HoldingsSnapshot> holdingsOnForm() const;
+    void rememberProfile(const QString &path);
 
     DialogServices m_services;
     HoldingsFields m_fields;
@@ -92,4 +114,8 @@ private:
     QIcon m_hIcon;
     std::unique_ptr<CalculationRun> m_run;
     AssetTargets m_targets;
+    HoldingsSnapshot m_savedHoldings;
+    // The folder of the last profile loaded or saved; the file dialogs start there.
+    QString m_profileFolder;
+    bool m_askingToSave = false;
 };

@@ -151,7 +151,8 @@ double timeAbort(Ending ending, QObject &siteContext, LoopbackQuoteServer &serve
 {
     NetworkQuoteSource quotes(settings);
     auto dialog = std::make_unique<CFundtallyDlg>(
-        DialogServices{quotes, others.numberPrompt, others.files, others.messages, others.quoteSite});
+        DialogServices{quotes, others.numberPrompt, others.files, others.messages, others.quoteSite,
+                       others.saveChanges});
     dialog->form().symbolBox(0)->setText(kSilentSymbol);
     dialog->form().sharesBox(0)->setText(QStringLiteral("1"));
     int requests = 0;
@@ -222,7 +223,8 @@ int main(int argc, char *argv[])
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
+    ScriptedSaveQuestion saveChanges;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     HoldingsForm &form = dialog.form();
     fillForm(form);
 
@@ -261,7 +263,7 @@ int main(int argc, char *argv[])
     int curlConnections = 0;
     for (int i = 0; i < runs; ++i) {
         NetworkQuoteSource freshQuotes(settings);
-        CFundtallyDlg freshDialog(DialogServices{freshQuotes, prompt, files, messages, quoteSite});
+        CFundtallyDlg freshDialog(DialogServices{freshQuotes, prompt, files, messages, quoteSite, saveChanges});
         fillForm(freshDialog.form());
         freshMs.push_back(timeOneCalculation(freshDialog));
         const std::optional<CurlRun> curl = runCurl(settings);
@@ -283,7 +285,7 @@ int main(int argc, char *argv[])
         std::vector<double> abortMs;
         for (int i = 0; i < runs; ++i)
             abortMs.push_back(timeAbort(ending, siteContext, *server, settings,
-                                        DialogServices{quotes, prompt, files, messages, quoteSite}));
+                                        DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges}));
         if (*std::min_element(abortMs.begin(), abortMs.end()) < 0) {
             QTextStream(stderr) << "calculationbench: a stopped lookup kept its connection\n";
             return 1;

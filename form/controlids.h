@@ -41,4 +41,14 @@ constexpr RowIds rowIds(int row)
     return {base, base + 1, base + 2, base + 5, base + 3, base + 4};
 }
 
+// The row whose Shares box has the number, or -1 when it is no Shares box.
+constexpr int sharesRow(int controlId)
+{
+    for (int row = 0; row < HoldingRowCount; ++row) {
+        if (rowIds(row).shares == controlId)
+            return row;
+    }
+    return -1;
+}
+
 } // namespace ControlId

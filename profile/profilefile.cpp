@@ -1,5 +1,6 @@
 #include "profilefile.h"
 
+#include "messagetext.h"
 #include "profileformat.h"
 
 #include <QCoreApplication>
@@ -19,9 +20,10 @@ QString tr(const char *text)
     return QCoreApplication::translate("ProfileFile", text);
 }
 
+// A file name may hold any character but "/" and NUL, line breaks included.
 QString shownPath(const QString &path)
 {
-    return QDir::toNativeSeparators(path);
+    return escapedForMessage(QDir::toNativeSeparators(path));
 }
 
 ProfileLoad loadFailure(const QString &path, const QString &problem)

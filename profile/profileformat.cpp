@@ -1,17 +1,17 @@
 #include "profileformat.h"
 
-#include <QCoreApplication>
-#include <QStringDecoder>
+#include "messagetext.h"
+#include "textdecoding.h"
 
-#include <algorithm>
+#include <QCoreApplication>
+
 #include <charconv>
 #include <cmath>
 
 namespace {
 
 // Each record is eight tokens: label, name, label, symbol, label, shares,
-// label, class. Labels are read and not compared, so older files with other
-// label spellings still load.
+// label, class. Only the very first label is compared (see FirstLabel).
 constexpr int TokensPerRecord = 8;
 constexpr int NameToken = 1;
 constexpr int SymbolToken = 3;
@@ -29,9 +29,9 @@ QString tr(const char *text)
 
 // The characters that separated tokens when profiles were read with C stream
 // extraction. Other white space (such as a no-break space) belongs to a token.
-bool isSeparator(QChar c)
+constexpr bool isSeparator(char16_t c)
 {
-    switch (c.unicode()) {
+    switch (c) {
     case u' ':
     case u'\t':
     case u'\n':
@@ -44,77 +44,91 @@ bool isSeparator(QChar c)
     }
 }
 
-// Profiles are UTF-8; older ones hold accented names in a single-byte code
-// page, which only Latin-1 decodes without losing anything.
-QString decodeProfileText(QByteArrayView bytes)
+constexpr bool isSeparatorByte(char c)
 {
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return QString::fromLatin1(bytes);
-    return text;
+    return isSeparator(static_cast<unsigned char>(c));
 }
 
+// Every profile starts with this label, which tells a profile from any other
+// file. The other labels are not compared, so older files with other
+// spellings of them still load.
+constexpr QByteArrayView FirstLabel = "AssetName";
+
+// Editors on Windows put this before UTF-8 text.
+constexpr QByteArrayView Utf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// Separators are ASCII and never occur inside a UTF-8 sequence, so the bytes
+// split into tokens before anything is decoded.
 class TokenReader
 {
 public:
-    explicit TokenReader(QStringView text) : m_text(text) {}
+    explicit TokenReader(QByteArrayView bytes) : m_bytes(bytes) {}
 
-    std::optional<QStringView> next()
+    std::optional<QByteArrayView> next()
     {
-        while (m_position < m_text.size() && isSeparator(m_text[m_position]))
+        while (m_position < m_bytes.size() && isSeparatorByte(m_bytes[m_position]))
             ++m_position;
-        if (m_position == m_text.size())
+        if (m_position == m_bytes.size())
             return std::nullopt;
         const qsizetype start = m_position;
-        while (m_position < m_text.size() && !isSeparator(m_text[m_position]))
+        while (m_position < m_bytes.size() && !isSeparatorByte(m_bytes[m_position]))
             ++m_position;
-        return m_text.sliced(start, m_position - start);
+        return m_bytes.sliced(start, m_position - start);
     }
 
 private:
-    QStringView m_text;
+    QByteArrayView m_bytes;
     qsizetype m_position = 0;
 };
 
-QString quoted(QStringView token)
+QString quoted(QByteArrayView token)
 {
-    if (token.size() <= QuotedTokenLength)
-        return u'"' + token.toString() + u'"';
+    const QString text = decodeProfileToken(token);
+    if (text.size() <= QuotedTokenLength)
+        return u'"' + escapedForMessage(text) + u'"';
     qsizetype length = QuotedTokenLength;
-    if (token[length - 1].isHighSurrogate())
+    if (text[length - 1].isHighSurrogate())
         --length;
-    return u'"' + token.first(length).toString() + QStringLiteral("…\"");
+    return u'"' + escapedForMessage(QStringView(text).first(length)) + QStringLiteral("…\"");
 }
 
 // from_chars takes no leading '+', which stream extraction accepted.
-QByteArray numberChars(QStringView token)
+QByteArrayView numberChars(QByteArrayView token)
 {
-    QByteArray chars = token.toLatin1();
-    if (chars.startsWith('+') && chars.size() > 1 && chars[1] != '-' && chars[1] != '+')
-        chars.remove(0, 1);
-    return chars;
+    if (token.startsWith('+') && token.size() > 1 && token[1] != '-' && token[1] != '+')
+        return token.sliced(1);
+    return token;
 }
 
-std::optional<double> parseShares(QStringView token)
+enum class SharesProblem { None, NotANumber, OutOfRange };
+
+struct ParsedShares
 {
-    const QByteArray chars = numberChars(token);
-    const char *const last = chars.constData() + chars.size();
     double shares = 0.0;
-    const auto [end, error] = std::from_chars(chars.constData(), last, shares);
+    SharesProblem problem = SharesProblem::None;
+};
+
+ParsedShares parseShares(QByteArrayView token)
+{
+    const QByteArrayView chars = numberChars(token);
+    const char *const last = chars.data() + chars.size();
+    double shares = 0.0;
+    const auto [end, error] = std::from_chars(chars.data(), last, shares);
+    if (error == std::errc::result_out_of_range && end == last)
+        return {0.0, SharesProblem::OutOfRange};
     if (error != std::errc() || end != last || !std::isfinite(shares))
-        return std::nullopt;
-    return shares;
+        return {0.0, SharesProblem::NotANumber};
+    return {shares, SharesProblem::None};
 }
 
 // Any whole number is a valid class token; those that name no class load
 // as no class.
-std::optional<int> parseClass(QStringView token)
+std::optional<int> parseClass(QByteArrayView token)
 {
-    const QByteArray chars = numberChars(token);
-    const char *const last = chars.constData() + chars.size();
+    const QByteArrayView chars = numberChars(token);
+    const char *const last = chars.data() + chars.size();
     int assetClass = NoAssetClass;
-    const auto [end, error] = std::from_chars(chars.constData(), last, assetClass);
+    const auto [end, error] = std::from_chars(chars.data(), last, assetClass);
     if (error == std::errc::result_out_of_range && end == last)
         return NoAssetClass;
     if (error != std::errc() || end != last)
@@ -122,11 +136,11 @@ std::optional<int> parseClass(QStringView token)
     return isAssetClass(assetClass) ? assetClass : NoAssetClass;
 }
 
-QString loadedText(QStringView token)
+QString loadedText(QByteArrayView token)
 {
-    if (token == u"NULL")
+    if (token == "NULL")
         return {};
-    return token.toString().replace(u'#', u' ');
+    return decodeProfileToken(token).replace(u'#', u' ');
 }
 
 QString missingTokenProblem(int recordNumber, int tokenIndex)
@@ -151,16 +165,23 @@ QString missingTokenProblem(int recordNumber, int tokenIndex)
 // Returns what is wrong with the record, or nothing once it is read.
 std::optional<QString> readRecord(TokenReader &tokens, int recordNumber, ProfileRecord &record)
 {
-    std::array<QStringView, TokensPerRecord> fields;
+    std::array<QByteArrayView, TokensPerRecord> fields;
     for (int index = 0; index < TokensPerRecord; ++index) {
-        const std::optional<QStringView> token = tokens.next();
+        const std::optional<QByteArrayView> token = tokens.next();
         if (!token)
             return missingTokenProblem(recordNumber, index);
         fields[static_cast<std::size_t>(index)] = *token;
     }
-    const std::optional<double> shares = parseShares(fields[SharesToken]);
-    if (!shares) {
+    const ParsedShares shares = parseShares(fields[SharesToken]);
+    switch (shares.problem) {
+    case SharesProblem::None:
+        break;
+    case SharesProblem::NotANumber:
         return tr("the shares %1 in record %2 are not a number")
+            .arg(quoted(fields[SharesToken]))
+            .arg(recordNumber);
+    case SharesProblem::OutOfRange:
+        return tr("the shares %1 in record %2 are out of range")
             .arg(quoted(fields[SharesToken]))
             .arg(recordNumber);
     }
@@ -170,34 +191,38 @@ std::optional<QString> readRecord(TokenReader &tokens, int recordNumber, Profile
             .arg(quoted(fields[ClassToken]))
             .arg(recordNumber);
     }
-    record = {loadedText(fields[NameToken]), loadedText(fields[SymbolToken]), *shares, *assetClass};
+    record = {loadedText(fields[NameToken]), loadedText(fields[SymbolToken]), shares.shares,
+              *assetClass};
     return std::nullopt;
 }
 
 // The label of the optional line of targets after the twentieth record.
-constexpr QStringView TargetsLabel = u"AssetTargets";
+constexpr QByteArrayView TargetsLabel = "AssetTargets";
 
 QString targetsProblem(const QString &what)
 {
-    return tr("the %1 line after record %2 %3").arg(TargetsLabel).arg(ProfileRecordCount).arg(what);
+    return tr("the %1 line after record %2 %3")
+        .arg(QLatin1String(TargetsLabel))
+        .arg(ProfileRecordCount)
+        .arg(what);
 }
 
 // Reads the targets line when it is the next thing in the file. Returns what
 // is wrong with it, or nothing when it was read or is not there.
 std::optional<QString> readTargets(TokenReader &tokens, AssetTargets &targets)
 {
-    const std::optional<QStringView> label = tokens.next();
+    const std::optional<QByteArrayView> label = tokens.next();
     if (!label || *label != TargetsLabel)
         return std::nullopt;
     TargetPercents percents{};
     for (int assetClass = 0; assetClass < AssetClassCount; ++assetClass) {
         const QString name = QString::fromLatin1(AssetClassLabels[assetClass]);
-        const std::optional<QStringView> token = tokens.next();
+        const std::optional<QByteArrayView> token = tokens.next();
         if (!token)
             return targetsProblem(tr("ends before its %1 target").arg(name));
         // Targets are written in the same shortest decimal form as shares.
-        const std::optional<double> percent = parseShares(*token);
-        if (!percent || !isTargetPercent(*percent)) {
+        const ParsedShares percent = parseShares(*token);
+        if (percent.problem != SharesProblem::None || !isTargetPercent(percent.shares)) {
             return targetsProblem(tr("has the %1 target %2, which is not a percent from %3 to %4 with at most %5 decimal")
                                       .arg(name, quoted(*token))
                                       .arg(MinTargetPercent)
@@ -206,7 +231,8 @@ std::optional<QString> readTargets(TokenReader &tokens, AssetTargets &targets)
         }
         // Kept as the tenth it stands for, so that writing it again gives
         // the same text; adding 0.0 turns -0 into 0.
-        percents[assetClass] = std::round(*percent * TargetStepsPerPercent) / TargetStepsPerPercent + 0.0;
+        percents[assetClass] =
+            std::round(percent.shares * TargetStepsPerPercent) / TargetStepsPerPercent + 0.0;
     }
     if (!targetsAddUp(percents)) {
         return targetsProblem(tr("has targets that add up to %1 %, not 100 %")
@@ -222,7 +248,7 @@ QByteArray storedText(const QString &text)
 {
     QString stored = text;
     for (QChar &c : stored) {
-        if (isSeparator(c))
+        if (isSeparator(c.unicode()))
             c = u'#';
     }
     return stored.isEmpty() ? QByteArrayLiteral("NULL") : stored.toUtf8();
@@ -260,7 +286,7 @@ QByteArray writeProfile(const ProfileRecords &records, const AssetTargets &targe
     }
     // Targets that would refuse the file when read back are never written.
     if (targets && areValidTargets(*targets))
-        appendLine(out, TargetsLabel.toLatin1(), storedTargets(*targets));
+        appendLine(out, TargetsLabel, storedTargets(*targets));
     return out;
 }
 
@@ -275,10 +301,17 @@ QString profileSharesText(double shares)
 
 ProfileReadResult readProfile(QByteArrayView bytes)
 {
-    const QString text = decodeProfileText(bytes);
-    if (std::all_of(text.cbegin(), text.cend(), isSeparator))
+    if (bytes.startsWith(Utf8ByteOrderMark))
+        bytes = bytes.sliced(Utf8ByteOrderMark.size());
+    TokenReader tokens(bytes);
+    const std::optional<QByteArrayView> first = TokenReader(tokens).next();
+    if (!first)
         return {std::nullopt, 0, tr("the file is empty")};
-    TokenReader tokens(text);
+    if (*first != FirstLabel) {
+        return {std::nullopt, 0,
+                tr("it is not a Fundtally profile (it starts with %1, not \"%2\")")
+                    .arg(quoted(*first), QLatin1String(FirstLabel))};
+    }
     ProfileRecords records;
     for (int index = 0; index < ProfileRecordCount; ++index) {
         const int recordNumber = index + 1;

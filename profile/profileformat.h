@@ -28,6 +28,9 @@ struct ProfileReadResult {
 };
 
 // Reads all twenty records or none: on any problem the result holds no records.
+// Each token is decoded on its own, as UTF-8 when it is valid UTF-8 and as
+// Windows-1252 otherwise; tokens quoted in a problem show what does not
+// print as escapes.
 // Right after the records an "AssetTargets" line may follow; when it is
 // malformed the whole file is refused. Any other text after the records is
 // not read.

@@ -7,11 +7,14 @@
 #include "messagepresenter.h"
 #include "numberprompt.h"
 #include "quotesitechooser.h"
+#include "savechangesquestion.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QList>
 #include <QStringList>
+
+#include <functional>
 
 // Stand-ins for the dialog's collaborators, so no test meets a modal box.
 
@@ -25,20 +28,43 @@ public:
 class ScriptedFileChooser final : public FileChooser
 {
 public:
-    QString chooseProfileToOpen(QWidget *) override
+    QString chooseProfileToOpen(QWidget *, const QString &folder) override
     {
         ++openAsked;
+        openFolders.append(folder);
         return openPath;
     }
-    QString chooseProfileToSave(QWidget *) override
+    QString chooseProfileToSave(QWidget *, const QString &folder) override
     {
         ++saveAsked;
+        saveFolders.append(folder);
         return savePath;
     }
     QString openPath;
     QString savePath;
     int openAsked = 0;
     int saveAsked = 0;
+    // The folder each choice started in.
+    QStringList openFolders;
+    QStringList saveFolders;
+};
+
+// Gives the same answer every time; Discard unless a test says otherwise, so
+// tests about other things can replace or close typed rows.
+class ScriptedSaveQuestion final : public SaveChangesQuestion
+{
+public:
+    SaveChangesAnswer askToSaveChanges(QWidget *, SetAsideReason reason) override
+    {
+        reasons.append(reason);
+        if (whileAsking)
+            whileAsking();
+        return answer;
+    }
+    SaveChangesAnswer answer = SaveChangesAnswer::Discard;
+    QList<SetAsideReason> reasons;
+    // Runs while the question is open, as the user's desktop might.
+    std::function<void()> whileAsking;
 };
 
 class RecordingMessages final : public MessagePresenter

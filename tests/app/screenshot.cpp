@@ -112,7 +112,8 @@ bool renderStopped(const ProfileRecords &rows, int priced, const QString &path)
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
+    ScriptedSaveQuestion saveChanges;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     dialog.show();
     fillRows(dialog, rows);
     dialog.OnCalculate();
@@ -153,7 +154,8 @@ bool renderFailures(const QString &path)
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
+    ScriptedSaveQuestion saveChanges;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     dialog.show();
     fillRows(dialog, rows);
     QSignalSpy finished(&dialog, &CFundtallyDlg::calculationFinished);
@@ -220,7 +222,8 @@ int main(int argc, char *argv[])
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
+    ScriptedSaveQuestion saveChanges;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     dialog.show();
 
     if (args.size() > 2) {

@@ -23,6 +23,7 @@ struct SiteDialog
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
+    ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
 
     // `adjust` may change the client's settings for the loopback site.
@@ -36,7 +37,7 @@ struct SiteDialog
         if (adjust)
             adjust(settings);
         quotes = std::make_unique<NetworkQuoteSource>(settings);
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages, quoteSite});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{*quotes, prompt, files, messages, quoteSite, saveChanges});
     }
 
     HoldingsForm &form() { return dialog->form(); }

@@ -92,7 +92,8 @@ void TestAppIcon::windowAndAboutBoxFitTheScreen()
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite});
+    ScriptedSaveQuestion saveChanges;
+    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     QCOMPARE(dialog.devicePixelRatioF(), TestScale);
     QCOMPARE(dialog.windowIcon().pixmap(QSize(32, 32), dialog.devicePixelRatioF()).size(), QSize(64, 64));
 

@@ -76,12 +76,13 @@ struct Harness
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
+    ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
 
     Harness()
     {
         quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
         dialog->show();
     }
 
@@ -110,6 +111,8 @@ struct Harness
 
 } // namespace
 
+Q_DECLARE_METATYPE(SaveChangesAnswer)
+
 class TestDialogDrop : public QObject
 {
     Q_OBJECT
@@ -124,6 +127,8 @@ private Q_SLOTS:
     void droppedBrokenProfileSaysWhy();
     void textDropsStillReachTheBoxes();
     void closingBeforeTheDropLoadsIsSafe();
+    void dropOverChangedRowsAsksFirst_data();
+    void dropOverChangedRowsAsksFirst();
 };
 
 void TestDialogDrop::whichDragsCarryAProfile_data()
@@ -293,6 +298,43 @@ void TestDialogDrop::closingBeforeTheDropLoadsIsSafe()
     QTest::qWait(20);
     QVERIFY(h.quotes.requested.isEmpty());
     QVERIFY(h.messages.errors.isEmpty());
+}
+
+void TestDialogDrop::dropOverChangedRowsAsksFirst_data()
+{
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<SaveChangesAnswer>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("loads");
+
+    QTest::newRow("unchanged") << false << SaveChangesAnswer::Cancel << false << true;
+    QTest::newRow("changed, Discard") << true << SaveChangesAnswer::Discard << true << true;
+    QTest::newRow("changed, Cancel") << true << SaveChangesAnswer::Cancel << true << false;
+    QTest::newRow("changed, Save written") << true << SaveChangesAnswer::Save << true << true;
+}
+
+void TestDialogDrop::dropOverChangedRowsAsksFirst()
+{
+    QFETCH(bool, typed);
+    QFETCH(SaveChangesAnswer, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, loads);
+    const Files files;
+    Harness h;
+    if (typed)
+        h.form().nameBox(5)->setText(QStringLiteral("Typed, not saved"));
+    h.saveChanges.answer = answer;
+    h.files.savePath = files.dir.filePath(QStringLiteral("kept.ftly"));
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    const auto data = dragData(files, {"savings.ftly"});
+
+    QVERIFY(Harness::drag(h.dialog.get(), *data));
+    QCOMPARE(finished.wait(500), loads);
+
+    QCOMPARE(h.saveChanges.reasons.size(), asked ? 1 : 0);
+    QCOMPARE(h.form().nameBox(0)->text(), loads ? QStringLiteral("Total Market") : QString());
+    QCOMPARE(h.form().nameBox(5)->text(), loads ? QString() : QStringLiteral("Typed, not saved"));
+    QCOMPARE(QFile::exists(h.files.savePath), answer == SaveChangesAnswer::Save);
 }
 
 QTEST_MAIN(TestDialogDrop)

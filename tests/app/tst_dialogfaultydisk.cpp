@@ -30,11 +30,12 @@ struct Site
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
+    ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
 
     Site()
     {
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
         // Rows a user typed and has not saved.
         for (int row = 0; row < 6; ++row) {
             form().nameBox(row)->setText(QStringLiteral("Typed holding number %1").arg(row));
@@ -185,7 +186,8 @@ void TestDialogFaultyDisk::unreadableFileChangesNothing_data()
     QTest::newRow("a folder") << QStringLiteral("folder") << QStringLiteral("it is a folder, not a profile file");
     QTest::newRow("1 GB sparse file") << QStringLiteral("huge")
                                       << QStringLiteral("the file is larger than 1024 KiB, too large to be a profile");
-    QTest::newRow("64 KiB of binary junk") << QStringLiteral("junk") << QStringLiteral(" in record 1 ");
+    QTest::newRow("64 KiB of binary junk") << QStringLiteral("junk")
+                                           << QStringLiteral("it is not a Fundtally profile");
 }
 
 void TestDialogFaultyDisk::unreadableFileChangesNothing()

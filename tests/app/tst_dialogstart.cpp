@@ -29,13 +29,14 @@ struct Harness
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
+    ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
     QTemporaryDir dir;
 
     Harness()
     {
         quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     }
 
     QString writeFile(const QString &name, const QByteArray &bytes) const

@@ -33,12 +33,13 @@ struct Harness
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSiteChooser quoteSite;
+    ScriptedSaveQuestion saveChanges;
     std::unique_ptr<CFundtallyDlg> dialog;
 
     Harness()
     {
         quotes.prices = {{"VTI", 12.5}, {"BND", 50.0}, {"Cash", 1.0}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite});
+        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
     }
 
     HoldingsForm &form() { return dialog->form(); }

@@ -55,6 +55,9 @@ private Q_SLOTS:
     void readsCrlfFile();
     void readsOldExponentFile();
     void readsLatin1File();
+    void readsMixedEncodingFile();
+    void firstLabel_data();
+    void firstLabel();
     void readsTokensSeparatedByAnyWhiteSpace();
     void ignoresTextAfterLastRecord();
     void sharesTokens_data();
@@ -208,10 +211,65 @@ void TestProfileFormat::readsLatin1File()
     QCOMPARE(readOrFail(readProfileTestData(QStringLiteral("latin1.ftly"))), expected);
 }
 
+void TestProfileFormat::readsMixedEncodingFile()
+{
+    ProfileRecords expected;
+    expected[0] = {QStringLiteral("Café Crème"), QStringLiteral("CCX"), 10, 2};       // UTF-8
+    expected[1] = {QStringLiteral("Société Générale"), QStringLiteral("GLE"), 5, 2};  // Windows-1252
+    expected[2] = {QStringLiteral("€uro Stoxx 50"), QStringLiteral("SX5E"), 3.5, 2};  // 0x80
+    expected[3] = {QStringLiteral("Ünïcödé 株式"), QStringLiteral("ŠKODA"), 1, 0};   // one of each
+    expected[4] = {QStringLiteral("Investor’s Fund"), QStringLiteral("Zürich"), 2, 1};
+    expected[5] = {QStringLiteral("Odd\u0081Byte"), QString(), 0, -1};              // undefined byte
+    const ProfileRecords records = readOrFail(readProfileTestData(QStringLiteral("mixed.ftly")));
+    QCOMPARE(records, expected);
+
+    // Written again, everything is UTF-8 and reads back the same.
+    const QByteArray written = writeProfile(records);
+    QVERIFY(written.contains("AssetName\tSoci\xC3\xA9t\xC3\xA9#G\xC3\xA9n\xC3\xA9rale\n"));
+    QVERIFY(written.contains("AssetName\t\xE2\x82\xACuro#Stoxx#50\n"));
+    QCOMPARE(readOrFail(written), expected);
+}
+
+void TestProfileFormat::firstLabel_data()
+{
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QString>("problem");
+
+    const QString notAProfile = QStringLiteral("it is not a Fundtally profile (it starts with %1, not \"AssetName\")");
+    QTest::newRow("AssetName") << QByteArray("AssetName") << QString();
+    QTest::newRow("after white space") << QByteArray(" \r\n\tAssetName") << QString();
+    QTest::newRow("after a UTF-8 byte order mark") << QByteArray("\xEF\xBB\xBF" "AssetName") << QString();
+    QTest::newRow("byte order mark and a space")
+        << QByteArray("\xEF\xBB\xBF AssetName") << QString();
+    QTest::newRow("lower case") << QByteArray("assetname") << notAProfile.arg(QStringLiteral("\"assetname\""));
+    QTest::newRow("longer word") << QByteArray("AssetNames") << notAProfile.arg(QStringLiteral("\"AssetNames\""));
+    QTest::newRow("cut short") << QByteArray("AssetNam") << notAProfile.arg(QStringLiteral("\"AssetNam\""));
+    QTest::newRow("another label") << QByteArray("AssetSymbol") << notAProfile.arg(QStringLiteral("\"AssetSymbol\""));
+    QTest::newRow("control bytes escaped") << QByteArray("\x01\x1b" "AssetName")
+                                           << notAProfile.arg(QStringLiteral("\"\\x01\\x1bAssetName\""));
+    QTest::newRow("two byte order marks") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF" "AssetName")
+                                          << notAProfile.arg(QStringLiteral("\"\\ufeffAssetName\""));
+    QTest::newRow("a web page") << QByteArray("<!DOCTYPE") << notAProfile.arg(QStringLiteral("\"<!DOCTYPE\""));
+}
+
+void TestProfileFormat::firstLabel()
+{
+    QFETCH(QByteArray, start);
+    QFETCH(QString, problem);
+
+    QList<QByteArray> tokens = emptyProfileTokens();
+    tokens.removeFirst();
+    const QByteArray bytes = start + '\t' + profileFromTokens(tokens);
+    const ProfileReadResult result = readProfile(bytes);
+    QCOMPARE(result.problem, problem);
+    QCOMPARE(result.records.has_value(), problem.isEmpty());
+    QCOMPARE(result.record, 0);
+}
+
 void TestProfileFormat::readsTokensSeparatedByAnyWhiteSpace()
 {
-    // Labels are not compared, so any word will do in their place.
-    QByteArray bytes = "  label   Wide#Fund \t\t label WF\v\f label\r\r\n-12.25 label  3";
+    // Only the first label is compared, so any word will do for the others.
+    QByteArray bytes = "  AssetName   Wide#Fund \t\t label WF\v\f label\r\r\n-12.25 label  3";
     for (int record = 2; record <= ProfileRecordCount; ++record)
         bytes += " x NULL x NULL x 0 x -1";
 
@@ -238,6 +296,10 @@ void TestProfileFormat::sharesTokens_data()
     QTest::newRow("no fraction digits") << QByteArray("5.") << 5.0;
     QTest::newRow("leading zeros") << QByteArray("007.50") << 7.5;
     QTest::newRow("negative") << QByteArray("-42") << -42.0;
+    QTest::newRow("largest double") << QByteArray("1.7976931348623157e308")
+                                    << std::numeric_limits<double>::max();
+    QTest::newRow("smallest double") << QByteArray("4.9e-324")
+                                     << std::numeric_limits<double>::denorm_min();
 }
 
 void TestProfileFormat::sharesTokens()
@@ -280,6 +342,7 @@ void TestProfileFormat::rejectsMalformedProfile_data()
 
     QTest::newRow("empty file") << QByteArray() << 0 << "the file is empty";
     QTest::newRow("only white space") << QByteArray(" \r\n\t\n") << 0 << "the file is empty";
+    QTest::newRow("only a byte order mark") << QByteArray("\xEF\xBB\xBF\n") << 0 << "the file is empty";
 
     const QList<QByteArray> tokens = emptyProfileTokens();
     const auto truncated = [&tokens](qsizetype count) { return profileFromTokens(tokens.first(count)); };
@@ -304,8 +367,17 @@ void TestProfileFormat::rejectsMalformedProfile_data()
         QTest::newRow(tag.constData()) << profileWithToken(7, 5, token) << 7
             << QStringLiteral("the shares \"%1\" in record 7 are not a number").arg(QLatin1String(token));
     };
-    for (const char *token : {"abc", "12abc", "1,5", "1.2.3", "inf", "nan", "1e999", "0x10", "++5", "+-5", "-", "1e", "NULL"})
+    for (const char *token : {"abc", "12abc", "1,5", "1.2.3", "inf", "nan", "1e999x", "0x10", "++5", "+-5", "-", "1e", "NULL"})
         badShares(token);
+
+    // Numbers a double cannot hold, just past its largest and smallest.
+    const auto outOfRange = [](const char *token) {
+        const QByteArray tag = QByteArray("shares out of range ") + token;
+        QTest::newRow(tag.constData()) << profileWithToken(7, 5, token) << 7
+            << QStringLiteral("the shares \"%1\" in record 7 are out of range").arg(QLatin1String(token));
+    };
+    for (const char *token : {"1e999", "-1e999", "1.8e308", "+1.8e308", "2e-324"})
+        outOfRange(token);
 
     const auto badClass = [](const char *token) {
         const QByteArray tag = QByteArray("class ") + token;
@@ -314,6 +386,13 @@ void TestProfileFormat::rejectsMalformedProfile_data()
     };
     for (const char *token : {"2.0", "Stocks", "x", "0x1", "1e2", "3a", "+", "NULL"})
         badClass(token);
+
+    QTest::newRow("control bytes in shares escaped") << profileWithToken(2, 5, "\x01\x02" "5") << 2
+        << "the shares \"\\x01\\x025\" in record 2 are not a number";
+    QTest::newRow("Windows-1252 shares decoded") << profileWithToken(2, 5, "12\x80") << 2
+        << "the shares \"12€\" in record 2 are not a number";
+    QTest::newRow("undefined byte in class escaped") << profileWithToken(3, 7, "\x9D") << 3
+        << "the class \"\\x9d\" in record 3 is not a whole number";
 
     QList<QByteArray> bothBad = tokens;
     bothBad[13] = "many";

@@ -4,7 +4,7 @@
 
 #include "aboutdlg.h"
 #include "appicon.h"
-#include "dialogfakes.h"
+#include "dialogharness.h"
 #include "fundtallydlg.h"
 
 #include <QApplication>
@@ -87,13 +87,8 @@ void TestAppIcon::iconFitsTheScale()
 
 void TestAppIcon::windowAndAboutBoxFitTheScreen()
 {
-    FakeQuoteSource quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
+    DialogHarness<> h;
+    CFundtallyDlg &dialog = *h.dialog;
     QCOMPARE(dialog.devicePixelRatioF(), TestScale);
     QCOMPARE(dialog.windowIcon().pixmap(QSize(32, 32), dialog.devicePixelRatioF()).size(), QSize(64, 64));
 

@@ -1,7 +1,7 @@
 // Dropping a profile on the window opens it as Get Profile would; any other
 // drag is refused and changes nothing.
 
-#include "dialogfakes.h"
+#include "dialogharness.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "profiledrop.h"
@@ -69,24 +69,13 @@ std::unique_ptr<QMimeData> dragData(const Files &files, const QStringList &items
     return data;
 }
 
-struct Harness
+struct Harness : DialogHarness<>
 {
-    FakeQuoteSource quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    std::unique_ptr<CFundtallyDlg> dialog;
-
     Harness()
     {
         quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
         dialog->show();
     }
-
-    HoldingsForm &form() { return dialog->form(); }
 
     // Sends enter, move and drop to `target` as the window system would;
     // true when all three were accepted, each as a copy.

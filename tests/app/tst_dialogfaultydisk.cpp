@@ -3,17 +3,15 @@
 // the problem, the previous file stays byte for byte, and the form keeps
 // every box as it was.
 
-#include "dialogfakes.h"
+#include "dialogharness.h"
 #include "filesizelimit.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "profileformat.h"
 #include "scratchtmpfs.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -23,31 +21,16 @@ namespace {
 
 enum class SaveFault { MissingFolder, FullFileSystem, FileSizeLimit };
 
-struct Site
+// The dialog with rows a user typed and has not saved.
+struct Site : DialogHarness<>
 {
-    FakeQuoteSource quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    std::unique_ptr<CFundtallyDlg> dialog;
-
     Site()
     {
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
-        // Rows a user typed and has not saved.
         for (int row = 0; row < 6; ++row) {
-            form().nameBox(row)->setText(QStringLiteral("Typed holding number %1").arg(row));
-            form().symbolBox(row)->setText(QStringLiteral("SYM%1").arg(row));
-            form().sharesBox(row)->setText(QString::number(10 * row + 1));
-            form().classSelector(row)->setCurrentIndex(row % 5);
+            type(row, QStringLiteral("Typed holding number %1").arg(row), QStringLiteral("SYM%1").arg(row),
+                 QString::number(10 * row + 1), row % 5);
         }
     }
-
-    HoldingsForm &form() { return dialog->form(); }
-
-    QStringList snapshot() { return formSnapshot(form()); }
 };
 
 bool writeFile(const QString &path, const QByteArray &bytes)

@@ -2,51 +2,26 @@
 // Profile would open it: priced at once, or, when it is no readable profile,
 // an empty form and a message saying why.
 
-#include "dialogfakes.h"
+#include "dialogharness.h"
 #include "fundtallyapp.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "profileformat.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
-#include <memory>
 
 namespace {
 
 // Longest a start-up run may take before the test gives up on it.
 constexpr int RunTimeoutMs = 15000;
 
-struct Harness
+struct Harness : ProfileFolder, DialogHarness<>
 {
-    FakeQuoteSource quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    std::unique_ptr<CFundtallyDlg> dialog;
-    QTemporaryDir dir;
-
-    Harness()
-    {
-        quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
-    }
-
-    QString writeFile(const QString &name, const QByteArray &bytes) const
-    {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return QString();
-        return path;
-    }
+    Harness() { quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}}; }
 
     // Runs the dialog as start-up does and closes it once the profile has
     // been priced or a message has been shown.

@@ -3,7 +3,7 @@
 // last profile saved or loaded are only closed or replaced once the user has
 // answered the save-changes question.
 
-#include "dialogfakes.h"
+#include "dialogharness.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "profilefile.h"
@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
 
@@ -31,51 +30,9 @@ enum class Change { None, Typed, BadNumber };
 // written, or a file dialog the user cancels.
 enum class SaveOutcome { Written, Fails, FileDialogCancelled };
 
-struct Harness
+struct Harness : ProfileFolder, DialogHarness<>
 {
-    FakeQuoteSource quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    QTemporaryDir dir;
-    std::unique_ptr<CFundtallyDlg> dialog;
-
-    Harness()
-    {
-        quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}, {"VXUS", 60.0}};
-        dialog = std::make_unique<CFundtallyDlg>(
-            DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
-    }
-
-    HoldingsForm &form() { return dialog->form(); }
-    QStringList snapshot() { return formSnapshot(form()); }
-
-    void type(int row, const QString &name, const QString &symbol, const QString &shares,
-              int assetClass = -1)
-    {
-        form().nameBox(row)->setText(name);
-        form().symbolBox(row)->setText(symbol);
-        form().sharesBox(row)->setText(shares);
-        form().classSelector(row)->setCurrentIndex(assetClass);
-    }
-
-    bool showActive()
-    {
-        dialog->show();
-        QApplication::setActiveWindow(dialog.get());
-        return QTest::qWaitForWindowActive(dialog.get());
-    }
-
-    QString writeFile(const QString &name, const QByteArray &bytes) const
-    {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return QString();
-        return path;
-    }
+    Harness() { quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}, {"VXUS", 60.0}}; }
 
     // Loads through Get Profile and waits for the pricing that follows.
     bool getProfile(const QString &path)

@@ -2,7 +2,7 @@
 #include "allocationchart.h"
 #include "allocationlegend.h"
 #include "classpalette.h"
-#include "dialogfakes.h"
+#include "dialogharness.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 
@@ -21,42 +21,13 @@
 #include <QtGui/qpa/qplatformintegration.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
-struct Harness
+// VTI is 12.50, BND 70.25 and Cash 1.00.
+struct Harness : DialogHarness<>
 {
-    FakeQuoteSource quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    std::unique_ptr<CFundtallyDlg> dialog;
-
-    Harness()
-    {
-        quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}, {"Cash", 1.0}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
-    }
-
-    HoldingsForm &form() { return dialog->form(); }
-
-    void type(int row, const QString &name, const QString &symbol, const QString &shares, int assetClass)
-    {
-        form().nameBox(row)->setText(name);
-        form().symbolBox(row)->setText(symbol);
-        form().sharesBox(row)->setText(shares);
-        form().classSelector(row)->setCurrentIndex(assetClass);
-    }
-
-    bool showActive()
-    {
-        dialog->show();
-        QApplication::setActiveWindow(dialog.get());
-        return QTest::qWaitForWindowActive(dialog.get());
-    }
+    Harness() { quotes.prices = {{"VTI", 12.5}, {"BND", 70.25}, {"Cash", 1.0}}; }
 };
 
 // What assistive tools were told, caught by an update handler (which Qt

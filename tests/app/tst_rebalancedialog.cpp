@@ -3,7 +3,7 @@
 // from the holdings form, whose profiles carry the targets.
 
 #include "allocationlegend.h"
-#include "dialogfakes.h"
+#include "dialogharness.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "profileformat.h"
@@ -20,37 +20,14 @@
 #include <QtTest>
 
 #include <functional>
-#include <memory>
 
 namespace {
 
 const QString Dash = QStringLiteral("\u2014");
 
-struct Harness
+struct Harness : DialogHarness<>
 {
-    FakeQuoteSource quotes;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    std::unique_ptr<CFundtallyDlg> dialog;
-
-    Harness()
-    {
-        quotes.prices = {{"VTI", 12.5}, {"BND", 50.0}, {"Cash", 1.0}};
-        dialog = std::make_unique<CFundtallyDlg>(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
-    }
-
-    HoldingsForm &form() { return dialog->form(); }
-
-    void type(int row, const QString &symbol, const QString &shares, int assetClass)
-    {
-        form().nameBox(row)->setText(QStringLiteral("Holding %1").arg(row));
-        form().symbolBox(row)->setText(symbol);
-        form().sharesBox(row)->setText(shares);
-        form().classSelector(row)->setCurrentIndex(assetClass);
-    }
+    Harness() { quotes.prices = {{"VTI", 12.5}, {"BND", 50.0}, {"Cash", 1.0}}; }
 
     // Cash 500, Bonds 500, Stocks 1,000 and 1,500 without a class.
     bool calculateSample()

@@ -7,24 +7,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
 // A dialog on a loopback quote site, with a folder for profiles.
-struct Site : SiteDialog
+struct Site : SiteDialog, ProfileFolder
 {
-    QTemporaryDir dir;
-
-    QString writeFile(const QString &name, const QByteArray &bytes) const
-    {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return QString();
-        return path;
-    }
 };
 
 ProfileRecords sampleRecords()

@@ -3,7 +3,6 @@
 
 #include "sitedialog.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,9 +43,7 @@ void TestDialogQuotes::enterPricesEveryHeldRow()
     site.type(5, "VTI", "0", 2);
     site.type(7, "BRK.B", "2", -1);
 
-    site.dialog->show();
-    QApplication::setActiveWindow(site.dialog.get());
-    QVERIFY(QTest::qWaitForWindowActive(site.dialog.get()));
+    QVERIFY(site.showActive());
     site.form().sharesBox(7)->setFocus();
     QSignalSpy finished(site.dialog.get(), &CFundtallyDlg::calculationFinished);
     QTest::keyClick(site.form().sharesBox(7), Qt::Key_Enter);

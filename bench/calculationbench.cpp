@@ -16,7 +16,7 @@
 //
 // Usage: calculationbench [delay ms=20] [runs=5]
 
-#include "dialogfakes.h"
+#include "dialogharness.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
@@ -145,14 +145,12 @@ enum class Ending { Stop, Close };
 // Starts a calculation of one row whose page never comes, ends it as
 // `ending` says once the site has the request, and returns the time until
 // the site sees the connection go; negative when it never does. The
-// dialog gets its own quote source; the rest of `others` is shared.
+// dialog gets its own quote source.
 double timeAbort(Ending ending, QObject &siteContext, LoopbackQuoteServer &server,
-                 const QuoteSiteSettings &settings, const DialogServices &others)
+                 const QuoteSiteSettings &settings)
 {
-    NetworkQuoteSource quotes(settings);
-    auto dialog = std::make_unique<CFundtallyDlg>(
-        DialogServices{quotes, others.numberPrompt, others.files, others.messages, others.quoteSite,
-                       others.saveChanges});
+    DialogHarness<NetworkQuoteSource> harness(settings);
+    std::unique_ptr<CFundtallyDlg> &dialog = harness.dialog;
     dialog->form().symbolBox(0)->setText(kSilentSymbol);
     dialog->form().sharesBox(0)->setText(QStringLiteral("1"));
     int requests = 0;
@@ -218,13 +216,8 @@ int main(int argc, char *argv[])
     }
 
     const QuoteSiteSettings settings = server->clientSettings();
-    NetworkQuoteSource quotes(settings);
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
+    DialogHarness<NetworkQuoteSource> harness(settings);
+    CFundtallyDlg &dialog = *harness.dialog;
     HoldingsForm &form = dialog.form();
     fillForm(form);
 
@@ -262,10 +255,9 @@ int main(int argc, char *argv[])
     std::vector<double> freshMs, curlMs, curlHandshakeMs;
     int curlConnections = 0;
     for (int i = 0; i < runs; ++i) {
-        NetworkQuoteSource freshQuotes(settings);
-        CFundtallyDlg freshDialog(DialogServices{freshQuotes, prompt, files, messages, quoteSite, saveChanges});
-        fillForm(freshDialog.form());
-        freshMs.push_back(timeOneCalculation(freshDialog));
+        DialogHarness<NetworkQuoteSource> fresh(settings);
+        fillForm(fresh.form());
+        freshMs.push_back(timeOneCalculation(*fresh.dialog));
         const std::optional<CurlRun> curl = runCurl(settings);
         if (!curl) {
             QTextStream(stderr) << "calculationbench: the curl command failed\n";
@@ -284,8 +276,7 @@ int main(int argc, char *argv[])
     for (const Ending ending : {Ending::Stop, Ending::Close}) {
         std::vector<double> abortMs;
         for (int i = 0; i < runs; ++i)
-            abortMs.push_back(timeAbort(ending, siteContext, *server, settings,
-                                        DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges}));
+            abortMs.push_back(timeAbort(ending, siteContext, *server, settings));
         if (*std::min_element(abortMs.begin(), abortMs.end()) < 0) {
             QTextStream(stderr) << "calculationbench: a stopped lookup kept its connection\n";
             return 1;

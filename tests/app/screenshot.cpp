@@ -10,8 +10,7 @@
 //
 //   fundtally_screenshot <output.png> [profile.ftly]
 
-#include "dialogfakes.h"
-#include "fakequotesource.h"
+#include "dialogharness.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
@@ -90,41 +89,43 @@ void fillRows(CFundtallyDlg &dialog, const ProfileRecords &rows)
     }
 }
 
-// Settles the held lookups one by one as the run asks for them, with the
-// results in order; false if the run stops asking first.
-bool answerLookups(FakeQuoteSource &quotes, const QList<QuoteResult> &results)
+// The window showing `rows`, whose lookups wait to be settled one by one as
+// the run asks for them.
+struct HeldLookupsDialog : DialogHarness<>
 {
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        if (!QTest::qWaitFor([&] { return quotes.held.size() > i; }))
-            return false;
-        quotes.held.at(i)->settle(results.at(i));
+    explicit HeldLookupsDialog(const ProfileRecords &rows)
+    {
+        quotes.hold = true;
+        dialog->show();
+        fillRows(*dialog, rows);
     }
-    return true;
-}
+
+    // Settles the lookups with the results in order; false if the run stops
+    // asking first.
+    bool answerLookups(const QList<QuoteResult> &results)
+    {
+        for (qsizetype i = 0; i < results.size(); ++i) {
+            if (!QTest::qWaitFor([&] { return quotes.held.size() > i; }))
+                return false;
+            quotes.held.at(i)->settle(results.at(i));
+        }
+        return true;
+    }
+};
 
 // The rows priced through held lookups: the first `priced` are answered,
 // then the run is stopped while the next one is in flight.
 bool renderStopped(const ProfileRecords &rows, int priced, const QString &path)
 {
-    FakeQuoteSource quotes;
-    quotes.hold = true;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
-    dialog.show();
-    fillRows(dialog, rows);
-    dialog.OnCalculate();
+    HeldLookupsDialog h(rows);
+    h.dialog->OnCalculate();
     QList<QuoteResult> answers;
     for (int i = 0; i < priced; ++i)
         answers << QuoteResult::withPrice(50.0 + 10.0 * i);
-    if (!answerLookups(quotes, answers)
-        || !QTest::qWaitFor([&] { return quotes.held.size() > priced; }))
+    if (!h.answerLookups(answers) || !QTest::qWaitFor([&] { return h.quotes.held.size() > priced; }))
         return false;
-    dialog.stopCalculation();
-    return savePicture(dialog, path);
+    h.dialog->stopCalculation();
+    return savePicture(*h.dialog, path);
 }
 
 // Twelve holdings of which ten fail for three different reasons: more than
@@ -148,21 +149,12 @@ bool renderFailures(const QString &path)
     rows[11] = ProfileRecord{QStringLiteral("Short Bonds"), QStringLiteral("BSV"), 40.0, 1};
     answers << QuoteResult::withPrice(1.0) << QuoteResult::withPrice(77.1);
 
-    FakeQuoteSource quotes;
-    quotes.hold = true;
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
-    dialog.show();
-    fillRows(dialog, rows);
-    QSignalSpy finished(&dialog, &CFundtallyDlg::calculationFinished);
-    dialog.OnCalculate();
-    if (!answerLookups(quotes, answers) || !QTest::qWaitFor([&] { return finished.count() > 0; }))
+    HeldLookupsDialog h(rows);
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    if (!h.answerLookups(answers) || !QTest::qWaitFor([&] { return finished.count() > 0; }))
         return false;
-    return savePicture(dialog, path);
+    return savePicture(*h.dialog, path);
 }
 
 // The quote site dialog set to the loopback site, its certificate file
@@ -217,22 +209,17 @@ int main(int argc, char *argv[])
         return 1;
     }
     serveSamplePrices(server);
-    NetworkQuoteSource quotes(server.clientSettings());
-    CountingPrompt prompt;
-    ScriptedFileChooser files;
-    RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
-    ScriptedSaveQuestion saveChanges;
-    CFundtallyDlg dialog(DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges});
+    DialogHarness<NetworkQuoteSource> harness(server.clientSettings());
+    CFundtallyDlg &dialog = *harness.dialog;
     dialog.show();
 
     if (args.size() > 2) {
-        files.openPath = args.at(2);
+        harness.files.openPath = args.at(2);
         QSignalSpy finished(&dialog, &CFundtallyDlg::calculationFinished);
         dialog.OnGetProfile();
-        if (!messages.errors.isEmpty() || !finished.wait(30000)) {
-            std::fprintf(stderr, "could not load %s: %s\n", qPrintable(files.openPath),
-                         qPrintable(messages.errors.join(QLatin1Char('\n'))));
+        if (!harness.messages.errors.isEmpty() || !finished.wait(30000)) {
+            std::fprintf(stderr, "could not load %s: %s\n", qPrintable(harness.files.openPath),
+                         qPrintable(harness.messages.errors.join(QLatin1Char('\n'))));
             return 1;
         }
     }

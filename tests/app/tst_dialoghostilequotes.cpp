@@ -2,10 +2,10 @@
 // keeps running while that row's lookup hangs or floods, then flags just that
 // row with the reason and prices the rest.
 
+#include "hostilelimits.h"
 #include "loopprobe.h"
 #include "sitedialog.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,16 +16,6 @@ using namespace std::chrono_literals;
 Q_DECLARE_METATYPE(QuotePage)
 
 namespace {
-
-constexpr std::chrono::milliseconds kStallTimeout = 1s;
-// Far below the 100 MB and 1 GiB pages on offer. AddressSanitizer keeps
-// freed blocks in quarantine (32 MiB in scripts/sanitize.sh), which counts.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr qint64 kMaxGrowthKiB = 64 * 1024;
-#else
-constexpr qint64 kMaxGrowthKiB = 32 * 1024;
-#endif
-constexpr std::chrono::milliseconds kMaxLoopGap = 50ms;
 
 // The loopback site with a short time-out, serving ODD misbehaving.
 struct Site : SiteDialog

@@ -4,6 +4,7 @@
 
 #include "calculationrun.h"
 #include "calculationstatus.h"
+#include "hostilelimits.h"
 #include "loopbackquoteserver.h"
 #include "loopprobe.h"
 #include "muteserver.h"
@@ -26,18 +27,8 @@ namespace {
 // any request is sent affect a whole host).
 enum class Site { Shared, Mute, WrongHost };
 
-// Shortened limits, so that every case ends within seconds.
-constexpr std::chrono::milliseconds kStallTimeout = 1s;
+// Shortened like the stall time-out, so that every case ends within seconds.
 constexpr std::chrono::milliseconds kOverallTimeout = 3s;
-// Memory a lookup may add to the process, whatever the server sends: far
-// below the 100 MB and 1 GiB pages on offer. AddressSanitizer keeps freed
-// blocks in quarantine (32 MiB in scripts/sanitize.sh), which counts too.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr qint64 kMaxGrowthKiB = 64 * 1024;
-#else
-constexpr qint64 kMaxGrowthKiB = 32 * 1024;
-#endif
-constexpr std::chrono::milliseconds kMaxLoopGap = 50ms;
 constexpr qint64 kHundredMegabytes = 100 * 1024 * 1024;
 
 const QString kHostile = QStringLiteral("ODD");

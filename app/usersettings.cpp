@@ -1,12 +1,14 @@
 #include "usersettings.h"
 
+#include "quotesitestore.h"
+
 #include <QSettings>
 
 std::unique_ptr<QSettings> openUserSettings()
 {
-    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                QStringLiteral("Fundtally"),
-                                                QStringLiteral("Fundtally"));
-    settings->setFallbacksEnabled(false);
-    return settings;
+    // Where Qt keeps the user's settings, learnt without reading them. Opened
+    // by its path, the file is read alone, without the system-wide files.
+    const QSettings where(QuoteSiteStore::unreadFormat(), QSettings::UserScope,
+                          QStringLiteral("Fundtally"), QStringLiteral("Fundtally"));
+    return QuoteSiteStore::open(where.fileName());
 }

@@ -5,7 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSettings>
+#include <QFileInfo>
+#include <QIODevice>
 #include <QVariant>
 
 namespace QuoteSiteStore {
@@ -19,6 +20,29 @@ QString tr(const char *text)
 QString settingsFile(const QSettings &settings)
 {
     return QuoteHost::quoted(QDir::toNativeSeparators(settings.fileName()));
+}
+
+// Failing makes the settings report a format error, never a silent empty read.
+bool readNothing(QIODevice &, QSettings::SettingsMap &)
+{
+    return false;
+}
+
+bool writeNothing(QIODevice &, const QSettings::SettingsMap &)
+{
+    return false;
+}
+
+bool isTooLarge(const QString &path)
+{
+    return QFileInfo(path).size() > kMaxSettingsFileBytes;
+}
+
+QString tooLarge(const QSettings &settings)
+{
+    return tr("The settings file %1 is larger than %2 KiB, so it is not read")
+        .arg(settingsFile(settings))
+        .arg(kMaxSettingsFileBytes / 1024);
 }
 
 // The text under `key`; a value of another type adds `notText` to `problems`.
@@ -37,9 +61,28 @@ QString textValue(const QSettings &settings, const char *key, const QString &not
 
 } // namespace
 
+QSettings::Format unreadFormat()
+{
+    // Qt has room for only a few custom formats, so this one is registered once.
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("conf"), readNothing, writeNothing);
+    return format;
+}
+
+std::unique_ptr<QSettings> open(const QString &path)
+{
+    auto settings = std::make_unique<QSettings>(path, isTooLarge(path) ? unreadFormat() : QSettings::IniFormat);
+    settings->setFallbacksEnabled(false);
+    return settings;
+}
+
 StoredQuoteSiteRead read(const QSettings &settings)
 {
     StoredQuoteSiteRead found;
+    if (settings.format() == unreadFormat()) {
+        found.problems << tr("%1; the saved quote site is ignored.").arg(tooLarge(settings));
+        return found;
+    }
     switch (settings.status()) {
     case QSettings::NoError:
         break;
@@ -79,6 +122,9 @@ StoredQuoteSiteRead read(const QSettings &settings)
 
 QString write(QSettings &settings, const StoredQuoteSite &site)
 {
+    if (settings.format() == unreadFormat())
+        return tr("%1 and the quote site cannot be saved in it; remove the file to save one.")
+            .arg(tooLarge(settings));
     const auto keep = [&settings](const char *key, const QString &value) {
         if (value.isEmpty())
             settings.remove(QLatin1String(key));

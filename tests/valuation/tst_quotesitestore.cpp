@@ -25,6 +25,9 @@ private Q_SLOTS:
     void ignoresGarbage();
     void ignoresUnreadableSettings();
     void reportsFailedSave();
+    void readsUpToTheSizeLimit_data();
+    void readsUpToTheSizeLimit();
+    void leavesTooLargeFileAlone();
     void countsCertificates_data();
     void countsCertificates();
     void checksCertificateFile_data();
@@ -165,6 +168,65 @@ void TestQuoteSiteStore::reportsFailedSave()
     QSettings settings(path, QSettings::IniFormat);
     const QString error = QuoteSiteStore::write(settings, {QStringLiteral("quotes.example.com"), QString()});
     QVERIFY2(error.contains(QStringLiteral("could not be saved")), qPrintable(error));
+}
+
+namespace {
+
+// A settings file of exactly `size` bytes holding a host, padded with a
+// value the program does not read.
+QByteArray settingsOfSize(qint64 size)
+{
+    QByteArray contents("[QuoteSite]\nHost=quotes.example.com\n[Other]\nPadding=");
+    contents += QByteArray(size - contents.size() - 1, 'x') + '\n';
+    return contents;
+}
+
+} // namespace
+
+void TestQuoteSiteStore::readsUpToTheSizeLimit_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("problem");
+
+    QTest::newRow("at the limit") << QuoteSiteStore::kMaxSettingsFileBytes << "quotes.example.com" << "";
+    QTest::newRow("one byte past") << QuoteSiteStore::kMaxSettingsFileBytes + 1 << ""
+                                   << "is larger than 64 KiB, so it is not read; the saved quote site is ignored.";
+    QTest::newRow("far past") << qint64(64) * 1024 * 1024 << "" << "is larger than 64 KiB";
+}
+
+void TestQuoteSiteStore::readsUpToTheSizeLimit()
+{
+    QFETCH(qint64, size);
+    QFETCH(QString, host);
+    QFETCH(QString, problem);
+
+    const QByteArray contents = settingsOfSize(size);
+    QCOMPARE(contents.size(), size);
+    const auto settings = QuoteSiteStore::open(writeFile(QStringLiteral("Fundtally.conf"), contents));
+    const StoredQuoteSiteRead read = QuoteSiteStore::read(*settings);
+    QCOMPARE(read.site.host, host);
+    QCOMPARE(read.texts.host, host);
+    if (problem.isEmpty()) {
+        QCOMPARE(read.problems, QStringList());
+    } else {
+        QCOMPARE(read.problems.size(), 1);
+        QVERIFY2(read.problems.first().contains(problem), qPrintable(read.problems.first()));
+    }
+}
+
+void TestQuoteSiteStore::leavesTooLargeFileAlone()
+{
+    const QByteArray contents = settingsOfSize(QuoteSiteStore::kMaxSettingsFileBytes + 1);
+    const QString path = writeFile(QStringLiteral("Fundtally.conf"), contents);
+    {
+        const auto settings = QuoteSiteStore::open(path);
+        const QString error = QuoteSiteStore::write(*settings, {QStringLiteral("other.example.com"), QString()});
+        QVERIFY2(error.contains(QStringLiteral("cannot be saved in it; remove the file")), qPrintable(error));
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), contents);
 }
 
 void TestQuoteSiteStore::countsCertificates_data()

@@ -59,9 +59,11 @@ void CalculationRun::startNextLookup()
 
     m_lookupRow = row;
     const QString &symbol = m_holdings[row].symbol;
-    Q_EMIT pricing(symbol, ++m_position, m_heldCount);
     m_lookup = m_source.FetchQuotePrice(symbol, this);
     connect(m_lookup, &QuoteLookup::finished, this, &CalculationRun::takeLookupResult);
+    // Said once the request is on its way, so the window's repainting of its
+    // progress overlaps the network instead of delaying it.
+    Q_EMIT pricing(symbol, ++m_position, m_heldCount);
 }
 
 void CalculationRun::takeLookupResult()

@@ -3,9 +3,10 @@
 #include "networkquotesource.h"
 
 #include <QCoreApplication>
-#include <QHostAddress>
 #include <QStringList>
 #include <QUrl>
+
+#include <arpa/inet.h>
 
 #include <algorithm>
 
@@ -134,6 +135,19 @@ QString nameProblem(const QString &name)
     return {};
 }
 
+// The C library's own reading of an IPv6 address, which needs nothing of Qt
+// Network. Only what such an address is written with reaches it, so no
+// other character, a NUL among them, can end its reading early.
+bool isIpv6Address(const QString &address)
+{
+    const bool plain = std::all_of(address.begin(), address.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')
+            || c == u':' || c == u'.';
+    });
+    in6_addr parsed{};
+    return plain && inet_pton(AF_INET6, address.toLatin1().constData(), &parsed) == 1;
+}
+
 QString bracketedProblem(const QString &text)
 {
     const qsizetype close = text.indexOf(u']');
@@ -143,7 +157,7 @@ QString bracketedProblem(const QString &text)
     const QStringView rest = QStringView(text).sliced(close + 1);
     if (address.contains(u'%'))
         return tr("An IPv6 address with a zone (\"%\") cannot be used.");
-    if (QHostAddress(address).protocol() != QAbstractSocket::IPv6Protocol)
+    if (!isIpv6Address(address))
         return tr("%1 is not an IPv6 address.").arg(quoted(address));
     if (rest.isEmpty())
         return {};

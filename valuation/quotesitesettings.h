@@ -2,7 +2,6 @@
 
 #include "pricelinereader.h"
 
-#include <QNetworkProxy>
 #include <QString>
 #include <QStringList>
 
@@ -34,13 +33,25 @@ struct QuoteTransferLimits {
     int maxRedirects = kMaxRedirects;
 };
 
+// A proxy the settings name in place of the system's. A plain value, so that
+// the window's side of the program needs nothing of Qt Network: only the
+// transport, loaded on the first lookup, asks the system and talks to curl.
+struct QuoteProxy {
+    enum class Kind { Direct, Http, Socks5 };
+    Kind kind = Kind::Direct; // Direct: no proxy, whatever the environment says
+    QString host;
+    quint16 port = 0;
+    QString user;
+    QString password;
+};
+
 // Where and how quote pages are fetched. A plain value: nothing here is read
 // or opened until the first lookup needs it.
 struct QuoteSiteSettings {
     QString host;                              // "name", "name:port", "[v6]:port"; empty = not configured
     QStringList trustedCertificateFiles;       // PEM files trusted besides the system store
     QStringList trustedCertificateDirectories; // every file in them is read as PEM
-    std::optional<QNetworkProxy> proxy;        // unset = the system's proxy for each address
+    std::optional<QuoteProxy> proxy;           // unset = the system's proxy for each address
     QuoteTransferLimits limits;
 
     // The host comes from the FUNDTALLY_QUOTE_HOST environment variable, else

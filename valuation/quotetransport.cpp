@@ -3,6 +3,7 @@
 #include "quoteparser.h"
 #include "trustedcertificates.h"
 
+#include <QNetworkProxy>
 #include <QNetworkProxyFactory>
 #include <QStringList>
 
@@ -62,12 +63,38 @@ bool hasUnknownEncoding(QByteArrayView headerLine)
     });
 }
 
-QByteArray proxyAddress(const QNetworkProxy &proxy)
+QByteArray proxyAddress(const QuoteProxy &proxy)
 {
-    const QString scheme = proxy.type() == QNetworkProxy::Socks5Proxy ? QStringLiteral("socks5h")
-                                                                      : QStringLiteral("http");
-    const QString host = proxy.hostName().contains(u':') ? u'[' + proxy.hostName() + u']' : proxy.hostName();
-    return (scheme + QStringLiteral("://") + host + u':' + QString::number(proxy.port())).toUtf8();
+    const QString scheme = proxy.kind == QuoteProxy::Kind::Socks5 ? QStringLiteral("socks5h")
+                                                                  : QStringLiteral("http");
+    const QString host = proxy.host.contains(u':') ? u'[' + proxy.host + u']' : proxy.host;
+    return (scheme + QStringLiteral("://") + host + u':' + QString::number(proxy.port)).toUtf8();
+}
+
+// The settings' proxy, else the system's for this address; none known leaves
+// curl to the standard proxy variables.
+std::optional<QuoteProxy> proxyFor(const QuoteSiteSettings &settings, const QUrl &url)
+{
+    if (settings.proxy)
+        return settings.proxy;
+    const QNetworkProxy system = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url))
+                                     .value(0, QNetworkProxy(QNetworkProxy::DefaultProxy));
+    const auto named = [&system](QuoteProxy::Kind kind) {
+        return QuoteProxy{kind, system.hostName(), system.port(), system.user(), system.password()};
+    };
+    switch (system.type()) {
+    case QNetworkProxy::NoProxy:
+        return QuoteProxy{};
+    case QNetworkProxy::HttpProxy:
+    case QNetworkProxy::HttpCachingProxy:
+        return named(QuoteProxy::Kind::Http);
+    case QNetworkProxy::Socks5Proxy:
+        return named(QuoteProxy::Kind::Socks5);
+    case QNetworkProxy::DefaultProxy:
+    case QNetworkProxy::FtpCachingProxy:
+        break;
+    }
+    return std::nullopt;
 }
 
 // curl with OpenSSL 3 takes a TCP close without the TLS close alert for the
@@ -293,31 +320,18 @@ bool QuoteTransport::prepareHandle()
     return true;
 }
 
-// The system's proxy for this address, unless the settings name one. No
-// answer leaves curl to the standard proxy variables.
 void QuoteTransport::applyProxy(const QUrl &url)
 {
-    const QList<QNetworkProxy> proxies = m_settings.proxy
-        ? QList<QNetworkProxy>{*m_settings.proxy}
-        : QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url));
-    const QNetworkProxy proxy = proxies.value(0, QNetworkProxy(QNetworkProxy::DefaultProxy));
-    m_proxied = false;
-    switch (proxy.type()) {
-    case QNetworkProxy::NoProxy:
-        curl_easy_setopt(m_easy, CURLOPT_PROXY, ""); // none, whatever the variables say
-        return;
-    case QNetworkProxy::HttpProxy:
-    case QNetworkProxy::HttpCachingProxy:
-    case QNetworkProxy::Socks5Proxy:
-        m_proxied = true;
-        curl_easy_setopt(m_easy, CURLOPT_PROXY, proxyAddress(proxy).constData());
-        curl_easy_setopt(m_easy, CURLOPT_PROXYUSERNAME, proxy.user().toUtf8().constData());
-        curl_easy_setopt(m_easy, CURLOPT_PROXYPASSWORD, proxy.password().toUtf8().constData());
-        return;
-    case QNetworkProxy::DefaultProxy:
-    case QNetworkProxy::FtpCachingProxy:
+    const std::optional<QuoteProxy> proxy = proxyFor(m_settings, url);
+    m_proxied = proxy && proxy->kind != QuoteProxy::Kind::Direct;
+    if (!proxy) {
         curl_easy_setopt(m_easy, CURLOPT_PROXY, nullptr);
-        return;
+    } else if (!m_proxied) {
+        curl_easy_setopt(m_easy, CURLOPT_PROXY, ""); // none, whatever the variables say
+    } else {
+        curl_easy_setopt(m_easy, CURLOPT_PROXY, proxyAddress(*proxy).constData());
+        curl_easy_setopt(m_easy, CURLOPT_PROXYUSERNAME, proxy->user.toUtf8().constData());
+        curl_easy_setopt(m_easy, CURLOPT_PROXYPASSWORD, proxy->password.toUtf8().constData());
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QHostAddress>
-#include <QNetworkProxy>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -122,7 +121,7 @@ QuoteSiteSettings LoopbackQuoteServer::clientSettings() const
     QuoteSiteSettings settings;
     settings.host = host();
     settings.trustedCertificateFiles = {authorityFile()};
-    settings.proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+    settings.proxy = QuoteProxy{}; // straight to the loopback site
     return settings;
 }
 

@@ -269,7 +269,7 @@ void TestNetworkQuoteSource::reportsRefusedConnection()
     QVERIFY(port != 0);
     QuoteSiteSettings settings;
     settings.host = QStringLiteral("127.0.0.1:%1").arg(port);
-    settings.proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+    settings.proxy = QuoteProxy{}; // straight to the loopback site
     NetworkQuoteSource source(settings);
 
     const QuoteResult result = fetchQuotePriceBlocking(source, QStringLiteral("VTI"));
@@ -354,7 +354,7 @@ void TestNetworkQuoteSource::reusesConnection()
 void TestNetworkQuoteSource::reportsMissingQuoteSite()
 {
     QuoteSiteSettings settings;
-    settings.proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+    settings.proxy = QuoteProxy{}; // straight to the loopback site
     NetworkQuoteSource source(settings);
 
     const QuoteResult result = fetchQuotePriceBlocking(source, QStringLiteral("VTI"));

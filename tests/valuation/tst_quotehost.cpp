@@ -52,6 +52,8 @@ void TestQuoteHost::checksHost_data()
     QTest::newRow("port 65535") << "127.0.0.1:65535" << "";
     QTest::newRow("IPv6") << "[::1]" << "";
     QTest::newRow("IPv6 and port") << "[2001:db8::1]:8443" << "";
+    QTest::newRow("IPv6 with IPv4 tail") << "[::ffff:192.0.2.1]" << "";
+    QTest::newRow("IPv6 upper case") << "[2001:DB8::A]" << "";
     QTest::newRow("label of 63") << repeated('a', kMaxLabelLength) + ".example" << "";
     QTest::newRow("name of 253") << nameOfLength(kMaxNameLength) << "";
     QTest::newRow("name of 253 and final dot") << nameOfLength(kMaxNameLength) + "." << "";
@@ -81,6 +83,9 @@ void TestQuoteHost::checksHost_data()
     QTest::newRow("IPv6 then junk") << "[::1]8443" << "Only \":port\"";
     QTest::newRow("IPv4 in brackets") << "[127.0.0.1]" << "not an IPv6";
     QTest::newRow("IPv6 zone") << "[fe80::1%eth0]" << "zone";
+    QTest::newRow("IPv6 too many groups") << "[1:2:3:4:5:6:7:8:9]" << "not an IPv6";
+    QTest::newRow("IPv6 with a NUL") << QStringLiteral("[::1\u0000ff]") << "not an IPv6";
+    QTest::newRow("IPv6 with wide digits") << QStringLiteral("[::\uff11]") << "not an IPv6";
     QTest::newRow("brackets inside a name") << "a[b]c" << "Only an IPv6";
     QTest::newRow("IPv4 part over 255") << "256.0.0.1" << "not an IPv4";
     QTest::newRow("IPv4 of three parts") << "10.0.1" << "not an IPv4";

@@ -112,7 +112,7 @@ void TestQuoteSiteSettings::trustsCertificatesFromEnvironment()
 
     QuoteSiteSettings settings = QuoteSiteSettings::fromEnvironment();
     QCOMPARE(settings.host, server.host());
-    settings.proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+    settings.proxy = QuoteProxy{}; // straight to the loopback site
     NetworkQuoteSource source(settings);
 
     const QuoteResult result = fetchQuotePriceBlocking(source, QStringLiteral("VTI"));

@@ -9,18 +9,16 @@
 
 #include <utility>
 
-namespace {
-
-// The installed module sits at a fixed place relative to the installed
-// program; a program run from the build tree uses the one built beside it.
-QString transportModulePath()
+QString transportModulePath(const QString &programDir)
 {
-    const QString installed = QDir(QCoreApplication::applicationDirPath())
-                                  .filePath(QStringLiteral(FUNDTALLY_TRANSPORT_INSTALLED_PATH));
-    return QFileInfo::exists(installed) ? installed : QStringLiteral(FUNDTALLY_TRANSPORT_BUILD_PATH);
+    const QString installed = QDir(programDir).filePath(QStringLiteral(FUNDTALLY_TRANSPORT_INSTALLED_PATH));
+    const QString buildTree = QDir::cleanPath(QStringLiteral(FUNDTALLY_BUILD_TREE));
+    const QString dir = QDir::cleanPath(programDir);
+    // An installed program never loads code from wherever it was built.
+    const bool inBuildTree = dir == buildTree || dir.startsWith(buildTree + u'/');
+    return QFileInfo::exists(installed) || !inBuildTree ? installed
+                                                         : QStringLiteral(FUNDTALLY_TRANSPORT_BUILD_PATH);
 }
-
-} // namespace
 
 QuoteWorker::QuoteWorker(QuoteSiteSettings settings)
     : m_settings(std::move(settings))
@@ -72,7 +70,7 @@ void QuoteWorker::shutDown()
 
 bool QuoteWorker::loadTransport()
 {
-    m_module.setFileName(transportModulePath());
+    m_module.setFileName(transportModulePath(QCoreApplication::applicationDirPath()));
     const auto create = reinterpret_cast<CreateQuoteFetcher>(m_module.resolve(kCreateQuoteFetcherSymbol));
     if (!create) {
         qWarning("Fundtally: quote pages cannot be fetched: %s", qPrintable(m_module.errorString()));

@@ -13,6 +13,11 @@
 
 class QuoteFetcher;
 
+// The transport module for a program in `programDir`: the installed one, at
+// its fixed place beside the installed program; for a program run from the
+// build tree without one, the module built there.
+QString transportModulePath(const QString &programDir);
+
 // Runs quote lookups one after another on the thread it lives on, the quote
 // source's worker thread, and reports each result with fetched(). The
 // transport module, and with it the trusted certificates, is loaded on the

@@ -3,8 +3,12 @@
 #include "networkquotesource.h"
 #include "quotelookup.h"
 #include "quotetransport.h"
+#include "quoteworker.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
@@ -108,6 +112,7 @@ private Q_SLOTS:
     void abortStopsLookup();
     void deletingLookupDropsRequest();
     void deletingSourceStopsLookups();
+    void findsTransportModule();
 };
 
 void TestNetworkQuoteSource::readsPriceFromPage_data()
@@ -562,6 +567,28 @@ void TestNetworkQuoteSource::speaksOnlyHttp11()
 
     QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).price, 123.45);
     QCOMPARE(server.negotiatedProtocols(), QByteArrayList{"http/1.1"});
+}
+
+void TestNetworkQuoteSource::findsTransportModule()
+{
+    // This test runs from the build tree, so the module built there serves.
+    const QString built = transportModulePath(QCoreApplication::applicationDirPath());
+    QVERIFY2(QFileInfo::exists(built), qPrintable(built));
+    const QString moduleName = QFileInfo(built).fileName();
+
+    // A program installed elsewhere looks only beside itself, found or not.
+    QTemporaryDir prefix;
+    QVERIFY(prefix.isValid());
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    const QString installed = QDir::cleanPath(prefix.filePath(QStringLiteral("lib/fundtally/")) + u'/' + moduleName);
+    QVERIFY(QDir().mkpath(bin));
+    QCOMPARE(QDir::cleanPath(transportModulePath(bin)), installed);
+
+    QVERIFY(QDir().mkpath(QFileInfo(installed).path()));
+    QFile module(installed);
+    QVERIFY(module.open(QIODevice::WriteOnly));
+    module.close();
+    QCOMPARE(QDir::cleanPath(transportModulePath(bin)), installed);
 }
 
 QTEST_GUILESS_MAIN(TestNetworkQuoteSource)

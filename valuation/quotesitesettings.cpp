@@ -1,25 +1,11 @@
 #include "quotesitesettings.h"
 
-#include <QDir>
+#include "quotesiteresolution.h"
 
-namespace {
+#include <QProcessEnvironment>
 
-QString configuredHost()
-{
-    const QString fromEnvironment = qEnvironmentVariable("FUNDTALLY_QUOTE_HOST");
-    return fromEnvironment.isEmpty() ? QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST) : fromEnvironment;
-}
-
-} // namespace
-
+// The same order as the window's, with nothing saved.
 QuoteSiteSettings QuoteSiteSettings::fromEnvironment()
 {
-    QuoteSiteSettings settings;
-    settings.host = configuredHost();
-    const QString certFile = qEnvironmentVariable("SSL_CERT_FILE");
-    if (!certFile.isEmpty())
-        settings.trustedCertificateFiles.append(certFile);
-    settings.trustedCertificateDirectories =
-        qEnvironmentVariable("SSL_CERT_DIR").split(QDir::listSeparator(), Qt::SkipEmptyParts);
-    return settings;
+    return resolveQuoteSite(QProcessEnvironment::systemEnvironment(), {}, builtInQuoteHost()).settings;
 }

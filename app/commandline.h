@@ -8,18 +8,25 @@
 // One start opens at most this many profiles: the window holds one.
 inline constexpr int MaxProfileArguments = 1;
 
+// `--price` prices at most this many symbols in one run, so that a mistake
+// at the terminal cannot start thousands of transfers.
+inline constexpr int MaxPricedSymbols = 1000;
+
 // Exit status for a command line the program refuses, as getopt-style tools
 // use; a run that starts the window ends with 0.
 inline constexpr int CommandLineErrorExitCode = 2;
 
-// What the command line asks for: `fundtally [FILE]`, --help or --version.
+// What the command line asks for: `fundtally [FILE]`, `--price SYMBOL...`,
+// --help or --version.
 struct CommandLine
 {
-    enum class Action { Run, ShowHelp, ShowVersion, Refuse };
+    enum class Action { Run, Price, ShowHelp, ShowVersion, Refuse };
 
     Action action = Action::Run;
     // Run: the profile to open and price at start; empty for an empty form.
     QString profilePath;
+    // Price: the symbols to price, in the order given.
+    QStringList symbols;
     // ShowHelp, ShowVersion: the text for standard output. Refuse: what was
     // wrong followed by the usage line, for standard error.
     QString text;
@@ -31,8 +38,8 @@ struct CommandLine
 // toolkit has taken its own options out.
 CommandLine parseCommandLine(const QStringList &arguments);
 
-// What can be settled before the toolkit starts, so that help, version and
-// plain mistakes need no display. Nothing when the window's toolkit has to
+// What can be settled before the toolkit starts, so that help, version,
+// pricing from the terminal and plain mistakes need no display. Nothing when the window's toolkit has to
 // start first: to run, or because an option the program does not know may be
 // one of the toolkit's own (-platform, -style ...).
 std::optional<CommandLine> commandLineBeforeToolkit(const QStringList &arguments);

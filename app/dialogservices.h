@@ -1,17 +1,21 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
 class FileChooser;
 class MessagePresenter;
 class NumberPrompt;
+class QuoteService;
 class QuoteSiteChooser;
-class QuoteSource;
 class SaveChangesQuestion;
 
 // What the holdings dialog asks of the outside world. The start-up owns the
 // real ones; tests pass fakes. All must outlive the dialog.
 struct DialogServices
 {
-    QuoteSource &quotes;
+    // The service a calculation starting now prices through.
+    std::function<std::shared_ptr<QuoteService>()> quotes;
     NumberPrompt &numberPrompt;
     FileChooser &files;
     MessagePresenter &messages;

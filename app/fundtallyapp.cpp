@@ -7,7 +7,7 @@
 #include "filechooser.h"
 #include "fundtallydlg.h"
 #include "messagepresenter.h"
-#include "networkquotesource.h"
+#include "httpquoteservice.h"
 #include "numberprompt.h"
 #include "quotesitecontroller.h"
 #include "savechangesquestion.h"
@@ -55,8 +55,8 @@ int CFundtallyApp::InitInstance()
     const std::unique_ptr<QSettings> settings = openUserSettings();
     DialogCertificateFileChooser certificates;
     QuoteSiteController quoteSite(*settings, QProcessEnvironment::systemEnvironment(), certificates,
-                                  [](const QuoteSiteSettings &site) -> std::unique_ptr<QuoteSource> {
-                                      return std::make_unique<NetworkQuoteSource>(site);
+                                  [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
+                                      return std::make_shared<HttpQuoteService>(site);
                                   });
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
@@ -64,7 +64,7 @@ int CFundtallyApp::InitInstance()
     MessageBoxSaveChangesQuestion saveChanges;
 
     CFundtallyDlg dialog(
-        DialogServices{quoteSite.quotes(), numberPrompt, files, messages, quoteSite, saveChanges});
+        DialogServices{[&quoteSite] { return quoteSite.quotes(); }, numberPrompt, files, messages, quoteSite, saveChanges});
     connect(this, &QGuiApplication::commitDataRequest, &dialog, [&dialog](QSessionManager &manager) {
         ManagedSessionEnd session(manager);
         dialog.commitData(session);

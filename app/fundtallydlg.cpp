@@ -133,10 +133,11 @@ void CFundtallyDlg::OnCalculate()
         amount.clear();
     UpdateData(false);
 
-    m_run = std::make_unique<CalculationRun>(holdings, m_services.quotes);
-    connect(m_run.get(), &CalculationRun::pricing, this, &CFundtallyDlg::showPricing);
+    m_run = std::make_unique<CalculationRun>(holdings, m_services.quotes());
+    connect(m_run.get(), &CalculationRun::rowSettled, this, &CFundtallyDlg::showRowSettled);
     connect(m_run.get(), &CalculationRun::finished, this, &CFundtallyDlg::showCalculationResult);
     setCalculating(true);
+    showProgress(0, m_run->heldCount());
     m_run->start();
 }
 
@@ -146,13 +147,25 @@ void CFundtallyDlg::stopCalculation()
         m_run->stop();
 }
 
-void CFundtallyDlg::showPricing(const QString &symbol, int position, int count)
+void CFundtallyDlg::showProgress(int settled, int count)
 {
-    // The label and the bar both count the lookups already done.
-    const int done = position - 1;
     m_form->progressBar()->setRange(0, count);
-    m_form->progressBar()->setValue(done);
-    showStatus(pricingProgress(symbol, done, count));
+    m_form->progressBar()->setValue(settled);
+    showStatus(pricingProgress(settled, count));
+}
+
+// A row's value shows as soon as its price is in; the shares of the whole
+// wait for every row.
+void CFundtallyDlg::showRowSettled(int row, int settled, int count)
+{
+    if (const std::optional<QuoteResult> &quote = m_run->quote(row)) {
+        HoldingRow holding = m_rowTable.row(row);
+        holding.value = rowValue(m_run->holdings()[row], *quote);
+        m_form->valueBox(row)->setText(formatBoxNumber(holding.value));
+    }
+    // The last row is followed at once by the result.
+    if (settled < count)
+        showProgress(settled, count);
 }
 
 void CFundtallyDlg::showCalculationResult()

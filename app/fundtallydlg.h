@@ -95,7 +95,8 @@ private:
     void takeProfileDropsEverywhere();
     QString acceptedProfileDrag(QDropEvent *event) const;
     bool handleProfileDrag(QEvent *event);
-    void showPricing(const QString &symbol, int position, int count);
+    void showProgress(int settled, int count);
+    void showRowSettled(int row, int settled, int count);
     void showCalculationResult();
     void setCalculating(bool calculating);
     void markRowQuotes();

@@ -1,7 +1,6 @@
 #include "quotesitecontroller.h"
 
 #include "quotesitedialog.h"
-#include "switchablequotesource.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -10,24 +9,19 @@
 
 QuoteSiteController::QuoteSiteController(QSettings &settings, QProcessEnvironment environment,
                                          CertificateFileChooser &certificates,
-                                         QuoteSourceFactory makeSource, QString builtInHost)
+                                         QuoteServiceFactory makeService, QString builtInHost)
     : m_settings(settings)
     , m_environment(std::move(environment))
     , m_certificates(certificates)
-    , m_makeSource(std::move(makeSource))
+    , m_makeService(std::move(makeService))
     , m_builtInHost(std::move(builtInHost))
     , m_saved(QuoteSiteStore::read(settings))
     , m_resolution(resolveQuoteSite(m_environment, m_saved.site, m_builtInHost))
-    , m_quotes(std::make_unique<SwitchableQuoteSource>(m_makeSource(m_resolution.settings)))
+    , m_quotes(m_makeService(m_resolution.settings))
 {
 }
 
 QuoteSiteController::~QuoteSiteController() = default;
-
-QuoteSource &QuoteSiteController::quotes()
-{
-    return *m_quotes;
-}
 
 QString QuoteSiteController::takeStartupMessage()
 {
@@ -43,7 +37,7 @@ std::unique_ptr<QuoteSiteDialog> QuoteSiteController::makeDialog(QWidget *parent
 {
     QuoteSiteDialogSetup setup{m_saved.texts, m_saved.problems, m_environment, m_builtInHost};
     return std::make_unique<QuoteSiteDialog>(
-        setup, m_certificates, m_makeSource,
+        setup, m_certificates, m_makeService,
         [this](const StoredQuoteSite &site) { return save(site); }, parent);
 }
 
@@ -60,6 +54,6 @@ QString QuoteSiteController::save(const StoredQuoteSite &site)
     // The dialog has checked both values.
     m_saved = StoredQuoteSiteRead{site, site, {}};
     m_resolution = resolveQuoteSite(m_environment, site, m_builtInHost);
-    m_quotes->replace(m_makeSource(m_resolution.settings));
+    m_quotes = m_makeService(m_resolution.settings);
     return {};
 }

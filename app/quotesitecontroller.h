@@ -3,7 +3,7 @@
 #include "quotesitechooser.h"
 #include "quotesiteresolution.h"
 #include "quotesitestore.h"
-#include "quotesourcefactory.h"
+#include "quoteservicefactory.h"
 
 #include <QProcessEnvironment>
 
@@ -12,24 +12,24 @@
 class CertificateFileChooser;
 class QSettings;
 class QuoteSiteDialog;
-class QuoteSource;
-class SwitchableQuoteSource;
+class QuoteService;
 
 // The quote site as the program uses it: read from the user's settings at
 // start, resolved against the environment and the build, and changed
-// through the quote site dialog. Calculations price through quotes(), which
-// moves to a new site when the user saves one.
+// through the quote site dialog. Each calculation prices through the
+// service quotes() gives when it starts; a site the user saves gives a new
+// one, while a calculation that is running keeps its own.
 class QuoteSiteController final : public QuoteSiteChooser
 {
 public:
-    // `makeSource` gives the transport for each site in use and for the
+    // `makeService` gives the service for each site in use and for the
     // dialog's tests.
     QuoteSiteController(QSettings &settings, QProcessEnvironment environment,
-                        CertificateFileChooser &certificates, QuoteSourceFactory makeSource,
+                        CertificateFileChooser &certificates, QuoteServiceFactory makeService,
                         QString builtInHost = builtInQuoteHost());
     ~QuoteSiteController() override;
 
-    QuoteSource &quotes();
+    std::shared_ptr<QuoteService> quotes() const { return m_quotes; }
     const QuoteSiteResolution &resolution() const { return m_resolution; }
 
     // Why saved values were ignored, with what to do about it: the first
@@ -46,10 +46,10 @@ private:
     QSettings &m_settings;
     const QProcessEnvironment m_environment;
     CertificateFileChooser &m_certificates;
-    const QuoteSourceFactory m_makeSource;
+    const QuoteServiceFactory m_makeService;
     const QString m_builtInHost;
     StoredQuoteSiteRead m_saved;
     QuoteSiteResolution m_resolution;
-    std::unique_ptr<SwitchableQuoteSource> m_quotes;
+    std::shared_ptr<QuoteService> m_quotes;
     bool m_startupMessageTaken = false;
 };

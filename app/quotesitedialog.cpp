@@ -3,9 +3,9 @@
 #include "certificatefile.h"
 #include "certificatefilechooser.h"
 #include "quotehost.h"
-#include "quotelookup.h"
+#include "quoteservice.h"
 #include "quotesiteresolution.h"
-#include "quotesource.h"
+#include "quoteservice.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -38,12 +38,12 @@ QLabel *noteLabel(QWidget *parent, const QString &accessibleName)
 
 QuoteSiteDialog::QuoteSiteDialog(const QuoteSiteDialogSetup &setup,
                                  CertificateFileChooser &certificates,
-                                 QuoteSourceFactory makeSource, Saver save, QWidget *parent)
+                                 QuoteServiceFactory makeService, Saver save, QWidget *parent)
     : QDialog(parent)
     , m_environment(setup.environment)
     , m_builtInHost(setup.builtInHost)
     , m_certificates(certificates)
-    , m_makeSource(std::move(makeSource))
+    , m_makeService(std::move(makeService))
     , m_save(std::move(save))
 {
     setWindowTitle(tr("Quote Site"));
@@ -66,11 +66,8 @@ QuoteSiteDialog::QuoteSiteDialog(const QuoteSiteDialogSetup &setup,
 
 QuoteSiteDialog::~QuoteSiteDialog()
 {
-    // The lookup reports to this dialog; it goes before the dialog does.
-    if (m_testLookup) {
-        disconnect(m_testLookup, nullptr, this, nullptr);
-        delete m_testLookup;
-    }
+    // The request reports to this dialog; it goes before the dialog does.
+    m_testRequest.reset();
 }
 
 void QuoteSiteDialog::buildLayout()
@@ -186,7 +183,7 @@ StoredQuoteSite QuoteSiteDialog::typed() const
 
 bool QuoteSiteDialog::isTesting() const
 {
-    return m_testLookup != nullptr;
+    return m_testRequest != nullptr;
 }
 
 bool QuoteSiteDialog::eventFilter(QObject *watched, QEvent *event)
@@ -282,9 +279,9 @@ void QuoteSiteDialog::startTest()
         return;
     }
 
-    m_testSource = m_makeSource(resolution.settings);
-    m_testLookup = m_testSource->FetchQuotePrice(m_symbol->text(), this);
-    connect(m_testLookup, &QuoteLookup::finished, this, &QuoteSiteDialog::showTestResult);
+    m_testService = m_makeService(resolution.settings);
+    m_testRequest = m_testService->FetchQuotePrice(m_symbol->text());
+    connect(m_testRequest.get(), &QuoteRequest::finished, this, &QuoteSiteDialog::showTestResult);
     m_test->setText(tr("&Stop"));
     m_test->setAccessibleName(tr("Stop the test"));
     m_testResult->setText(tr("Pricing %1 from %2\u2026").arg(m_symbol->text(), resolution.settings.host));
@@ -292,19 +289,18 @@ void QuoteSiteDialog::startTest()
 
 void QuoteSiteDialog::stopTest()
 {
-    if (m_testLookup)
-        m_testLookup->abort(); // reports "stopped" through showTestResult
+    if (m_testRequest)
+        m_testRequest->cancel(); // reports "stopped" through showTestResult
 }
 
-void QuoteSiteDialog::showTestResult()
+void QuoteSiteDialog::showTestResult(const QuoteResult &result)
 {
-    const QuoteResult result = m_testLookup->result();
-    const QString symbol = m_testLookup->symbol();
-    m_testLookup->deleteLater();
-    m_testLookup = nullptr;
-    m_testResult->setText(result.priced
+    const QString symbol = m_testRequest->symbol();
+    // Not deleted from its own signal.
+    m_testRequest.release()->deleteLater();
+    m_testResult->setText(result.priced()
                               ? tr("%1: priced at %2.").arg(symbol, QString::number(result.price, 'g', 12))
-                              : tr("%1: not priced \u2014 %2.").arg(symbol, result.reason));
+                              : tr("%1: not priced \u2014 %2.").arg(symbol, result.reason()));
     m_test->setText(tr("&Test"));
     m_test->setAccessibleName(tr("Test"));
     updateTestButton();

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "quotesitestore.h"
-#include "quotesourcefactory.h"
+#include "quoteservicefactory.h"
 
 #include <QDialog>
-#include <QPointer>
 #include <QProcessEnvironment>
 #include <QStringList>
 
@@ -15,8 +14,9 @@ class CertificateFileChooser;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QuoteLookup;
-class QuoteSource;
+class QuoteRequest;
+struct QuoteResult;
+class QuoteService;
 
 // What the quote site dialog starts from.
 struct QuoteSiteDialogSetup {
@@ -37,9 +37,9 @@ public:
     // Keeps the choice; returns why it could not be kept, empty on success.
     using Saver = std::function<QString(const StoredQuoteSite &)>;
 
-    // Tests price through a source from `makeSource`.
+    // Tests price through a service from `makeService`.
     QuoteSiteDialog(const QuoteSiteDialogSetup &setup, CertificateFileChooser &certificates,
-                    QuoteSourceFactory makeSource, Saver save, QWidget *parent = nullptr);
+                    QuoteServiceFactory makeService, Saver save, QWidget *parent = nullptr);
     ~QuoteSiteDialog() override;
 
     QLineEdit *hostBox() const { return m_host; }
@@ -78,14 +78,14 @@ private:
     void updateTestButton();
     void browseCertificate();
     void toggleTest();
-    void showTestResult();
+    void showTestResult(const QuoteResult &result);
     QString problemWith(const StoredQuoteSite &site, QLineEdit *&box) const;
     void showProblem(const QString &problem, QLineEdit *box);
 
     const QProcessEnvironment m_environment;
     const QString m_builtInHost;
     CertificateFileChooser &m_certificates;
-    const QuoteSourceFactory m_makeSource;
+    const QuoteServiceFactory m_makeService;
     const Saver m_save;
 
     QLineEdit *m_host = nullptr;
@@ -99,8 +99,8 @@ private:
     QLabel *m_testResult = nullptr;
     QLabel *m_problem = nullptr;
 
-    // The test's own source, kept until the next test or the dialog goes:
-    // a source must not be destroyed from its lookup's finished().
-    std::unique_ptr<QuoteSource> m_testSource;
-    QPointer<QuoteLookup> m_testLookup;
+    // The test's own service, kept until the next test or the dialog goes:
+    // a service must not be destroyed from its request's finished().
+    std::shared_ptr<QuoteService> m_testService;
+    std::unique_ptr<QuoteRequest> m_testRequest;
 };

@@ -5,7 +5,7 @@
 
 #include "blockingquote.h"
 #include "loopbackquoteserver.h"
-#include "networkquotesource.h"
+#include "httpquoteservice.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
         server.setPrice(symbols.last(), QByteArray::number(10 + i) + ".25");
     }
 
-    NetworkQuoteSource source(server.clientSettings());
+    HttpQuoteService source(server.clientSettings());
     QElapsedTimer total;
     total.start();
     double slowestMs = 0.0;
@@ -54,7 +54,7 @@ int main(int argc, char *argv[])
     for (const QString &symbol : symbols) {
         QElapsedTimer one;
         one.start();
-        priced += fetchQuotePriceBlocking(source, symbol).priced ? 1 : 0;
+        priced += fetchQuotePriceBlocking(source, symbol).priced() ? 1 : 0;
         const double ms = one.nsecsElapsed() / 1e6;
         slowestMs = std::max(slowestMs, ms);
         out << symbol << '\t' << QString::number(ms, 'f', 2) << " ms\n";

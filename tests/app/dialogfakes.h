@@ -1,7 +1,7 @@
 #pragma once
 
 #include "certificatefilechooser.h"
-#include "fakequotesource.h"
+#include "fakequoteservice.h"
 #include "filechooser.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"

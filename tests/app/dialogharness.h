@@ -3,7 +3,7 @@
 #include "assetclass.h"
 #include "dialogfakes.h"
 #include "dialogservices.h"
-#include "fakequotesource.h"
+#include "fakequoteservice.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 
@@ -28,22 +28,22 @@ struct DialogFakes
     CountingQuoteSiteChooser quoteSite;
     ScriptedSaveQuestion saveChanges;
 
-    DialogServices services(QuoteSource &quotes)
+    DialogServices services(std::shared_ptr<QuoteService> quotes)
     {
-        return DialogServices{quotes, prompt, files, messages, quoteSite, saveChanges};
+        return DialogServices{[quotes] { return quotes; }, prompt, files, messages, quoteSite, saveChanges};
     }
 };
 
 // The holdings dialog over the fakes, priced by a `Quotes` made from the
-// constructor's arguments: a table of fake prices, or a real source pointed
+// constructor's arguments: a table of fake prices, or a real service pointed
 // at a loopback site. The dialog is made last, so it goes first.
-template <typename Quotes = FakeQuoteSource>
+template <typename Quotes = FakeQuoteService>
 struct DialogHarness : DialogFakes
 {
     template <typename... QuoteArguments>
     explicit DialogHarness(QuoteArguments &&...quoteArguments)
         : quotes(std::forward<QuoteArguments>(quoteArguments)...)
-        , dialog(std::make_unique<CFundtallyDlg>(services(quotes)))
+        , dialog(std::make_unique<CFundtallyDlg>(services(borrowedService(quotes))))
     {
     }
     DialogHarness(const DialogHarness &) = delete;

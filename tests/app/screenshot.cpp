@@ -14,7 +14,7 @@
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
-#include "networkquotesource.h"
+#include "httpquoteservice.h"
 #include "quotesitedialog.h"
 #include "rebalancedialog.h"
 #include "testcertificates.h"
@@ -132,18 +132,18 @@ bool renderStopped(const ProfileRecords &rows, int priced, const QString &path)
 // the status line can show at once.
 bool renderFailures(const QString &path)
 {
-    const QList<std::pair<const char *, const char *>> failures{
-        {"VTI", "connection refused"},           {"BND", "connection refused"},
-        {"VXUS", "connection refused"},          {"GONE", "no price on page (HTTP 404)"},
-        {"TYPO", "no price on page (HTTP 404)"}, {"OLDCO", "no price on page"},
-        {"VNQ", "connection refused"},           {"EMB", "connection refused"},
-        {"VTIAX", "connection refused"},         {"VBTLX", "connection refused"}};
+    const QuoteResult refused = QuoteResult::failed(QuoteFailure::ConnectionRefused);
+    const QuoteResult missing = QuoteResult::failed(QuoteFailure::NoQuotePage, 404);
+    const QList<std::pair<const char *, QuoteResult>> failures{
+        {"VTI", refused},   {"BND", refused}, {"VXUS", refused},  {"GONE", missing},
+        {"TYPO", missing},  {"OLDCO", QuoteResult::failed(QuoteFailure::NoPriceOnPage)},
+        {"VNQ", refused},   {"EMB", refused}, {"VTIAX", refused}, {"VBTLX", refused}};
     ProfileRecords rows;
     QList<QuoteResult> answers;
     for (qsizetype i = 0; i < failures.size(); ++i) {
         rows[i] = ProfileRecord{QStringLiteral("Holding %1").arg(i + 1), QString::fromLatin1(failures[i].first),
                                 100.0, int(i % AssetClassCount)};
-        answers << QuoteResult::unpriced(QString::fromLatin1(failures[i].second));
+        answers << failures[i].second;
     }
     rows[10] = ProfileRecord{QStringLiteral("Savings"), QStringLiteral("SAVE"), 2500.0, 0};
     rows[11] = ProfileRecord{QStringLiteral("Short Bonds"), QStringLiteral("BSV"), 40.0, 1};
@@ -175,8 +175,8 @@ bool saveQuoteSitePicture(const LoopbackQuoteServer &server, QWidget &parent, co
     const QuoteSiteDialogSetup setup{{server.host(), caFile}, {}, {}, {}};
     QuoteSiteDialog quoteSite(
         setup, certificates,
-        [](const QuoteSiteSettings &site) -> std::unique_ptr<QuoteSource> {
-            return std::make_unique<NetworkQuoteSource>(site);
+        [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
+            return std::make_shared<HttpQuoteService>(site);
         },
         [](const StoredQuoteSite &) { return QString(); }, &parent);
     quoteSite.show();
@@ -209,7 +209,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     serveSamplePrices(server);
-    DialogHarness<NetworkQuoteSource> harness(server.clientSettings());
+    DialogHarness<HttpQuoteService> harness(server.clientSettings());
     CFundtallyDlg &dialog = *harness.dialog;
     dialog.show();
 

@@ -2,7 +2,7 @@
 
 #include "dialogharness.h"
 #include "loopbackquoteserver.h"
-#include "networkquotesource.h"
+#include "httpquoteservice.h"
 
 #include <QTest>
 
@@ -34,10 +34,10 @@ struct LoopbackSite
 
 // The dialog priced by a real quote site on loopback, with fakes for the
 // file choices and messages.
-struct SiteDialog : LoopbackSite, DialogHarness<NetworkQuoteSource>
+struct SiteDialog : LoopbackSite, DialogHarness<HttpQuoteService>
 {
     explicit SiteDialog(const std::function<void(QuoteSiteSettings &)> &adjust = {})
-        : DialogHarness<NetworkQuoteSource>(clientSettings(adjust))
+        : DialogHarness<HttpQuoteService>(clientSettings(adjust))
     {
     }
 };

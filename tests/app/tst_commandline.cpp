@@ -63,6 +63,18 @@ void TestCommandLine::parse_data()
     QTest::newRow("--version") << QStringList{program, "--version"} << Action::ShowVersion << QString()
                                << versionText;
     QTest::newRow("-v") << QStringList{program, "-v"} << Action::ShowVersion << QString() << versionText;
+    QTest::newRow("--price with symbols") << QStringList{program, "--price", "VTI", "BND"} << Action::Price
+                                          << QString() << QString();
+    QTest::newRow("--price without one") << QStringList{program, "--price"} << Action::Refuse << QString()
+                                         << "at least one symbol";
+    QTest::newRow("--price, the most symbols")
+        << (QStringList{program, "--price"} + QStringList(MaxPricedSymbols, QStringLiteral("VTI"))) << Action::Price
+        << QString() << QString();
+    QTest::newRow("--price, one symbol too many")
+        << (QStringList{program, "--price"} + QStringList(MaxPricedSymbols + 1, QStringLiteral("VTI")))
+        << Action::Refuse << QString() << "at most 1000";
+    QTest::newRow("--help lists --price") << QStringList{program, "--help"} << Action::ShowHelp << QString()
+                                          << "--price";
 }
 
 void TestCommandLine::parse()
@@ -78,6 +90,7 @@ void TestCommandLine::parse()
     QVERIFY2(command.text.contains(mentions), qPrintable(command.text));
     switch (action) {
     case Action::Run:
+    case Action::Price:
         QVERIFY(command.text.isEmpty());
         QCOMPARE(command.exitCode(), 0);
         break;
@@ -104,6 +117,7 @@ void TestCommandLine::settledBeforeToolkit_data()
 
     QTest::newRow("version") << QStringList{"fundtally", "--version"} << true;
     QTest::newRow("help") << QStringList{"fundtally", "-h"} << true;
+    QTest::newRow("price") << QStringList{"fundtally", "--price", "VTI"} << true;
     QTest::newRow("two profiles") << QStringList{"fundtally", "a.ftly", "b.ftly"} << true;
     // The window has to start for these.
     QTest::newRow("nothing") << QStringList{"fundtally"} << false;

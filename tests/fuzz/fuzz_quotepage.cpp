@@ -40,9 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                         PriceLineReader::kMaxLineBytes);
     const QuoteResult result = whole.hasPriceLine
         ? parseQuoteLine(whole.priceLine)
-        : QuoteResult::unpriced(QStringLiteral("no price on page"));
-    fuzzCheck(result.priced == result.reason.isEmpty());
-    fuzzCheck(!result.priced || std::isfinite(result.price));
+        : QuoteResult::failed(QuoteFailure::NoPriceOnPage);
+    fuzzCheck(result.priced() == result.reason().isEmpty());
+    fuzzCheck(!result.priced() || std::isfinite(result.price));
     fuzzCheck(!whole.priceLine.endsWith('\n'));
 
     // Where the network happens to cut the body must not change the price.

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 // The symbol a quote page request asks for, or nothing for other targets.
@@ -24,6 +26,7 @@ std::optional<QString> requestedSymbol(const QByteArray &target)
 LoopbackQuoteServer::LoopbackQuoteServer(QObject *parent)
     : QObject(parent)
 {
+    m_clock.start();
     connect(&m_server, &QTcpServer::pendingConnectionAvailable, this,
             &LoopbackQuoteServer::acceptConnections);
     QFile authority(authorityFile());
@@ -101,6 +104,27 @@ int LoopbackQuoteServer::connectionCount() const
     return m_connectionCount;
 }
 
+void LoopbackQuoteServer::restartSpan()
+{
+    m_spanStart = -1;
+    m_spanEnd = -1;
+}
+
+std::chrono::nanoseconds LoopbackQuoteServer::span() const
+{
+    return std::chrono::nanoseconds(m_spanStart < 0 || m_spanEnd < 0 ? 0 : m_spanEnd - m_spanStart);
+}
+
+int LoopbackQuoteServer::openConnections() const
+{
+    return m_openConnections;
+}
+
+int LoopbackQuoteServer::mostOpenConnections() const
+{
+    return m_mostOpenConnections;
+}
+
 qint64 LoopbackQuoteServer::bytesSent() const
 {
     return m_bytesSent;
@@ -128,6 +152,8 @@ QuoteSiteSettings LoopbackQuoteServer::clientSettings() const
 QuotePage LoopbackQuoteServer::pageForRequest(const QByteArray &target)
 {
     m_requestedPaths.append(QString::fromLatin1(target));
+    if (m_spanStart < 0)
+        m_spanStart = m_clock.nsecsElapsed();
     const std::optional<QString> symbol = requestedSymbol(target);
     return symbol ? m_pages.value(*symbol, QuotePage::notFound()) : QuotePage::notFound();
 }
@@ -145,6 +171,8 @@ std::chrono::milliseconds LoopbackQuoteServer::responseDelay() const
 void LoopbackQuoteServer::countSent(qint64 bytes)
 {
     m_bytesSent += bytes;
+    if (bytes > 0)
+        m_spanEnd = m_clock.nsecsElapsed();
 }
 
 std::chrono::nanoseconds LoopbackQuoteServer::heldTime() const
@@ -169,7 +197,11 @@ void LoopbackQuoteServer::acceptConnections()
         if (!socket)
             continue;
         ++m_connectionCount;
+        if (m_spanStart < 0)
+            m_spanStart = m_clock.nsecsElapsed();
+        m_mostOpenConnections = std::max(m_mostOpenConnections, ++m_openConnections);
         m_negotiatedProtocols.append(socket->sslConfiguration().nextNegotiatedProtocol());
-        new QuoteServerConnection(socket, this); // owned by this server
+        auto *connection = new QuoteServerConnection(socket, this); // owned by this server
+        connect(connection, &QObject::destroyed, this, [this] { --m_openConnections; });
     }
 }

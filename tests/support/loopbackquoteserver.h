@@ -5,6 +5,7 @@
 #include "testcertificates.h"
 
 #include <QByteArrayList>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QSslServer>
@@ -47,11 +48,19 @@ public:
     QStringList requestedPaths() const; // path and query of every request, in order
     int requestCount() const;
     int connectionCount() const;        // connections that completed the TLS handshake
+    int openConnections() const;        // of those, the ones still open
+    int mostOpenConnections() const;    // the most open at one time
     qint64 bytesSent() const;           // response bytes handed to sockets
     int cutOffResponses() const;        // responses the client closed the connection on
     // Time responses were held back, request read to response started; the
     // delay's timer fires a little late, so this is the true floor of a run.
     std::chrono::nanoseconds heldTime() const;
+
+    // From the first connection or request after restartSpan() to the last
+    // response byte handed to a socket: the site's view of how long a
+    // client took over its pages.
+    void restartSpan();
+    std::chrono::nanoseconds span() const;
 
     // A file holding the test authority's certificate, for the client to trust.
     QString authorityFile() const;
@@ -76,7 +85,12 @@ private:
     std::chrono::milliseconds m_responseDelay{0};
     Behaviour m_behaviour = Behaviour::Answer;
     int m_connectionCount = 0;
+    int m_openConnections = 0;
+    int m_mostOpenConnections = 0;
     qint64 m_bytesSent = 0;
     int m_cutOffResponses = 0;
     std::chrono::nanoseconds m_heldTime{0};
+    QElapsedTimer m_clock;
+    qint64 m_spanStart = -1; // nanoseconds on m_clock
+    qint64 m_spanEnd = -1;
 };

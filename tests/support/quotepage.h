@@ -19,6 +19,8 @@ struct QuotePage {
         UntilClose,    // HTTP/1.0 without a length: the body, then closes TLS and TCP
         CutByTcpClose, // HTTP/1.0 without a length: the body up to cutAt, then closes TCP only
         PriceLineThenStall, // sends the head and the body's first five lines, then nothing more
+        HeadCutThenClose,   // sends the head up to cutAt, then closes TLS and TCP
+        HeadCutByTcpClose,  // sends the head up to cutAt, then closes TCP only
     };
     enum class Filler {
         Lines,        // short HTML lines
@@ -36,7 +38,7 @@ struct QuotePage {
     Delivery delivery = Delivery::Whole;
     std::chrono::milliseconds delay{0};        // held back this long, besides the server's delay
     std::chrono::milliseconds dripInterval{0}; // for Delivery::Drip
-    qsizetype cutAt = 0;                       // for the Cut deliveries
+    qsizetype cutAt = 0;                       // for the Cut deliveries: into the body, or the head
 
     // The status line and headers as sent, up to and including the blank
     // line (not for the head fillers, whose head never ends).

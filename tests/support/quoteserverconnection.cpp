@@ -163,6 +163,15 @@ void QuoteServerConnection::startBrokenResponse(const QuotePage &page, const QBy
         m_server->countSent(m_socket->write(head + page.body.first(page.cutAt)));
         QTimer::singleShot(kResetDelay, this, &QuoteServerConnection::closeTcpOnly);
         return;
+    case QuotePage::Delivery::HeadCutThenClose:
+        m_server->countSent(m_socket->write(head.first(page.cutAt)));
+        m_responding = false;
+        m_socket->disconnectFromHost();
+        return;
+    case QuotePage::Delivery::HeadCutByTcpClose:
+        m_server->countSent(m_socket->write(head.first(page.cutAt)));
+        QTimer::singleShot(kResetDelay, this, &QuoteServerConnection::closeTcpOnly);
+        return;
     }
 }
 

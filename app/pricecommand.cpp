@@ -1,0 +1,69 @@
+#include "pricecommand.h"
+
+#include "httpquoteservice.h"
+#include "quotesiteresolution.h"
+#include "quotesitestore.h"
+#include "usersettings.h"
+
+#include <QEventLoop>
+#include <QSettings>
+
+#include <array>
+#include <charconv>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QString shortestText(double value)
+{
+    std::array<char, 32> text{};
+    const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() ? QString::fromLatin1(text.data(), end - text.data()) : QString();
+}
+
+} // namespace
+
+QString priceLine(const QString &symbol, const QuoteResult &result)
+{
+    if (result.priced())
+        return symbol + u'\t' + shortestText(result.price);
+    return symbol + QStringLiteral("\t-\t") + result.reason();
+}
+
+int printPrices(QuoteService &service, const QStringList &symbols, std::FILE *out)
+{
+    QEventLoop loop;
+    std::vector<std::unique_ptr<QuoteRequest>> requests;
+    int waiting = int(symbols.size());
+    for (const QString &symbol : symbols) {
+        requests.push_back(service.FetchQuotePrice(symbol));
+        QObject::connect(requests.back().get(), &QuoteRequest::finished, &loop, [&] {
+            if (--waiting == 0)
+                loop.quit();
+        });
+    }
+    if (waiting > 0)
+        loop.exec();
+
+    int status = 0;
+    for (const std::unique_ptr<QuoteRequest> &request : requests) {
+        std::fputs((priceLine(request->symbol(), request->result()) + u'\n').toLocal8Bit().constData(), out);
+        if (!request->result().priced())
+            status = 1;
+    }
+    std::fflush(out);
+    return status;
+}
+
+int runPriceCommand(const QStringList &symbols)
+{
+    const std::unique_ptr<QSettings> settings = openUserSettings();
+    const StoredQuoteSiteRead saved = QuoteSiteStore::read(*settings);
+    for (const QString &problem : saved.problems)
+        std::fprintf(stderr, "fundtally: %s\n", problem.toLocal8Bit().constData());
+    const QuoteSiteResolution site =
+        resolveQuoteSite(QProcessEnvironment::systemEnvironment(), saved.site, builtInQuoteHost());
+    HttpQuoteService service(site.settings);
+    return printPrices(service, symbols, stdout);
+}

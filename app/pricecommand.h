@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QStringList>
+
+#include <cstdio>
+
+class QSettings;
+class QuoteService;
+struct QuoteResult;
+
+// One line of `fundtally --price`: the symbol, a tab, the price as the
+// shortest text that reads back to the same number, or "-" followed by a
+// tab and the reason it has none.
+QString priceLine(const QString &symbol, const QuoteResult &result);
+
+// Prices every symbol through `service`, all at once, and writes one line per
+// symbol to `out`, in the order given, once all have answered. Runs the event
+// loop until then. Returns 0 when every symbol was priced, 1 otherwise.
+int printPrices(QuoteService &service, const QStringList &symbols, std::FILE *out);
+
+// `fundtally --price SYMBOL...`: the quote site as the window resolves it
+// (environment, then the user's saved site, then the built-in one), with
+// the saved values' problems told on standard error. Needs an application
+// object, not a display.
+int runPriceCommand(const QStringList &symbols);

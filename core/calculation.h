@@ -1,0 +1,62 @@
+#pragma once
+
+#include "assetclass.h"
+#include "quoteresult.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+// What the calculation reads of one row.
+struct HoldingInput
+{
+    QString symbol;
+    double shares = 0.0;
+    int assetClass = NoAssetClass;
+};
+using HoldingInputs = std::array<HoldingInput, HoldingRowCount>;
+
+// The price lookup of each row: empty for rows that were never looked up.
+using RowQuotes = std::array<std::optional<QuoteResult>, HoldingRowCount>;
+
+// How one row came out of a calculation.
+enum class RowOutcome {
+    NotHeld,     // no shares: never looked up, and no failure either
+    Priced,
+    Unpriced,    // looked up without a price; the lookup says why
+    NotLookedUp, // held, but the run was stopped before its lookup ended
+};
+
+struct CalculationResult
+{
+    std::array<double, HoldingRowCount> value{};   // the row's amount truncated toward zero
+    std::array<qint64, HoldingRowCount> percent{};
+    RowQuotes quotes;
+    std::array<RowOutcome, HoldingRowCount> outcome{};
+    // Some held row was never looked up, so the totals cover only part.
+    bool partial = false;
+    double total = 0.0;
+    std::array<double, AssetClassCount> classSum{};
+    std::array<qint64, AssetClassCount> classPercent{};
+    QString totalText;
+    std::array<QString, AssetClassCount> classAmountText;
+};
+
+// A row takes part when its shares are not exactly zero.
+bool isHeld(const HoldingInput &holding);
+
+// The arithmetic of a calculation from the rows and the lookups already
+// made. A held row without a lookup (the run was stopped first) is priced at
+// 0, carries the reason "stopped" and is counted as not looked up.
+CalculationResult computeHoldings(const HoldingInputs &holdings, const RowQuotes &quotes);
+
+// What a held row shows in its Value box once its lookup has settled: the
+// amount truncated toward zero.
+double rowValue(const HoldingInput &holding, const QuoteResult &quote);
+
+// The whole calculation with a synchronous price source: every held row is
+// priced once, in row order.
+using PriceSource = std::function<QuoteResult(const QString &symbol)>;
+CalculationResult calculateHoldings(const HoldingInputs &holdings, const PriceSource &priceOf);

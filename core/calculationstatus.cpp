@@ -1,0 +1,127 @@
+#include "calculationstatus.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("CalculationStatus", text);
+}
+
+// "1 holding", "12 holdings".
+QString holdingCount(int count)
+{
+    return count == 1 ? tr("1 holding") : tr("%1 holdings").arg(count);
+}
+
+QString shownSymbol(const QString &symbol)
+{
+    return symbol.isEmpty() ? tr("(no symbol)") : symbol;
+}
+
+struct Tally
+{
+    int held = 0;
+    int lookedUp = 0;
+    int priced = 0;
+    int failed = 0;
+    // "reason: SYM, SYM" per reason, in the order the reasons first occur.
+    QList<std::pair<QString, QStringList>> failures;
+};
+
+Tally tally(const HoldingInputs &holdings, const CalculationResult &result)
+{
+    Tally counts;
+    for (int row = 0; row < HoldingRowCount; ++row) {
+        const RowOutcome outcome = result.outcome[row];
+        if (outcome == RowOutcome::NotHeld)
+            continue;
+        ++counts.held;
+        if (outcome == RowOutcome::NotLookedUp)
+            continue;
+        ++counts.lookedUp;
+        if (outcome == RowOutcome::Priced) {
+            ++counts.priced;
+            continue;
+        }
+        ++counts.failed;
+        const QString reason = result.quotes[row] ? result.quotes[row]->reason() : QString();
+        auto group = std::find_if(counts.failures.begin(), counts.failures.end(),
+                                  [&](const auto &entry) { return entry.first == reason; });
+        if (group == counts.failures.end())
+            group = counts.failures.insert(counts.failures.end(), {reason, {}});
+        group->second.append(shownSymbol(holdings[row].symbol));
+    }
+    return counts;
+}
+
+QString failureGroups(const Tally &counts)
+{
+    QStringList groups;
+    for (const auto &[reason, symbols] : counts.failures)
+        groups.append(QStringLiteral("%1: %2").arg(reason, symbols.join(QStringLiteral(", "))));
+    return groups.join(QStringLiteral("; "));
+}
+
+QString stoppedSummary(const Tally &counts)
+{
+    if (counts.lookedUp == 0)
+        return tr("Stopped before any holding was looked up; nothing is priced");
+    const QString done = tr("Stopped after %1 of %2").arg(counts.lookedUp).arg(holdingCount(counts.held));
+    const QString covered = counts.priced == 0
+                                ? tr("%1; none priced so far").arg(done)
+                                : tr("%1; totals cover the %2 priced so far").arg(done).arg(counts.priced);
+    if (counts.failed == 0)
+        return covered;
+    return QStringLiteral("%1 \u2014 %2").arg(covered, failureGroups(counts));
+}
+
+} // namespace
+
+QString calculationSummary(const HoldingInputs &holdings, const CalculationResult &result)
+{
+    const Tally counts = tally(holdings, result);
+    if (counts.held == 0)
+        return tr("No holdings with shares to price.");
+    if (result.partial)
+        return stoppedSummary(counts);
+    if (counts.failed == 0)
+        return tr("%1 priced.").arg(holdingCount(counts.held));
+    return tr("%1 of %2 could not be priced \u2014 %3")
+        .arg(counts.failed)
+        .arg(holdingCount(counts.held), failureGroups(counts));
+}
+
+QString pricingProgress(int done, int count)
+{
+    return tr("Pricing %1 \u2014 %2 of %3 done").arg(holdingCount(count)).arg(done).arg(count);
+}
+
+QString rowQuoteNote(const CalculationResult &result, int row)
+{
+    switch (result.outcome[row]) {
+    case RowOutcome::Unpriced:
+        return tr("Not priced: %1").arg(result.quotes[row]->reason());
+    case RowOutcome::NotLookedUp:
+        return tr("not looked up: stopped");
+    case RowOutcome::NotHeld:
+    case RowOutcome::Priced:
+        break;
+    }
+    return {};
+}
+
+bool needsQuoteSite(const CalculationResult &result)
+{
+    for (int row = 0; row < HoldingRowCount; ++row) {
+        if (result.outcome[row] == RowOutcome::Unpriced
+            && result.quotes[row]->failure == QuoteFailure::NoQuoteSite)
+            return true;
+    }
+    return false;
+}

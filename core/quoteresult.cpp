@@ -1,0 +1,56 @@
+#include "quoteresult.h"
+
+QString quoteFailureText(QuoteFailure failure)
+{
+    switch (failure) {
+    case QuoteFailure::None:
+        return {};
+    case QuoteFailure::Stopped:
+        return QStringLiteral("stopped");
+    case QuoteFailure::NoQuoteSite:
+        return QStringLiteral("no quote site configured");
+    case QuoteFailure::AddressNotValid:
+        return QStringLiteral("page address not valid");
+    case QuoteFailure::NetworkModuleMissing:
+        return QStringLiteral("network module missing");
+    case QuoteFailure::NoPriceOnPage:
+        return QStringLiteral("no price on page");
+    case QuoteFailure::NoQuotePage:
+        return QStringLiteral("no quote page for this symbol");
+    case QuoteFailure::RateLimited:
+        return QStringLiteral("rate limited");
+    case QuoteFailure::HostNotFound:
+        return QStringLiteral("host not found");
+    case QuoteFailure::ProxyFailed:
+        return QStringLiteral("proxy failed");
+    case QuoteFailure::NetworkUnavailable:
+        return QStringLiteral("network unavailable");
+    case QuoteFailure::ConnectionRefused:
+        return QStringLiteral("connection refused");
+    case QuoteFailure::TimedOut:
+        return QStringLiteral("timed out");
+    case QuoteFailure::CertificateNotTrusted:
+        return QStringLiteral("certificate not trusted");
+    case QuoteFailure::SecureConnectionFailed:
+        return QStringLiteral("secure connection failed");
+    case QuoteFailure::RedirectRefused:
+        return QStringLiteral("redirect refused");
+    case QuoteFailure::ConnectionClosed:
+        return QStringLiteral("connection closed");
+    case QuoteFailure::PageTooLarge:
+        return QStringLiteral("page too large");
+    case QuoteFailure::PageNotUnpacked:
+        return QStringLiteral("page could not be unpacked");
+    case QuoteFailure::DownloadFailed:
+        return QStringLiteral("download failed");
+    }
+    Q_UNREACHABLE();
+}
+
+QString QuoteResult::reason() const
+{
+    const QString text = quoteFailureText(failure);
+    if (httpStatus == 0 || failure == QuoteFailure::None)
+        return text;
+    return QStringLiteral("%1 (HTTP %2)").arg(text).arg(httpStatus);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+// Why a symbol has no price. Each has one text for the user; code compares
+// the values, never the texts.
+enum class QuoteFailure {
+    None,
+    Stopped,                // the lookup was ended before it had a price
+    NoQuoteSite,            // no site is set up to ask
+    AddressNotValid,        // the symbol cannot form a page address
+    NetworkModuleMissing,   // the program's network code cannot be loaded
+    NoPriceOnPage,
+    NoQuotePage,            // the site has no page for the symbol (HTTP 404)
+    RateLimited,            // the site asked to be asked later (HTTP 429, 503)
+    HostNotFound,
+    ProxyFailed,
+    NetworkUnavailable,
+    ConnectionRefused,
+    TimedOut,
+    CertificateNotTrusted,
+    SecureConnectionFailed,
+    RedirectRefused,
+    ConnectionClosed,
+    PageTooLarge,
+    PageNotUnpacked,
+    DownloadFailed,
+};
+
+// The short text the window shows for `failure`; empty for None.
+QString quoteFailureText(QuoteFailure failure);
+
+// The outcome of pricing one symbol. A lookup never fails with an exception:
+// every failure is an unpriced result with its reason.
+struct QuoteResult {
+    double price = 0.0;                     // 0.0 whenever not priced
+    QuoteFailure failure = QuoteFailure::None;
+    int httpStatus = 0;                     // the site's answer, where it explains the failure
+
+    bool priced() const { return failure == QuoteFailure::None; }
+    // The reason for the user, with the site's status where it tells more:
+    // "no price on page (HTTP 500)". Empty when priced.
+    QString reason() const;
+
+    static QuoteResult withPrice(double price) { return {price, QuoteFailure::None, 0}; }
+    static QuoteResult failed(QuoteFailure failure, int httpStatus = 0) { return {0.0, failure, httpStatus}; }
+    static QuoteResult stopped() { return failed(QuoteFailure::Stopped); }
+
+    friend bool operator==(const QuoteResult &, const QuoteResult &) = default;
+};

@@ -1,0 +1,75 @@
+#include "rebalancebasis.h"
+
+#include "amountformat.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Rebalance", text);
+}
+
+} // namespace
+
+RebalanceBasis rebalanceBasis(const HoldingInputs &holdings, const CalculationResult &result,
+                              bool stopped)
+{
+    RebalanceBasis basis;
+    basis.calculated = true;
+    basis.classAmount = result.classSum;
+    basis.classPercent = result.classPercent;
+    basis.total = result.total;
+    basis.stopped = stopped;
+    for (int row = 0; row < HoldingRowCount; ++row) {
+        const HoldingInput &holding = holdings[row];
+        if (!isHeld(holding))
+            continue;
+        ++basis.heldCount;
+        const std::optional<QuoteResult> &quote = result.quotes[row];
+        if (!quote || !quote->priced()) {
+            ++basis.unpricedCount;
+            continue;
+        }
+        // Summed from the rows rather than taken as the total less the
+        // classes, so that no rounding residue passes for an unclassed amount.
+        if (!isAssetClass(holding.assetClass)) {
+            basis.hasUnclassed = true;
+            basis.unclassedAmount += quote->price * holding.shares;
+        }
+    }
+    return basis;
+}
+
+bool canAdvise(const RebalanceBasis &basis)
+{
+    return basis.calculated && basis.total != 0.0;
+}
+
+QString coverageWarning(const RebalanceBasis &basis)
+{
+    const QString covers = tr("The advice covers only what was priced.");
+    if (basis.stopped && basis.unpricedCount > 0) {
+        return tr("The last calculation was stopped: %1 of %2 holdings were not priced. %3")
+            .arg(basis.unpricedCount)
+            .arg(basis.heldCount)
+            .arg(covers);
+    }
+    if (basis.stopped)
+        return tr("The last calculation was stopped. %1").arg(covers);
+    if (basis.unpricedCount > 0) {
+        return tr("%1 of %2 holdings could not be priced. %3")
+            .arg(basis.unpricedCount)
+            .arg(basis.heldCount)
+            .arg(covers);
+    }
+    return {};
+}
+
+QString unclassedNote(const RebalanceBasis &basis)
+{
+    if (!basis.hasUnclassed)
+        return {};
+    return tr("Unclassed holdings of %1 are left out").arg(FormatGroupedAmount(basis.unclassedAmount));
+}

@@ -1,0 +1,150 @@
+#include "httpquoteservice.h"
+
+#include "cashsymbol.h"
+#include "quotepageformat.h"
+#include "retryafter.h"
+#include "transferworker.h"
+
+#include <QDateTime>
+#include <QTimer>
+
+#include <utility>
+
+using namespace std::chrono;
+
+// A request whose page the worker fetches. Cancelling or destroying it ends
+// that transfer, or the wait before asking a busy site again.
+class HttpQuoteRequest final : public QuoteRequest
+{
+    Q_OBJECT
+
+public:
+    HttpQuoteRequest(const QString &symbol, QUrl url, HttpQuoteService *service)
+        : QuoteRequest(symbol)
+        , m_url(std::move(url))
+        , m_service(service)
+    {
+        m_retryTimer.setSingleShot(true);
+    }
+    ~HttpQuoteRequest() override { dropWork(); }
+
+    const QUrl &url() const { return m_url; }
+    quint64 id() const { return m_id; }
+    void setId(quint64 id) { m_id = id; }
+
+    // Asks once more after `wait`, within what is left of `budget`.
+    bool mayRetry() const { return !m_retried; }
+    void retryAfter(milliseconds wait, milliseconds budget)
+    {
+        m_retried = true;
+        m_id = 0;
+        m_retryTimer.callOnTimeout(this, [this, budget] {
+            if (m_service)
+                m_service->send(*this, budget);
+        });
+        m_retryTimer.start(wait);
+    }
+
+    void settle(const QuoteResult &result)
+    {
+        m_id = 0;
+        finish(result);
+    }
+    // Told from the event loop, so that the service's destruction makes no
+    // calls back into whoever waits for this request.
+    void serviceGone()
+    {
+        m_service = nullptr;
+        m_retryTimer.stop();
+        finishLater(QuoteResult::stopped());
+    }
+
+protected:
+    void dropWork() override
+    {
+        m_retryTimer.stop();
+        if (m_service && m_id != 0)
+            m_service->drop(m_id);
+        m_id = 0;
+    }
+
+private:
+    const QUrl m_url;
+    QPointer<HttpQuoteService> m_service;
+    QTimer m_retryTimer;
+    quint64 m_id = 0;
+    bool m_retried = false;
+};
+
+HttpQuoteService::HttpQuoteService(QuoteSiteSettings settings, QObject *parent)
+    : QObject(parent)
+    , m_settings(std::move(settings))
+{
+}
+
+HttpQuoteService::~HttpQuoteService()
+{
+    m_worker.reset();
+    const auto inFlight = std::exchange(m_inFlight, {});
+    for (const QPointer<HttpQuoteRequest> &request : inFlight) {
+        if (request)
+            request->serviceGone();
+    }
+}
+
+std::unique_ptr<QuoteRequest> HttpQuoteService::FetchQuotePrice(const QString &symbol)
+{
+    if (isCashSymbol(symbol))
+        return std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::withPrice(1.0));
+    if (m_settings.host.isEmpty())
+        return std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::failed(QuoteFailure::NoQuoteSite));
+    QUrl url = quotePageUrl(m_settings.host, symbol);
+    if (!url.isValid())
+        return std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::failed(QuoteFailure::AddressNotValid));
+
+    auto request = std::make_unique<HttpQuoteRequest>(symbol, std::move(url), this);
+    send(*request, m_settings.limits.overallTimeout);
+    return request;
+}
+
+void HttpQuoteService::send(HttpQuoteRequest &request, milliseconds budget)
+{
+    if (!m_worker) {
+        m_worker = std::make_unique<TransferWorker>(m_settings);
+        connect(m_worker.get(), &TransferWorker::pageDone, this, &HttpQuoteService::take,
+                Qt::QueuedConnection);
+    }
+    const quint64 id = m_nextId++;
+    request.setId(id);
+    m_inFlight.insert(id, &request);
+    const QuoteTransferLimits &limits = m_settings.limits;
+    m_worker->submit(id, request.url(),
+                     std::make_shared<QuotePageReader>(limits.maxBytesBeforePriceLine, limits.maxPriceLineBytes),
+                     budget);
+}
+
+void HttpQuoteService::drop(quint64 id)
+{
+    if (m_inFlight.remove(id) && m_worker)
+        m_worker->cancel(id);
+}
+
+void HttpQuoteService::take(quint64 id, const PageOutcome &outcome)
+{
+    const QPointer<HttpQuoteRequest> request = m_inFlight.take(id);
+    if (!request)
+        return;
+    const QuoteResult &result = outcome.result;
+    if (result.failure == QuoteFailure::RateLimited && request->mayRetry()) {
+        const std::optional<seconds> wait = retryAfterDelay(outcome.retryAfter, QDateTime::currentDateTimeUtc());
+        const milliseconds spent = duration_cast<milliseconds>(steady_clock::now() - outcome.started);
+        const milliseconds left = m_settings.limits.overallTimeout - spent - (wait ? *wait : seconds(0));
+        if (wait && *wait <= kMaxRetryAfter && left > milliseconds(0)) {
+            request->retryAfter(*wait, left);
+            return;
+        }
+    }
+    request->settle(result);
+}
+
+#include "httpquoteservice.moc"

@@ -1,0 +1,104 @@
+#include "transferworker.h"
+
+#include "pagetransport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QThread>
+
+#include <utility>
+
+QString transportModulePath(const QString &programDir)
+{
+    const QString installed = QDir(programDir).filePath(QStringLiteral(FUNDTALLY_TRANSPORT_INSTALLED_PATH));
+    const QString buildTree = QDir::cleanPath(QStringLiteral(FUNDTALLY_BUILD_TREE));
+    const QString dir = QDir::cleanPath(programDir);
+    // An installed program never loads code from wherever it was built.
+    const bool inBuildTree = dir == buildTree || dir.startsWith(buildTree + u'/');
+    return QFileInfo::exists(installed) || !inBuildTree ? installed
+                                                         : QStringLiteral(FUNDTALLY_TRANSPORT_BUILD_PATH);
+}
+
+TransferWorker::TransferWorker(QuoteSiteSettings settings)
+    : m_settings(std::move(settings))
+    , m_thread(QThread::create([this] { run(); }))
+{
+    qRegisterMetaType<PageOutcome>();
+    m_thread->setObjectName(QStringLiteral("quote transfers"));
+    m_thread->start();
+}
+
+TransferWorker::~TransferWorker()
+{
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_shutDown = true;
+        if (m_transport)
+            m_transport->shutDown();
+    }
+    m_thread->wait();
+    // The module stays loaded: QLibrary does not unload it, so no code of
+    // the transport can go while anything it made is still being torn down.
+    m_transport.reset();
+}
+
+void TransferWorker::submit(quint64 id, const QUrl &url, std::shared_ptr<PageReader> reader,
+                            std::chrono::milliseconds budget)
+{
+    const QMutexLocker lock(&m_mutex);
+    if (m_loadFailed) {
+        Q_EMIT pageDone(id, PageOutcome{QuoteResult::failed(QuoteFailure::NetworkModuleMissing), {}, {}});
+        return;
+    }
+    Submission submission{id, url.toEncoded(), std::move(reader), budget};
+    if (m_transport)
+        m_transport->submit(submission.id, submission.url, std::move(submission.reader), submission.budget);
+    else
+        m_pending.push_back(std::move(submission));
+}
+
+void TransferWorker::cancel(quint64 id)
+{
+    const QMutexLocker lock(&m_mutex);
+    if (m_transport)
+        m_transport->cancel(id);
+    else
+        std::erase_if(m_pending, [id](const Submission &submission) { return submission.id == id; });
+}
+
+void TransferWorker::run()
+{
+    PageTransport *const transport = loadTransport();
+    {
+        const QMutexLocker lock(&m_mutex);
+        if (!transport) {
+            m_loadFailed = true;
+            for (const Submission &submission : std::exchange(m_pending, {})) {
+                Q_EMIT pageDone(submission.id,
+                                PageOutcome{QuoteResult::failed(QuoteFailure::NetworkModuleMissing), {}, {}});
+            }
+            return;
+        }
+        m_transport.reset(transport);
+        for (Submission &submission : std::exchange(m_pending, {}))
+            transport->submit(submission.id, submission.url, std::move(submission.reader), submission.budget);
+        if (m_shutDown)
+            return;
+    }
+    transport->run([this](quint64 id, PageReader &reader, const PageFacts &facts) {
+        Q_EMIT pageDone(id, PageOutcome{reader.result(facts), facts.retryAfter, facts.started});
+    });
+}
+
+PageTransport *TransferWorker::loadTransport()
+{
+    m_module.setFileName(transportModulePath(QCoreApplication::applicationDirPath()));
+    const auto create = reinterpret_cast<CreatePageTransport>(m_module.resolve(kCreatePageTransportSymbol));
+    if (!create) {
+        qWarning("Fundtally: quote pages cannot be fetched: %s", qPrintable(m_module.errorString()));
+        return nullptr;
+    }
+    return create(m_settings);
+}

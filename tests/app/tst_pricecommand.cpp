@@ -1,0 +1,141 @@
+// `fundtally --price`, run as a user runs it: the installed program's own
+// start-up, a loopback quote site, and a settings folder of its own.
+#include "certificatefilechooser.h"
+#include "dialogfakes.h"
+#include "httpquoteservice.h"
+#include "loopbackquoteserver.h"
+#include "pricecommand.h"
+#include "quotesitecontroller.h"
+#include "quotesitedialog.h"
+#include "usersettings.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the program with `arguments`, keeping this process's event loop (and
+// so the loopback site) going meanwhile.
+ProgramRun runProgram(const QStringList &arguments, const QProcessEnvironment &environment)
+{
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    QSignalSpy finished(&program, &QProcess::finished);
+    program.start(QStringLiteral(FUNDTALLY_PROGRAM), arguments);
+    if (!finished.wait(60000) || program.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {program.exitCode(), program.readAllStandardOutput(), program.readAllStandardError()};
+}
+
+// The environment of a user whose settings live in `configFolder`, with no
+// quote site or trust named by variables and no display.
+QProcessEnvironment userEnvironment(const QString &configFolder)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"FUNDTALLY_QUOTE_HOST", "SSL_CERT_FILE", "SSL_CERT_DIR", "DISPLAY",
+                             "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configFolder);
+    return environment;
+}
+
+} // namespace
+
+class TestPriceCommand : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void printsOneLinePerSymbol_data();
+    void printsOneLinePerSymbol();
+    void refusesNoSymbols();
+    void savedSiteServesTheNextRun();
+
+private:
+    LoopbackQuoteServer m_server;
+};
+
+void TestPriceCommand::initTestCase()
+{
+    QVERIFY(m_server.start());
+    m_server.setPrice(QStringLiteral("VTI"), "123.45");
+    m_server.setPrice(QStringLiteral("BND"), "1,234.50");
+    m_server.setPrice(QStringLiteral("ONE"), "1.00");
+}
+
+void TestPriceCommand::printsOneLinePerSymbol_data()
+{
+    QTest::addColumn<QStringList>("symbols");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<int>("exitCode");
+
+    QTest::newRow("all priced, in the order given")
+        << QStringList{"VTI", "BND", "ONE", "cash"} << QByteArray("VTI\t123.45\nBND\t1234.5\nONE\t1\ncash\t1\n") << 0;
+    QTest::newRow("one unpriced")
+        << QStringList{"NOPE", "VTI"}
+        << QByteArray("NOPE\t-\tno quote page for this symbol (HTTP 404)\nVTI\t123.45\n") << 1;
+}
+
+void TestPriceCommand::printsOneLinePerSymbol()
+{
+    QFETCH(QStringList, symbols);
+    QFETCH(QByteArray, output);
+    QFETCH(int, exitCode);
+
+    QTemporaryDir config;
+    QProcessEnvironment environment = userEnvironment(config.path());
+    environment.insert(QStringLiteral("FUNDTALLY_QUOTE_HOST"), m_server.host());
+    environment.insert(QStringLiteral("SSL_CERT_FILE"), m_server.authorityFile());
+    const ProgramRun run = runProgram(QStringList{QStringLiteral("--price")} + symbols, environment);
+    QCOMPARE(run.out, output);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.err, QByteArray());
+}
+
+void TestPriceCommand::refusesNoSymbols()
+{
+    QTemporaryDir config;
+    const ProgramRun run = runProgram({QStringLiteral("--price")}, userEnvironment(config.path()));
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.contains("--price needs at least one symbol"), run.err.constData());
+}
+
+// One process saves the site through the Quote Site dialog; the next
+// program run prices from it, though nothing in its environment names it.
+void TestPriceCommand::savedSiteServesTheNextRun()
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    {
+        const std::unique_ptr<QSettings> settings = openUserSettings();
+        ScriptedCertificateChooser certificates;
+        QuoteSiteController controller(*settings, {}, certificates,
+                                       [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
+                                           return std::make_shared<HttpQuoteService>(site);
+                                       });
+        const std::unique_ptr<QuoteSiteDialog> dialog = controller.makeDialog(nullptr);
+        dialog->hostBox()->setText(m_server.host());
+        dialog->certificateBox()->setText(m_server.authorityFile());
+        dialog->accept();
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    }
+    const ProgramRun run = runProgram({QStringLiteral("--price"), QStringLiteral("VTI")},
+                                      userEnvironment(config.path()));
+    QCOMPARE(run.out, QByteArray("VTI\t123.45\n"));
+    QCOMPARE(run.exitCode, 0);
+}
+
+QTEST_MAIN(TestPriceCommand)
+#include "tst_pricecommand.moc"

@@ -1,0 +1,194 @@
+#include "calculation.h"
+#include "calculationstatus.h"
+
+#include <QtTest>
+
+#include <optional>
+
+namespace {
+
+// One held row as a calculation leaves it: priced, unpriced for a reason, or
+// never looked up (no quote).
+struct Row
+{
+    QString symbol;
+    double shares = 1.0;
+    std::optional<QuoteResult> quote;
+};
+
+Row priced(const char *symbol)
+{
+    return {QString::fromLatin1(symbol), 2.0, QuoteResult::withPrice(10.0)};
+}
+
+Row failed(const char *symbol, QuoteFailure failure, int httpStatus = 0)
+{
+    return {QString::fromLatin1(symbol), 2.0, QuoteResult::failed(failure, httpStatus)};
+}
+
+Row notLookedUp(const char *symbol)
+{
+    return {QString::fromLatin1(symbol), 2.0, std::nullopt};
+}
+
+Row notHeld(const char *symbol)
+{
+    return {QString::fromLatin1(symbol), 0.0, std::nullopt};
+}
+
+struct Calculated
+{
+    HoldingInputs holdings;
+    CalculationResult result;
+};
+
+// Rows fill the form from the top; the rest stay empty.
+Calculated calculated(const QList<Row> &rows)
+{
+    Calculated out;
+    RowQuotes quotes;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        out.holdings[r] = HoldingInput{rows[r].symbol, rows[r].shares, 2};
+        quotes[r] = rows[r].quote;
+    }
+    out.result = computeHoldings(out.holdings, quotes);
+    return out;
+}
+
+QList<Row> repeated(const Row &row, int count)
+{
+    return QList<Row>(count, row);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Row>)
+
+class TestCalculationStatus : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void summary_data();
+    void summary();
+    void progress_data();
+    void progress();
+    void rowNotes();
+    void quoteSiteNeeded_data();
+    void quoteSiteNeeded();
+};
+
+void TestCalculationStatus::summary_data()
+{
+    QTest::addColumn<QList<Row>>("rows");
+    QTest::addColumn<QString>("summary");
+
+    QTest::newRow("nothing held") << QList<Row>{} << "No holdings with shares to price.";
+    QTest::newRow("only rows without shares")
+        << QList<Row>{notHeld("VTI"), notHeld("BND")} << "No holdings with shares to price.";
+    QTest::newRow("one priced") << QList<Row>{priced("VTI")} << "1 holding priced.";
+    QTest::newRow("twelve priced") << repeated(priced("VTI"), 12) << "12 holdings priced.";
+    QTest::newRow("rows without shares are not counted")
+        << QList<Row>{priced("VTI"), notHeld("BND"), priced("Cash")} << "2 holdings priced.";
+    QTest::newRow("the only holding fails")
+        << QList<Row>{failed("GONE", QuoteFailure::NoPriceOnPage)}
+        << "1 of 1 holding could not be priced \u2014 no price on page: GONE";
+    QTest::newRow("one of two fails")
+        << QList<Row>{priced("VTI"), failed("NOPE", QuoteFailure::NoPriceOnPage)}
+        << "1 of 2 holdings could not be priced \u2014 no price on page: NOPE";
+    QTest::newRow("grouped by reason, in the order they first come")
+        << QList<Row>{failed("VTI", QuoteFailure::ConnectionRefused), priced("Cash"), failed("BND", QuoteFailure::ConnectionRefused),
+                      failed("GONE", QuoteFailure::NoPriceOnPage), failed("VXUS", QuoteFailure::ConnectionRefused),
+                      priced("A"), priced("B"), priced("C"), priced("D"), priced("E"), priced("F"),
+                      priced("G")}
+        << "4 of 12 holdings could not be priced \u2014 connection refused: VTI, BND, VXUS; "
+           "no price on page: GONE";
+    QTest::newRow("every row fails for one reason: said once")
+        << repeated(failed("X", QuoteFailure::ConnectionRefused), 3)
+        << "3 of 3 holdings could not be priced \u2014 connection refused: X, X, X";
+    QTest::newRow("a status in the reason is a reason of its own")
+        << QList<Row>{failed("TYPO", QuoteFailure::NoPriceOnPage, 404), failed("OLD", QuoteFailure::NoPriceOnPage),
+                      failed("MISS", QuoteFailure::NoPriceOnPage, 404), failed("DOWN", QuoteFailure::NoPriceOnPage, 503)}
+        << "4 of 4 holdings could not be priced \u2014 no price on page (HTTP 404): TYPO, MISS; "
+           "no price on page: OLD; no price on page (HTTP 503): DOWN";
+    QTest::newRow("a row without a symbol")
+        << QList<Row>{{QString(), 3.0, QuoteResult::failed(QuoteFailure::NoPriceOnPage)}, priced("VTI")}
+        << "1 of 2 holdings could not be priced \u2014 no price on page: (no symbol)";
+    QTest::newRow("stopped after 4 of 12")
+        << QList<Row>{priced("A"), priced("B"), priced("C"), priced("D"), notLookedUp("E"),
+                      notLookedUp("F"), notLookedUp("G"), notLookedUp("H"), notLookedUp("I"),
+                      notLookedUp("J"), notLookedUp("K"), notLookedUp("L")}
+        << "Stopped after 4 of 12 holdings; totals cover the 4 priced so far";
+    QTest::newRow("stopped during the first lookup")
+        << QList<Row>{notLookedUp("SLOW")} << "Stopped before any holding was looked up; nothing is priced";
+    QTest::newRow("stopped after the first of two")
+        << QList<Row>{priced("VTI"), notLookedUp("SLOW")}
+        << "Stopped after 1 of 2 holdings; totals cover the 1 priced so far";
+    QTest::newRow("stopped with failures so far")
+        << QList<Row>{priced("VTI"), failed("GONE", QuoteFailure::NoPriceOnPage), notLookedUp("SLOW")}
+        << "Stopped after 2 of 3 holdings; totals cover the 1 priced so far \u2014 no price on page: GONE";
+    QTest::newRow("stopped with nothing priced so far")
+        << QList<Row>{failed("GONE", QuoteFailure::ConnectionRefused), notLookedUp("SLOW")}
+        << "Stopped after 1 of 2 holdings; none priced so far \u2014 connection refused: GONE";
+    QTest::newRow("every row at the limit")
+        << repeated(priced("VTI"), HoldingRowCount) << "20 holdings priced.";
+}
+
+void TestCalculationStatus::summary()
+{
+    QFETCH(QList<Row>, rows);
+    QFETCH(QString, summary);
+    const Calculated c = calculated(rows);
+    QCOMPARE(calculationSummary(c.holdings, c.result), summary);
+}
+
+void TestCalculationStatus::progress_data()
+{
+    QTest::addColumn<int>("done");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("none yet") << 0 << 5 << "Pricing 5 holdings \u2014 0 of 5 done";
+    QTest::newRow("some") << 3 << 5 << "Pricing 5 holdings \u2014 3 of 5 done";
+    QTest::newRow("only one") << 0 << 1 << "Pricing 1 holding \u2014 0 of 1 done";
+}
+
+void TestCalculationStatus::progress()
+{
+    QFETCH(int, done);
+    QFETCH(int, count);
+    QFETCH(QString, text);
+    QCOMPARE(pricingProgress(done, count), text);
+}
+
+void TestCalculationStatus::rowNotes()
+{
+    const Calculated c = calculated({priced("VTI"), failed("GONE", QuoteFailure::NoPriceOnPage, 404),
+                                     notLookedUp("SLOW"), notHeld("IDLE")});
+    QCOMPARE(rowQuoteNote(c.result, 0), QString());
+    QCOMPARE(rowQuoteNote(c.result, 1), QStringLiteral("Not priced: no price on page (HTTP 404)"));
+    QCOMPARE(rowQuoteNote(c.result, 2), QStringLiteral("not looked up: stopped"));
+    QCOMPARE(rowQuoteNote(c.result, 3), QString());
+    QCOMPARE(rowQuoteNote(c.result, HoldingRowCount - 1), QString());
+}
+
+void TestCalculationStatus::quoteSiteNeeded_data()
+{
+    QTest::addColumn<QList<Row>>("rows");
+    QTest::addColumn<bool>("needed");
+    QTest::newRow("nothing held") << QList<Row>{} << false;
+    QTest::newRow("all priced") << QList<Row>{priced("VTI")} << false;
+    QTest::newRow("other failure") << QList<Row>{failed("GONE", QuoteFailure::NoPriceOnPage)} << false;
+    QTest::newRow("no quote site")
+        << QList<Row>{priced("Cash"), failed("VTI", QuoteFailure::NoQuoteSite)} << true;
+    QTest::newRow("stopped before the site was needed") << QList<Row>{notLookedUp("VTI")} << false;
+}
+
+void TestCalculationStatus::quoteSiteNeeded()
+{
+    QFETCH(QList<Row>, rows);
+    QFETCH(bool, needed);
+    QCOMPARE(needsQuoteSite(calculated(rows).result), needed);
+}
+
+QTEST_GUILESS_MAIN(TestCalculationStatus)
+#include "tst_calculationstatus.moc"

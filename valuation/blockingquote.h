@@ -1,9 +1,0 @@
-#pragma once
-
-#include "quoteresult.h"
-
-class QuoteSource;
-
-// Prices one symbol and waits for the result in a local event loop.
-// For tests and tools only: the window must never wait on the network.
-QuoteResult fetchQuotePriceBlocking(QuoteSource &source, const QString &symbol);

@@ -1,8 +1,0 @@
-#include "settledquotelookup.h"
-
-SettledQuoteLookup::SettledQuoteLookup(const QString &symbol, const QuoteResult &result,
-                                       QObject *parent)
-    : QuoteLookup(symbol, parent)
-{
-    finishLater(result);
-}

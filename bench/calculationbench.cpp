@@ -93,8 +93,11 @@ bool runCurl(const QuoteSiteSettings &settings, CurlMode mode)
     QStringList arguments{QStringLiteral("--silent"), QStringLiteral("--show-error"),
                           QStringLiteral("--http1.1"), QStringLiteral("--noproxy"), QStringLiteral("*"),
                           QStringLiteral("--cacert"), settings.trustedCertificateFiles.value(0)};
-    if (mode == CurlMode::Parallel)
-        arguments << QStringLiteral("-Z") << QStringLiteral("--parallel-max") << QStringLiteral("4");
+    if (mode == CurlMode::Parallel) {
+        // --silent leaves the parallel progress meter on.
+        arguments << QStringLiteral("-Z") << QStringLiteral("--parallel-max") << QStringLiteral("4")
+                  << QStringLiteral("--no-progress-meter");
+    }
     for (int row = 0; row < HoldingRowCount; ++row) {
         arguments << QStringLiteral("--output") << QStringLiteral("/dev/null")
                   << QString::fromLatin1(quotePageUrl(settings.host, symbolOf(row)).toEncoded());

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -39,8 +40,6 @@ TransferWorker::~TransferWorker()
             m_transport->shutDown();
     }
     m_thread->wait();
-    // The module stays loaded: QLibrary does not unload it, so no code of
-    // the transport can go while anything it made is still being torn down.
     m_transport.reset();
 }
 
@@ -94,11 +93,21 @@ void TransferWorker::run()
 
 PageTransport *TransferWorker::loadTransport()
 {
-    m_module.setFileName(transportModulePath(QCoreApplication::applicationDirPath()));
-    const auto create = reinterpret_cast<CreatePageTransport>(m_module.resolve(kCreatePageTransportSymbol));
-    if (!create) {
-        qWarning("Fundtally: quote pages cannot be fetched: %s", qPrintable(m_module.errorString()));
-        return nullptr;
-    }
-    return create(m_settings);
+    const CreatePageTransport create = transportFactory();
+    return create ? create(m_settings) : nullptr;
+}
+
+// The module is loaded once for the whole process, however many services
+// start at once, and stays loaded: Qt's library loading is not safe to race
+// from several threads, and nothing the module made may outlive its code.
+CreatePageTransport TransferWorker::transportFactory()
+{
+    static const CreatePageTransport create = [] {
+        QLibrary module(transportModulePath(QCoreApplication::applicationDirPath()));
+        const auto found = reinterpret_cast<CreatePageTransport>(module.resolve(kCreatePageTransportSymbol));
+        if (!found)
+            qWarning("Fundtally: quote pages cannot be fetched: %s", qPrintable(module.errorString()));
+        return found;
+    }();
+    return create;
 }

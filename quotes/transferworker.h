@@ -1,9 +1,9 @@
 #pragma once
 
 #include "pagereader.h"
+#include "pagetransport.h"
 #include "quotesitesettings.h"
 
-#include <QLibrary>
 #include <QMutex>
 #include <QObject>
 #include <QUrl>
@@ -12,7 +12,6 @@
 #include <memory>
 #include <vector>
 
-class PageTransport;
 class QThread;
 
 // The transport module for a program in `programDir`: the installed one, at
@@ -58,9 +57,9 @@ private:
 
     void run();
     PageTransport *loadTransport();
+    static CreatePageTransport transportFactory();
 
     const QuoteSiteSettings m_settings;
-    QLibrary m_module;
     std::unique_ptr<QThread> m_thread;
     QMutex m_mutex; // guards what follows
     std::unique_ptr<PageTransport> m_transport;

@@ -4,6 +4,7 @@
 #include "fuzzcheck.h"
 #include "pricelinereader.h"
 #include "quoteparser.h"
+#include "quotepageformat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,5 +57,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     fuzzCheck(capped.priceLine.size() <= kSmallLineCap && whole.priceLine.startsWith(capped.priceLine));
     // A line cut off at the cap is priced like any other.
     parseQuoteLine(capped.priceLine);
+
+    // The page format's reader as the engine drives it: it stops asking for
+    // more at the price line, and whatever status the site gave, a page
+    // with a price is priced and one without says why.
+    QuotePageReader page;
+    for (qsizetype at = 0; at < body.size(); at += pieceSize) {
+        if (page.append(body.sliced(at, std::min(pieceSize, body.size() - at))) != PageReader::Take::More)
+            break;
+    }
+    PageFacts facts;
+    facts.httpStatus = size == 0 ? 200 : 100 + data[0] * 2;
+    const QuoteResult read = page.result(facts);
+    fuzzCheck(read.priced() == result.priced());
+    fuzzCheck(!read.priced() || read.price == result.price);
+    fuzzCheck(read.priced() == read.reason().isEmpty());
     return 0;
 }

@@ -4,7 +4,10 @@
 
 #include "hostilelimits.h"
 #include "loopprobe.h"
-#include "sitedialog.h"
+#include "dialogharness.h"
+#include "httpquoteservice.h"
+#include "loopbackquoteserver.h"
+#include "sitethread.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -17,13 +20,38 @@ Q_DECLARE_METATYPE(QuotePage)
 
 namespace {
 
-// The loopback site with a short time-out, serving ODD misbehaving.
-struct Site : SiteDialog
+// The loopback site on a thread of its own, so the event loop measured is
+// the window's alone: VTI and BND priced, ODD misbehaving. The client has a
+// short time-out.
+struct HostileSite
+{
+    explicit HostileSite(const QuotePage &hostilePage)
+    {
+        bool started = false;
+        thread.run([&] {
+            started = server.start();
+            server.setPrice(QStringLiteral("VTI"), "12.50");
+            server.setPrice(QStringLiteral("BND"), "70.25");
+            server.setPage(QStringLiteral("ODD"), hostilePage);
+            settings = server.clientSettings();
+        });
+        if (!started)
+            qFatal("cannot start the loopback quote site");
+        settings.limits.stallTimeout = kStallTimeout;
+    }
+
+    SiteThread thread;
+    LoopbackQuoteServer &server = thread.make<LoopbackQuoteServer>();
+    QuoteSiteSettings settings;
+};
+
+// The dialog over the fakes, priced by the real engine from that site.
+struct Site : HostileSite, DialogHarness<HttpQuoteService>
 {
     explicit Site(const QuotePage &hostilePage)
-        : SiteDialog([](QuoteSiteSettings &settings) { settings.limits.stallTimeout = kStallTimeout; })
+        : HostileSite(hostilePage)
+        , DialogHarness<HttpQuoteService>(settings)
     {
-        server.setPage(QStringLiteral("ODD"), hostilePage);
     }
 };
 

@@ -9,6 +9,7 @@
 #include "computedbox.h"
 #include "fieldexchange.h"
 #include "filechooser.h"
+#include "fittingform.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "messagetext.h"
@@ -18,16 +19,25 @@
 #include "rebalancedialog.h"
 #include "sessionend.h"
 #include "statusline.h"
+#include "windowcaption.h"
+#include "windowfit.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
+#include <QWindow>
 
 CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
     : QDialog(parent)
@@ -50,30 +60,102 @@ CFundtallyDlg::~CFundtallyDlg()
 
 void CFundtallyDlg::setUpWindow()
 {
-    setWindowTitle(tr("Fundtally"));
+    setWindowTitle(windowCaption(QString()));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowIcon(m_hIcon);
 
     m_form = new HoldingsForm(this);
+    m_view = new FittingForm(m_form, this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    layout->addWidget(m_form);
+    layout->addWidget(m_view);
+    setFixedSize(m_view->designedSize());
+    setUpContextMenu();
+}
 
+void CFundtallyDlg::setUpContextMenu()
+{
     // Ctrl+, is the usual key for a program's settings, and this is its only one.
     auto *quoteSite = new QAction(tr("Quote &Site..."), this);
     quoteSite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    quoteSite->setShortcutContext(Qt::WindowShortcut);
-    connect(quoteSite, &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
-    addAction(quoteSite);
-
     auto *about = new QAction(tr("&About Fundtally..."), this);
     about->setShortcut(QKeySequence::HelpContents);
-    about->setShortcutContext(Qt::WindowShortcut);
+    connect(quoteSite, &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
     connect(about, &QAction::triggered, this, &CFundtallyDlg::showAboutBox);
-    addAction(about);
-    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    m_contextMenu = new QMenu(this);
+    m_contextMenu->setAccessibleName(tr("Commands"));
+    for (QAction *action : {quoteSite, about}) {
+        // The keys work from anywhere in the window, and the menu says which
+        // they are, since nothing else does.
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+        addAction(action);
+        m_contextMenu->addAction(action);
+    }
+
+    // The desktop's keys for the menu of whatever has the focus; the boxes'
+    // own menus are the mouse's, so the keys open the window's.
+    auto *menuKeys = new QShortcut(this);
+    menuKeys->setKeys({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+    menuKeys->setContext(Qt::WindowShortcut);
+    connect(menuKeys, &QShortcut::activated, this,
+            [this] { m_contextMenu->popup(focusedControlCorner()); });
+}
+
+void CFundtallyDlg::contextMenuEvent(QContextMenuEvent *event)
+{
+    // Shown, not run: the window's own loop keeps going while it is open.
+    const bool byMouse = event->reason() == QContextMenuEvent::Mouse;
+    m_contextMenu->popup(byMouse ? event->globalPos() : focusedControlCorner());
+    event->accept();
+}
+
+// The bottom-left corner of the part of the focused control in view, where
+// a menu opened from the keyboard belongs.
+QPoint CFundtallyDlg::focusedControlCorner() const
+{
+    const QWidget *focused = focusWidget();
+    if (!focused)
+        return mapToGlobal(QPoint(0, 0));
+    QRect shown = focused->visibleRegion().boundingRect();
+    if (shown.isEmpty())
+        shown = focused->rect();
+    return focused->mapToGlobal(shown.bottomLeft() + QPoint(0, 1));
+}
+
+// Fitted before it is placed, so that the window is placed whole.
+void CFundtallyDlg::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        fitToScreen();
+    QDialog::setVisible(visible);
+}
+
+void CFundtallyDlg::showEvent(QShowEvent *event)
+{
+    // Moved to another screen, the window fits that one.
+    connect(windowHandle(), &QWindow::screenChanged, this, &CFundtallyDlg::fitToScreen,
+            Qt::UniqueConnection);
+    QDialog::showEvent(event);
+}
+
+void CFundtallyDlg::fitToScreen()
+{
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame = EstimatedWindowFrame;
+    const WindowFit fit = fitWindow(m_view->designedSize(), m_view->roomySize(), m_view->smallestSize(),
+                                    screen()->availableGeometry(), frame);
+    m_view->setScrolls(fit.scrolls);
+    if (fit.scrolls) {
+        setMinimumSize(m_view->smallestSize());
+        setMaximumSize(m_view->roomySize());
+        resize(fit.size);
+    } else {
+        setFixedSize(fit.size);
+    }
 }
 
 void CFundtallyDlg::connectCommands()
@@ -86,6 +168,19 @@ void CFundtallyDlg::connectCommands()
     connect(m_form->quoteSiteLink(), &StatusLink::activated, this, &CFundtallyDlg::quoteSiteRequested);
     connect(this, &CFundtallyDlg::quoteSiteRequested, this, &CFundtallyDlg::showQuoteSiteDialog);
     connect(m_form->rebalanceButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnRebalance);
+
+    for (int r = 0; r < RowTable::size(); ++r) {
+        for (QLineEdit *box : {m_form->nameBox(r), m_form->symbolBox(r), m_form->sharesBox(r)})
+            connect(box, &QLineEdit::textChanged, this, &CFundtallyDlg::showModifiedMark);
+        connect(m_form->classSelector(r), &QComboBox::currentIndexChanged, this,
+                &CFundtallyDlg::showModifiedMark);
+    }
+}
+
+// The caption carries the mark once it names a profile.
+void CFundtallyDlg::showModifiedMark()
+{
+    setWindowModified(!m_profilePath.isEmpty() && hasUnsavedChanges());
 }
 
 // A profile dropped anywhere on the window opens; the boxes that take text
@@ -267,7 +362,7 @@ bool CFundtallyDlg::saveProfile()
     // prompt has shown which box to correct.
     if (!UpdateData(true))
         return false;
-    const QString path = m_services.files.chooseProfileToSave(this, m_profileFolder);
+    const QString path = m_services.files.chooseProfileToSave(this, m_profilePath);
     if (path.isEmpty())
         return false;
     const ProfileSave saved = saveProfileFile(path, profileRecords(), m_targets);
@@ -288,7 +383,8 @@ void CFundtallyDlg::OnGetProfile()
         return;
     if (!maySetAsideHoldings(SetAsideReason::OpeningProfile))
         return;
-    const QString path = m_services.files.chooseProfileToOpen(this, m_profileFolder);
+    const QString folder = m_profilePath.isEmpty() ? QString() : QFileInfo(m_profilePath).absolutePath();
+    const QString path = m_services.files.chooseProfileToOpen(this, folder);
     if (path.isEmpty())
         return;
     loadProfile(path);
@@ -323,6 +419,7 @@ void CFundtallyDlg::setTargets(const AssetTargets &targets)
 {
     m_targets = targets;
     showAllocation();
+    showModifiedMark();
 }
 
 RebalanceBasis CFundtallyDlg::lastCalculation() const
@@ -359,7 +456,10 @@ void CFundtallyDlg::rememberProfile(const QString &path)
 {
     if (const std::optional<HoldingsSnapshot> shown = holdingsOnForm())
         m_savedHoldings = *shown;
-    m_profileFolder = QFileInfo(path).absolutePath();
+    m_profilePath = QFileInfo(path).absoluteFilePath();
+    setWindowFilePath(m_profilePath);
+    setWindowTitle(windowCaption(m_profilePath));
+    showModifiedMark();
 }
 
 bool CFundtallyDlg::hasUnsavedChanges() const

@@ -15,7 +15,9 @@
 #include <memory>
 
 class CalculationRun;
+class FittingForm;
 class HoldingsForm;
+class QMenu;
 class SessionEnd;
 
 // The program's window: the holdings form with its commands.
@@ -32,6 +34,11 @@ public:
     bool UpdateData(bool saveAndValidate = true);
 
     HoldingsForm &form() const { return *m_form; }
+    // The form as the window shows it: whole, or scrolling on a small screen.
+    FittingForm &formView() const { return *m_view; }
+    // The menu of the form's background: the right mouse button, Shift+F10
+    // or the Menu key.
+    QMenu *contextMenu() const { return m_contextMenu; }
     const HoldingsFields &fields() const { return m_fields; }
     const RowTable &rowTable() const { return m_rowTable; }
     bool isCalculating() const;
@@ -76,6 +83,7 @@ public:
 
     void accept() override;
     void reject() override;
+    void setVisible(bool visible) override;
 
 Q_SIGNALS:
     void calculationFinished();
@@ -84,6 +92,8 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -91,6 +101,10 @@ protected:
 
 private:
     void setUpWindow();
+    void setUpContextMenu();
+    void fitToScreen();
+    QPoint focusedControlCorner() const;
+    void showModifiedMark();
     void connectCommands();
     void takeProfileDropsEverywhere();
     QString acceptedProfileDrag(QDropEvent *event) const;
@@ -111,12 +125,15 @@ private:
     DialogServices m_services;
     HoldingsFields m_fields;
     HoldingsForm *m_form = nullptr;
+    FittingForm *m_view = nullptr;
+    QMenu *m_contextMenu = nullptr;
     RowTable m_rowTable;
     QIcon m_hIcon;
     std::unique_ptr<CalculationRun> m_run;
     AssetTargets m_targets;
     HoldingsSnapshot m_savedHoldings;
-    // The folder of the last profile loaded or saved; the file dialogs start there.
-    QString m_profileFolder;
+    // The last profile loaded or saved; the file dialogs start in its folder
+    // and the caption names it.
+    QString m_profilePath;
     bool m_askingToSave = false;
 };

@@ -128,6 +128,10 @@ void QuoteSiteDialog::buildLayout()
     form->addRow(QString(), m_testResult);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // Alt+O presses OK even from a box, whatever the desktop's theme calls
+    // the buttons; Cancel is Escape.
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QuoteSiteDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QuoteSiteDialog::reject);
 

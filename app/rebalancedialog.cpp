@@ -71,6 +71,10 @@ RebalanceDialog::RebalanceDialog(const RebalanceBasis &basis, const AssetTargets
     m_unclassed = addNote(tr("Holdings without a class"));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // Alt+O presses OK even from a box, whatever the desktop's theme calls
+    // the buttons; Cancel is Escape.
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     m_ok = buttons->button(QDialogButtonBox::Ok);
     // Enter takes the targets over; while they do not add up the button is
     // disabled and Enter does nothing.

@@ -1,6 +1,7 @@
 #include "savechangesquestion.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 
 namespace {
 
@@ -30,6 +31,11 @@ std::unique_ptr<QMessageBox> createSaveChangesBox(QWidget *parent, SetAsideReaso
     box->setText(questionText(reason));
     box->setInformativeText(tr("Your changes are lost if you do not save them."));
     box->setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    // The same keys whatever the desktop's theme calls the buttons; Cancel
+    // is Escape.
+    box->button(QMessageBox::Save)->setText(tr("&Save"));
+    box->button(QMessageBox::Discard)->setText(tr("&Discard"));
+    box->button(QMessageBox::Cancel)->setText(tr("Cancel"));
     box->setDefaultButton(QMessageBox::Save);
     box->setEscapeButton(QMessageBox::Cancel);
     return box;

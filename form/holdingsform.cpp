@@ -88,6 +88,18 @@ QWidget *HoldingsForm::control(int controlId) const
     return nullptr;
 }
 
+std::array<QPushButton *, 5> HoldingsForm::commandButtons() const
+{
+    return {m_finished, m_getProfile, m_saveProfile, m_calculate, m_rebalance};
+}
+
+void HoldingsForm::restoreControl(QWidget *control)
+{
+    control->setParent(this);
+    layoutControls();
+    control->show();
+}
+
 void HoldingsForm::showAllocation(const AllocationPicture &picture)
 {
     m_chart->showPicture(picture);
@@ -311,7 +323,10 @@ void HoldingsForm::place(QWidget *widget, const QRect &units)
 void HoldingsForm::layoutControls()
 {
     const DialogUnits units(font());
-    for (const auto &[widget, rect] : m_placed)
-        widget->setGeometry(units.rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    for (const auto &[widget, rect] : m_placed) {
+        // A control lent out is placed by its borrower's layout.
+        if (widget->parentWidget() == this)
+            widget->setGeometry(units.rect(rect.x(), rect.y(), rect.width(), rect.height()));
+    }
     layoutStatusArea(units);
 }

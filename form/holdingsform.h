@@ -65,6 +65,14 @@ public:
     // The control with the given number, or nullptr.
     QWidget *control(int controlId) const;
 
+    // What must stay in view while the rows scroll: the command buttons in
+    // their order down the form, and the status area with the progress.
+    std::array<QPushButton *, 5> commandButtons() const;
+    QWidget *statusArea() const { return m_statusArea; }
+    // Puts a control that was lent to another widget back in its place on
+    // the form.
+    void restoreControl(QWidget *control);
+
     // Locks the rows' inputs while a calculation reads them.
     void setInputsLocked(bool locked);
 

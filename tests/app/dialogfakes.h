@@ -34,19 +34,19 @@ public:
         openFolders.append(folder);
         return openPath;
     }
-    QString chooseProfileToSave(QWidget *, const QString &folder) override
+    QString chooseProfileToSave(QWidget *, const QString &current) override
     {
         ++saveAsked;
-        saveFolders.append(folder);
+        saveStarts.append(current);
         return savePath;
     }
     QString openPath;
     QString savePath;
     int openAsked = 0;
     int saveAsked = 0;
-    // The folder each choice started in.
+    // The folder each open started in, and the file each save started with.
     QStringList openFolders;
-    QStringList saveFolders;
+    QStringList saveStarts;
 };
 
 // Gives the same answer every time; Discard unless a test says otherwise, so

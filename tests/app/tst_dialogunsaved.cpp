@@ -140,7 +140,7 @@ private Q_SLOTS:
     void mixedEncodingProfileThroughTheDialog();
     void messagesShowNoRawBytes_data();
     void messagesShowNoRawBytes();
-    void fileDialogsStartInTheLastProfileFolder();
+    void fileDialogsStartAtTheLastProfile();
     void questionBoxOffersSaveDiscardCancel_data();
     void questionBoxOffersSaveDiscardCancel();
     void questionBoxAnswers_data();
@@ -673,24 +673,30 @@ void TestDialogUnsaved::messagesShowNoRawBytes()
     QVERIFY(h.quotes.requested.isEmpty());
 }
 
-void TestDialogUnsaved::fileDialogsStartInTheLastProfileFolder()
+void TestDialogUnsaved::fileDialogsStartAtTheLastProfile()
 {
     Harness h;
     QDir dir(h.dir.path());
     QVERIFY(dir.mkpath(QStringLiteral("loaded")) && dir.mkpath(QStringLiteral("saved"))
             && dir.mkpath(QStringLiteral("broken")));
-    const QString loadedFolder = dir.filePath(QStringLiteral("loaded"));
     const QString savedFolder = dir.filePath(QStringLiteral("saved"));
 
     // Before any profile the desktop picks the folder.
     h.files.savePath.clear();
     h.dialog->OnSaveProfile();
-    QCOMPARE(h.files.saveFolders, QStringList{QString()});
+    QCOMPARE(h.files.saveStarts, QStringList{QString()});
 
-    QVERIFY(h.getProfile(h.writeFile(QStringLiteral("loaded/mine.ftly"), writeProfile(sampleRecords()))));
+    const QString loaded = h.writeFile(QStringLiteral("loaded/mine.ftly"), writeProfile(sampleRecords()));
+    QVERIFY(h.getProfile(loaded));
     QCOMPARE(h.files.openFolders, QStringList{QString()});
     h.dialog->OnSaveProfile();
-    QCOMPARE(h.files.saveFolders.last(), loadedFolder);
+    QCOMPARE(h.files.saveStarts.last(), loaded);
+    // Save in the closing question starts at the same file.
+    h.form().nameBox(0)->setText(QStringLiteral("Changed"));
+    h.saveChanges.answer = SaveChangesAnswer::Save;
+    h.dialog->accept();
+    QCOMPARE(h.files.saveStarts, (QStringList{QString(), loaded, loaded}));
+    h.saveChanges.answer = SaveChangesAnswer::Discard;
 
     h.files.savePath = dir.filePath(QStringLiteral("saved/copy.ftly"));
     h.dialog->OnSaveProfile();

@@ -14,7 +14,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTimer>
+#include <QMenu>
 #include <QtTest>
 #include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/qpa/qplatformaccessibility.h>
@@ -115,6 +117,8 @@ private Q_SLOTS:
     void finishedNeedsNumbers();
     void aboutBoxOnF1();
     void quoteSiteCommand();
+    void menuKeysOpenTheMenuAtTheFocus_data();
+    void menuKeysOpenTheMenuAtTheFocus();
     void calculationFillsEveryBox();
     void unpricedRowsAreFlagged();
     void formIsLockedWhileCalculating();
@@ -204,7 +208,7 @@ void TestFundtallyDlg::aboutBoxOnF1()
     QVERIFY(h.showActive());
 
     const QList<QAction *> actions = h.dialog->actions();
-    QCOMPARE(h.dialog->contextMenuPolicy(), Qt::ActionsContextMenu);
+    QCOMPARE(h.dialog->contextMenu()->actions(), actions);
     QCOMPARE(actions.size(), 2);
     QCOMPARE(actions.last()->text(), QStringLiteral("&About Fundtally..."));
 
@@ -252,6 +256,50 @@ void TestFundtallyDlg::quoteSiteCommand()
     h.dialog->showQuoteSiteDialog();
     QCOMPARE(h.quoteSite.parents.size(), 2);
     QVERIFY(h.quotes.requested.isEmpty());
+}
+
+void TestFundtallyDlg::menuKeysOpenTheMenuAtTheFocus_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("focusId");
+
+    for (const auto &[name, key, modifiers] : {std::tuple{"Shift+F10", Qt::Key_F10, Qt::ShiftModifier},
+                                               std::tuple{"Menu", Qt::Key_Menu, Qt::NoModifier}}) {
+        QTest::addRow("%s in row 1's name", name) << int(key) << int(modifiers) << 1000;
+        QTest::addRow("%s in row 6's shares", name) << int(key) << int(modifiers) << 1032;
+        QTest::addRow("%s on row 20's class", name) << int(key) << int(modifiers) << 1119;
+        QTest::addRow("%s on Calculate", name) << int(key) << int(modifiers) << 1133;
+    }
+}
+
+void TestFundtallyDlg::menuKeysOpenTheMenuAtTheFocus()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, focusId);
+    // Some desktops hide shortcuts in context menus; this one shows them.
+    QGuiApplication::styleHints()->setShowShortcutsInContextMenus(false);
+    Harness h;
+    QVERIFY(h.showActive());
+    QWidget *focused = h.form().control(focusId);
+    focused->setFocus();
+
+    QTest::keyClick(focused, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QCOMPARE(menu->pos(), focused->mapToGlobal(QPoint(0, focused->height())));
+    QStringList items;
+    for (const QAction *action : menu->actions()) {
+        items << action->text()
+                     + (action->isShortcutVisibleInContextMenu() ? u'\t' + action->shortcut().toString() : QString());
+    }
+    QCOMPARE(items, (QStringList{"Quote &Site...\tCtrl+,", "&About Fundtally...\tF1"}));
+
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QVERIFY(!menu->isVisible());
+    QCOMPARE(QApplication::focusWidget(), focused);
+    QVERIFY(h.quoteSite.parents.isEmpty());
 }
 
 void TestFundtallyDlg::calculationFillsEveryBox()

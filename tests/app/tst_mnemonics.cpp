@@ -1,0 +1,176 @@
+// Every window's Alt letters, walked over its buttons, menu items and the
+// labels of its boxes: each button and menu item has one, but the button
+// Escape presses and a window's only button; none is taken twice in a
+// window; and one pressed from a box presses its button rather than typing
+// into the box.
+
+#include "aboutdlg.h"
+#include "dialogharness.h"
+#include "fittingform.h"
+#include "quotesitedialog.h"
+#include "rebalancedialog.h"
+#include "savechangesquestion.h"
+
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+QuoteSiteDialog *quoteSiteDialog(ScriptedCertificateChooser &certificates, QStringList &saved)
+{
+    return new QuoteSiteDialog(QuoteSiteDialogSetup{}, certificates, nullptr,
+                               [&saved](const StoredQuoteSite &site) {
+                                   saved << site.host;
+                                   return QString();
+                               });
+}
+
+bool escapePresses(const QAbstractButton *button)
+{
+    const auto *box = qobject_cast<const QDialogButtonBox *>(button->parentWidget());
+    return box && box->buttonRole(const_cast<QAbstractButton *>(button)) == QDialogButtonBox::RejectRole;
+}
+
+// The window's Alt letters, in no set order; `missing` gets the texts that
+// want one.
+QStringList altLetters(QWidget *window, QStringList &missing)
+{
+    QStringList letters;
+    const auto add = [&](const QString &text, bool wanted) {
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (!key.isEmpty())
+            letters << key.toString();
+        else if (wanted)
+            missing << text;
+    };
+    if (auto *menu = qobject_cast<QMenu *>(window)) {
+        for (const QAction *action : menu->actions())
+            add(action->text(), !action->isSeparator());
+        return letters;
+    }
+    const QList<QAbstractButton *> buttons = window->findChildren<QAbstractButton *>();
+    for (const QAbstractButton *button : buttons)
+        add(button->text(), buttons.size() > 1 && !escapePresses(button));
+    // A label's letter leads to its box; a label without one is read, not typed at.
+    for (const QLabel *label : window->findChildren<QLabel *>()) {
+        if (label->buddy())
+            add(label->text(), false);
+    }
+    return letters;
+}
+
+} // namespace
+
+class TestMnemonics : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyWindow_data();
+    void everyWindow();
+    void pressedFromABox_data();
+    void pressedFromABox();
+};
+
+void TestMnemonics::everyWindow_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("letters");
+
+    QTest::newRow("holdings") << "holdings" << "BCFGST";
+    QTest::newRow("holdings, scrolling") << "scrolling" << "BCFGST";
+    QTest::newRow("context menu") << "menu" << "AS";
+    QTest::newRow("save question") << "question" << "DS";
+    QTest::newRow("quote site") << "site" << "BCHOTY";
+    QTest::newRow("rebalance") << "rebalance" << "BIOT";
+    QTest::newRow("about") << "about" << "";
+}
+
+void TestMnemonics::everyWindow()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, letters);
+
+    DialogHarness<> h;
+    ScriptedCertificateChooser certificates;
+    QStringList saved;
+    std::unique_ptr<QWidget> other;
+    QWidget *walked = h.dialog.get();
+    if (window == QLatin1String("scrolling"))
+        h.dialog->formView().setScrolls(true);
+    else if (window == QLatin1String("menu"))
+        walked = h.dialog->contextMenu();
+    else if (window == QLatin1String("question"))
+        other = createSaveChangesBox(nullptr, SetAsideReason::Closing);
+    else if (window == QLatin1String("site"))
+        other.reset(quoteSiteDialog(certificates, saved));
+    else if (window == QLatin1String("rebalance"))
+        other = std::make_unique<RebalanceDialog>(RebalanceBasis{}, std::nullopt);
+    else if (window == QLatin1String("about"))
+        other = std::make_unique<CAboutDlg>();
+    if (other)
+        walked = other.get();
+
+    QStringList missing;
+    QStringList found = altLetters(walked, missing);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u',')));
+    std::sort(found.begin(), found.end());
+    QStringList expected;
+    for (const QChar letter : letters)
+        expected << QStringLiteral("Alt+") + letter;
+    QCOMPARE(found, expected);
+}
+
+void TestMnemonics::pressedFromABox_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("key");
+
+    QTest::newRow("OK from the quote site's symbol") << "site" << int(Qt::Key_O);
+    QTest::newRow("OK from a rebalance target") << "rebalance" << int(Qt::Key_O);
+    QTest::newRow("Get Profile from a name") << "holdings" << int(Qt::Key_G);
+}
+
+void TestMnemonics::pressedFromABox()
+{
+    QFETCH(QString, window);
+    QFETCH(int, key);
+
+    DialogHarness<> h;
+    ScriptedCertificateChooser certificates;
+    QStringList saved;
+    std::unique_ptr<QDialog> dialog;
+    QLineEdit *box = h.form().nameBox(0);
+    if (window == QLatin1String("site")) {
+        auto *site = quoteSiteDialog(certificates, saved);
+        dialog.reset(site);
+        box = site->symbolBox();
+    } else if (window == QLatin1String("rebalance")) {
+        auto *rebalance = new RebalanceDialog(RebalanceBasis{}, std::nullopt);
+        dialog.reset(rebalance);
+        box = rebalance->targetBox(0);
+    }
+    QDialog *shown = dialog ? dialog.get() : h.dialog.get();
+    shown->show();
+    QApplication::setActiveWindow(shown);
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    box->setFocus();
+
+    QTest::keyClick(box, Qt::Key(key), Qt::AltModifier);
+    // A button pressed by its letter is seen pressed for a moment first.
+    if (dialog)
+        QTRY_COMPARE(dialog->result(), int(QDialog::Accepted));
+    else
+        QTRY_COMPARE(h.files.openAsked, 1);
+    QVERIFY(box->text().isEmpty());
+}
+
+QTEST_MAIN(TestMnemonics)
+#include "tst_mnemonics.moc"

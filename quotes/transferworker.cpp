@@ -9,6 +9,7 @@
 #include <QMutexLocker>
 #include <QThread>
 
+#include <functional>
 #include <utility>
 
 QString transportModulePath(const QString &programDir)
@@ -22,9 +23,30 @@ QString transportModulePath(const QString &programDir)
                                                          : QStringLiteral(FUNDTALLY_TRANSPORT_BUILD_PATH);
 }
 
+namespace {
+
+// A plain QThread running one function. QThread::create would do, but its
+// std::future brings a dependency on the dynamic loader's own library.
+class WorkerThread final : public QThread
+{
+public:
+    explicit WorkerThread(std::function<void()> work)
+        : m_work(std::move(work))
+    {
+    }
+
+protected:
+    void run() override { m_work(); }
+
+private:
+    const std::function<void()> m_work;
+};
+
+} // namespace
+
 TransferWorker::TransferWorker(QuoteSiteSettings settings)
     : m_settings(std::move(settings))
-    , m_thread(QThread::create([this] { run(); }))
+    , m_thread(std::make_unique<WorkerThread>([this] { run(); }))
 {
     qRegisterMetaType<PageOutcome>();
     m_thread->setObjectName(QStringLiteral("quote transfers"));

@@ -53,8 +53,15 @@ FittingForm::FittingForm(HoldingsForm *form, QWidget *parent)
     setScrolls(false);
     // The scroll area follows the Tab key by itself; focus given by a
     // mnemonic, a click on a label or a command is followed here.
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget *, QWidget *now) { keepInView(now); });
+    m_following = connect(qApp, &QApplication::focusChanged, this,
+                          [this](QWidget *, QWidget *now) { keepInView(now); });
+}
+
+// The boxes give up the focus as QWidget's destructor deletes them, after
+// this object's own part is gone: the connection must not outlive it.
+FittingForm::~FittingForm()
+{
+    disconnect(m_following);
 }
 
 void FittingForm::setScrolls(bool scrolls)

@@ -16,6 +16,7 @@ class FittingForm : public QWidget
 
 public:
     explicit FittingForm(HoldingsForm *form, QWidget *parent = nullptr);
+    ~FittingForm() override;
 
     HoldingsForm *form() const { return m_form; }
     QScrollArea *scrollArea() const { return m_scrollArea; }
@@ -43,4 +44,5 @@ private:
     QWidget *m_commandBar;
     QBoxLayout *m_buttonRow;
     bool m_scrolls = false;
+    QMetaObject::Connection m_following; // the focus, to keep it in view
 };

@@ -134,17 +134,17 @@ void HttpQuoteService::take(quint64 id, const PageOutcome &outcome)
     const QPointer<HttpQuoteRequest> request = m_inFlight.take(id);
     if (!request)
         return;
-    const QuoteResult &result = outcome.result;
-    if (result.failure == QuoteFailure::RateLimited && request->mayRetry()) {
-        const std::optional<seconds> wait = retryAfterDelay(outcome.retryAfter, QDateTime::currentDateTimeUtc());
+    if (request->mayRetry()) {
+        const milliseconds overall = m_settings.limits.overallTimeout;
         const milliseconds spent = duration_cast<milliseconds>(steady_clock::now() - outcome.started);
-        const milliseconds left = m_settings.limits.overallTimeout - spent - (wait ? *wait : seconds(0));
-        if (wait && *wait <= kMaxRetryAfter && left > milliseconds(0)) {
-            request->retryAfter(*wait, left);
+        const std::optional<seconds> wait =
+            retryWait(outcome.result, outcome.retryAfter, QDateTime::currentDateTimeUtc(), spent, overall);
+        if (wait) {
+            request->retryAfter(*wait, overall - spent - *wait);
             return;
         }
     }
-    request->settle(result);
+    request->settle(outcome.result);
 }
 
 #include "httpquoteservice.moc"

@@ -2,6 +2,7 @@
 
 #include "quoteservice.h"
 #include "quotesitesettings.h"
+#include "retryafter.h"
 
 #include <QHash>
 #include <QObject>
@@ -28,7 +29,7 @@ public:
     // A busy site (429, or 503 with Retry-After) that asks for no longer than
     // this, and whose wait still fits in the lookup's overall time, is asked
     // once more after the wait.
-    static constexpr std::chrono::seconds kMaxRetryAfter{10};
+    static constexpr std::chrono::seconds kMaxRetryAfter = ::kMaxRetryAfter;
 
     explicit HttpQuoteService(QuoteSiteSettings settings, QObject *parent = nullptr);
     // Ends every transfer; requests still alive finish "stopped" from the

@@ -48,3 +48,15 @@ std::optional<std::chrono::seconds> retryAfterDelay(QByteArrayView value, const 
         return std::nullopt;
     return std::chrono::seconds(std::clamp<qint64>(now.secsTo(when), 0, kLongestDelaySeconds + 1));
 }
+
+std::optional<std::chrono::seconds> retryWait(const QuoteResult &result, QByteArrayView retryAfter,
+                                              const QDateTime &now, std::chrono::milliseconds spent,
+                                              std::chrono::milliseconds overall)
+{
+    if (result.failure != QuoteFailure::RateLimited)
+        return std::nullopt;
+    const std::optional<std::chrono::seconds> wait = retryAfterDelay(retryAfter, now);
+    if (!wait || *wait > kMaxRetryAfter || spent + *wait >= overall)
+        return std::nullopt;
+    return wait;
+}

@@ -660,7 +660,7 @@ void TestHttpQuoteService::waitsOutBusySites_data()
     const QByteArray tooMany = "429 Too Many Requests";
     const QByteArray unavailable = "503 Service Unavailable";
     QTest::newRow("429, a second") << tooMany << QByteArray("1") << QString() << 2;
-    QTest::newRow("429, ten seconds is the longest wait")
+    QTest::newRow("429, a second past the longest wait")
         << tooMany << QByteArray("11") << QStringLiteral("rate limited (HTTP 429)") << 1;
     QTest::newRow("429, a minute") << tooMany << QByteArray("60") << QStringLiteral("rate limited (HTTP 429)") << 1;
     QTest::newRow("429, no wait given") << tooMany << QByteArray() << QStringLiteral("rate limited (HTTP 429)") << 1;

@@ -2,7 +2,9 @@
 // rows through HTTPS lookups to every box on the form.
 
 #include "sitedialog.h"
+#include "sitethread.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -140,8 +142,10 @@ void TestDialogQuotes::closeWhileAPageIsLoading()
     QTest::qWait(100);
 }
 
-// Stop and closing the window do not just forget the lookup: its transfer
-// ends, so the site sees the connection go while its page is still due.
+// Stop and closing the window do not just forget the lookups: with every
+// row asked for and the site answering none, each transfer ends at once
+// (the site, on a thread of its own, sees every connection go), and the
+// cash row keeps its value.
 void TestDialogQuotes::stopAndCloseEndTheTransfer_data()
 {
     QTest::addColumn<bool>("close");
@@ -154,25 +158,50 @@ void TestDialogQuotes::stopAndCloseEndTheTransfer()
 {
     QFETCH(bool, close);
 
-    SiteDialog site;
-    QuotePage silent = QuotePage::withPrice("VTI", "12.50");
-    silent.delivery = QuotePage::Delivery::Silent;
-    site.server.setPage(QStringLiteral("VTI"), silent);
-    site.type(0, "VTI", "10", 2);
-    site.dialog->show();
-    site.dialog->OnCalculate();
-    QTRY_COMPARE_WITH_TIMEOUT(site.server.requestCount(), 1, 10000);
-    QCOMPARE(site.server.cutOffResponses(), 0);
+    SiteThread sites;
+    LoopbackQuoteServer &server = sites.make<LoopbackQuoteServer>();
+    QuoteSiteSettings settings;
+    bool started = false;
+    sites.run([&] {
+        started = server.start();
+        server.setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
+        settings = server.clientSettings();
+    });
+    QVERIFY(started);
+    DialogHarness<HttpQuoteService> h(settings);
+    for (int row = 0; row < HoldingRowCount - 1; ++row)
+        h.type(row, QStringLiteral("S%1").arg(row), QStringLiteral("1"), 2);
+    h.type(HoldingRowCount - 1, QStringLiteral("Cash"), QStringLiteral("40"), 0);
+    h.dialog->show();
+    h.dialog->OnCalculate();
+    const auto siteSees = [&](auto question) {
+        int answer = 0;
+        sites.run([&] { answer = question(); });
+        return answer;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(siteSees([&] { return server.requestCount(); }),
+                              HttpQuoteService::kMaxConnectionsPerHost, 10000);
+    QCOMPARE(siteSees([&] { return server.openConnections(); }), HttpQuoteService::kMaxConnectionsPerHost);
 
+    QElapsedTimer clock;
+    clock.start();
     if (close) {
-        QVERIFY(site.dialog->close());
-        site.dialog.reset();
+        QVERIFY(h.dialog->close());
+        h.dialog.reset();
     } else {
-        QTest::mouseClick(site.form().stopButton(), Qt::LeftButton);
-        QVERIFY(!site.dialog->isCalculating());
+        QTest::mouseClick(h.form().stopButton(), Qt::LeftButton);
+        QVERIFY(!h.dialog->isCalculating());
+        QCOMPARE(h.form().valueBox(HoldingRowCount - 1)->text(), QStringLiteral("40"));
+        QCOMPARE(h.form().totalBox()->text(), QStringLiteral("40"));
     }
-    // The quote source, and with it the connection's thread, is still there.
-    QTRY_COMPARE(site.server.cutOffResponses(), 1);
+    // Polled every millisecond, so the time is the transfers' and not the poll's.
+    while (siteSees([&] { return server.openConnections(); }) > 0 && clock.elapsed() < 1000)
+        QTest::qWait(1);
+    QCOMPARE(siteSees([&] { return server.openConnections(); }), 0);
+    QCOMPARE_LT(clock.elapsed(), 100);
+    // Nothing waiting in the queue starts afterwards.
+    QTest::qWait(50);
+    QCOMPARE(siteSees([&] { return server.requestCount(); }), HttpQuoteService::kMaxConnectionsPerHost);
 }
 
 QTEST_MAIN(TestDialogQuotes)

@@ -57,9 +57,4 @@ struct QuoteSiteSettings {
     QStringList trustedCertificateDirectories; // every file in them is read as PEM
     std::optional<QuoteProxy> proxy;           // unset = the system's proxy for each address
     QuoteTransferLimits limits;
-
-    // The host comes from the FUNDTALLY_QUOTE_HOST environment variable, else
-    // from the value the program was built with. SSL_CERT_FILE names a
-    // trusted file, SSL_CERT_DIR a list of directories separated as in PATH.
-    static QuoteSiteSettings fromEnvironment();
 };

@@ -1,6 +1,7 @@
 #include "blockingquote.h"
 #include "loopbackquoteserver.h"
 #include "httpquoteservice.h"
+#include "quotesiteresolution.h"
 #include "quotesitesettings.h"
 #include "testcertificates.h"
 #include "trustedcertificates.h"
@@ -9,6 +10,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+// The settings of a program started in this environment with nothing saved.
+static QuoteSiteSettings settingsFromEnvironment()
+{
+    return resolveQuoteSite(QProcessEnvironment::systemEnvironment(), {}, builtInQuoteHost()).settings;
+}
 
 class TestQuoteSiteSettings : public QObject
 {
@@ -50,7 +57,7 @@ void TestQuoteSiteSettings::cleanup()
 void TestQuoteSiteSettings::takesHostFromEnvironment()
 {
     qputenv("FUNDTALLY_QUOTE_HOST", "quotes.example:8443");
-    const QuoteSiteSettings settings = QuoteSiteSettings::fromEnvironment();
+    const QuoteSiteSettings settings = settingsFromEnvironment();
     QCOMPARE(settings.host, QStringLiteral("quotes.example:8443"));
     QVERIFY(!settings.proxy.has_value());
     QVERIFY(settings.trustedCertificateFiles.isEmpty());
@@ -59,9 +66,9 @@ void TestQuoteSiteSettings::takesHostFromEnvironment()
 
 void TestQuoteSiteSettings::fallsBackToBuildHost()
 {
-    QCOMPARE(QuoteSiteSettings::fromEnvironment().host, QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST));
+    QCOMPARE(settingsFromEnvironment().host, QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST));
     qputenv("FUNDTALLY_QUOTE_HOST", "");
-    QCOMPARE(QuoteSiteSettings::fromEnvironment().host, QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST));
+    QCOMPARE(settingsFromEnvironment().host, QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST));
 }
 
 // The variables are taken as they are; nothing is opened before a lookup.
@@ -69,7 +76,7 @@ void TestQuoteSiteSettings::namesTrustWithoutReadingIt()
 {
     qputenv("SSL_CERT_FILE", "/no/such/file.pem");
     qputenv("SSL_CERT_DIR", "/no/such/dir:/etc/ssl/certs");
-    const QuoteSiteSettings settings = QuoteSiteSettings::fromEnvironment();
+    const QuoteSiteSettings settings = settingsFromEnvironment();
     QCOMPARE(settings.trustedCertificateFiles, QStringList{QStringLiteral("/no/such/file.pem")});
     QCOMPARE(settings.trustedCertificateDirectories,
              (QStringList{QStringLiteral("/no/such/dir"), QStringLiteral("/etc/ssl/certs")}));
@@ -110,7 +117,7 @@ void TestQuoteSiteSettings::trustsCertificatesFromEnvironment()
     server.setPrice(QStringLiteral("VTI"), "123.45");
     qputenv("FUNDTALLY_QUOTE_HOST", server.host().toUtf8());
 
-    QuoteSiteSettings settings = QuoteSiteSettings::fromEnvironment();
+    QuoteSiteSettings settings = settingsFromEnvironment();
     QCOMPARE(settings.host, server.host());
     settings.proxy = QuoteProxy{}; // straight to the loopback site
     HttpQuoteService source(settings);

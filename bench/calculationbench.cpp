@@ -248,8 +248,8 @@ int main(int argc, char *argv[])
         parallelMs.push_back(siteSpanMs([&] { return runCurl(settings, CurlMode::Parallel); }));
         serialMs.push_back(siteSpanMs([&] { return runCurl(settings, CurlMode::OneAfterAnother); }));
     }
-    for (const std::vector<double> *times : {&programMs, &parallelMs, &serialMs}) {
-        if (*std::min_element(times->begin(), times->end()) < 0) {
+    for (const std::vector<double> *spans : {&programMs, &parallelMs, &serialMs}) {
+        if (*std::min_element(spans->begin(), spans->end()) < 0) {
             QTextStream(stderr) << "calculationbench: a run failed\n";
             return 1;
         }

@@ -1,8 +1,18 @@
 # One interface target carries the compile settings every project target shares.
 add_library(fundtally_compile_options INTERFACE)
 target_compile_features(fundtally_compile_options INTERFACE cxx_std_20)
+# The warnings cost nothing on clean code and catch real faults: a name that
+# hides another, a cast that drops const or hides its kind, an override that
+# is not one, a base deleted through a pointer without a virtual destructor.
 target_compile_options(fundtally_compile_options INTERFACE
-    $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic>)
+    $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wcast-qual -Wold-style-cast
+                                    -Woverloaded-virtual -Wnon-virtual-dtor>)
+# Off for a user's build, so that a newer compiler's new warning never stops
+# it; the test and CI commands turn it on.
+option(FUNDTALLY_WERROR "Treat the project's warnings as errors" OFF)
+if(FUNDTALLY_WERROR)
+    target_compile_options(fundtally_compile_options INTERFACE $<$<CXX_COMPILER_ID:GNU,Clang>:-Werror>)
+endif()
 target_compile_definitions(fundtally_compile_options INTERFACE
     QT_NO_KEYWORDS
     QT_NO_FOREACH

@@ -157,14 +157,14 @@ struct QuoteTransport::CurlGlobal {
 
 // One transfer and what it has seen so far.
 struct QuoteTransport::Transfer {
-    Transfer(QuoteTransport &owner, quint64 id, QByteArray url, std::shared_ptr<PageReader> reader,
-             std::chrono::milliseconds budget)
-        : owner(owner)
-        , id(id)
-        , url(std::move(url))
-        , host(hostKey(this->url))
-        , reader(std::move(reader))
-        , budget(budget)
+    Transfer(QuoteTransport &transport, quint64 transferId, QByteArray address,
+             std::shared_ptr<PageReader> bodyReader, std::chrono::milliseconds timeBudget)
+        : owner(transport)
+        , id(transferId)
+        , url(std::move(address))
+        , host(hostKey(url))
+        , reader(std::move(bodyReader))
+        , budget(timeBudget)
     {
     }
     ~Transfer()

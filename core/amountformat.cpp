@@ -4,6 +4,17 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+
+// Writes n as exactly three digits with leading zeros (7 gives "007").
+// Values outside 0..999 are clamped into that range.
+QString FormatGroup3(qint64 n)
+{
+    return QStringLiteral("%1").arg(std::clamp<qint64>(n, 0, 999), 3, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
 QString FormatGroupedAmount(double amount)
 {
     // 0.0 and NaN both come out as a plain "0"; -0.4 as "(0)".
@@ -33,7 +44,3 @@ qint64 truncateToInteger(double value)
     return static_cast<qint64>(value);
 }
 
-QString FormatGroup3(qint64 n)
-{
-    return QStringLiteral("%1").arg(std::clamp<qint64>(n, 0, 999), 3, 10, QLatin1Char('0'));
-}

@@ -15,6 +15,3 @@ QString FormatGroupedAmount(double amount);
 // NaN gives 0, so no input can make the conversion undefined.
 qint64 truncateToInteger(double value);
 
-// Writes n as exactly three digits with leading zeros (7 gives "007").
-// Values outside 0..999 are clamped into that range.
-QString FormatGroup3(qint64 n);

@@ -1,4 +1,3 @@
-#include "controlids.h"
 #include "dialogunits.h"
 #include "holdingsfields.h"
 #include "holdingsform.h"
@@ -23,7 +22,6 @@ private Q_SLOTS:
     void rowControlsCarryTheirNumbers_data();
     void rowControlsCarryTheirNumbers();
     void rowFifteenSitsDirectlyUnderRowFourteen();
-    void rowsAreEvenlySpacedElsewhere();
     void classSelectorsListTheFiveClasses();
     void boxStyles();
     void tabOrderRunsRowByRowThenButtons();
@@ -81,7 +79,7 @@ void TestHoldingsForm::everyControlNumberOnce()
             byId.insert(id.toInt(), widget);
     }
 
-    QSet<int> expected{ControlId::Finished};
+    QSet<int> expected{1}; // Finished, the dialog's OK command
     for (int id = 1000; id <= 1134; ++id)
         expected.insert(id);
     QCOMPARE(QSet<int>(byId.keyBegin(), byId.keyEnd()), expected);
@@ -89,24 +87,43 @@ void TestHoldingsForm::everyControlNumberOnce()
         QCOMPARE(byId.count(id), 1);
 }
 
+// Every row's numbers and line, as the form's table gives them; rows 0 and 1
+// are numbered out of step, and rows 14 to 16 are closer together.
 void TestHoldingsForm::rowControlsCarryTheirNumbers_data()
 {
     QTest::addColumn<int>("row");
+    QTest::addColumn<int>("y"); // dialog units
     QTest::addColumn<QList<int>>("ids"); // name, symbol, shares, class, value, pct
 
-    QTest::newRow("row 0") << 0 << QList<int>{1000, 1001, 1002, 1006, 1004, 1005};
-    QTest::newRow("row 1") << 1 << QList<int>{1003, 1007, 1008, 1011, 1009, 1010};
-    QTest::newRow("row 2") << 2 << QList<int>{1012, 1013, 1014, 1017, 1015, 1016};
-    QTest::newRow("row 14") << 14 << QList<int>{1084, 1085, 1086, 1089, 1087, 1088};
-    QTest::newRow("row 15") << 15 << QList<int>{1090, 1091, 1092, 1095, 1093, 1094};
-    QTest::newRow("row 19") << 19 << QList<int>{1114, 1115, 1116, 1119, 1117, 1118};
+    QTest::newRow("row 0") << 0 << 115 << QList<int>{1000, 1001, 1002, 1006, 1004, 1005};
+    QTest::newRow("row 1") << 1 << 129 << QList<int>{1003, 1007, 1008, 1011, 1009, 1010};
+    QTest::newRow("row 2") << 2 << 143 << QList<int>{1012, 1013, 1014, 1017, 1015, 1016};
+    QTest::newRow("row 3") << 3 << 157 << QList<int>{1018, 1019, 1020, 1023, 1021, 1022};
+    QTest::newRow("row 4") << 4 << 171 << QList<int>{1024, 1025, 1026, 1029, 1027, 1028};
+    QTest::newRow("row 5") << 5 << 185 << QList<int>{1030, 1031, 1032, 1035, 1033, 1034};
+    QTest::newRow("row 6") << 6 << 199 << QList<int>{1036, 1037, 1038, 1041, 1039, 1040};
+    QTest::newRow("row 7") << 7 << 213 << QList<int>{1042, 1043, 1044, 1047, 1045, 1046};
+    QTest::newRow("row 8") << 8 << 227 << QList<int>{1048, 1049, 1050, 1053, 1051, 1052};
+    QTest::newRow("row 9") << 9 << 241 << QList<int>{1054, 1055, 1056, 1059, 1057, 1058};
+    QTest::newRow("row 10") << 10 << 255 << QList<int>{1060, 1061, 1062, 1065, 1063, 1064};
+    QTest::newRow("row 11") << 11 << 269 << QList<int>{1066, 1067, 1068, 1071, 1069, 1070};
+    QTest::newRow("row 12") << 12 << 283 << QList<int>{1072, 1073, 1074, 1077, 1075, 1076};
+    QTest::newRow("row 13") << 13 << 297 << QList<int>{1078, 1079, 1080, 1083, 1081, 1082};
+    QTest::newRow("row 14") << 14 << 311 << QList<int>{1084, 1085, 1086, 1089, 1087, 1088};
+    QTest::newRow("row 15") << 15 << 323 << QList<int>{1090, 1091, 1092, 1095, 1093, 1094};
+    QTest::newRow("row 16") << 16 << 335 << QList<int>{1096, 1097, 1098, 1101, 1099, 1100};
+    QTest::newRow("row 17") << 17 << 349 << QList<int>{1102, 1103, 1104, 1107, 1105, 1106};
+    QTest::newRow("row 18") << 18 << 363 << QList<int>{1108, 1109, 1110, 1113, 1111, 1112};
+    QTest::newRow("row 19") << 19 << 377 << QList<int>{1114, 1115, 1116, 1119, 1117, 1118};
 }
 
 void TestHoldingsForm::rowControlsCarryTheirNumbers()
 {
     QFETCH(int, row);
+    QFETCH(int, y);
     QFETCH(QList<int>, ids);
     HoldingsForm form;
+    QCOMPARE(form.nameBox(row)->y(), DialogUnits(form.font()).y(y));
     const QList<QWidget *> controls{form.nameBox(row), form.symbolBox(row), form.sharesBox(row),
                                     form.classSelector(row), form.valueBox(row),
                                     form.percentBox(row)};
@@ -134,17 +151,6 @@ void TestHoldingsForm::rowFifteenSitsDirectlyUnderRowFourteen()
     for (int id = 1090; id <= 1095; ++id) {
         if (id != 1095)
             QCOMPARE(form.control(id)->y(), row15);
-    }
-}
-
-void TestHoldingsForm::rowsAreEvenlySpacedElsewhere()
-{
-    HoldingsForm form;
-    const DialogUnits units(form.font());
-    for (int row = 0; row < HoldingRowCount; ++row) {
-        const int y = form.nameBox(row)->y();
-        const int expected = row <= 14 ? 115 + 14 * row : (row == 15 ? 323 : 335 + 14 * (row - 16));
-        QCOMPARE(y, units.y(expected));
     }
 }
 
@@ -224,11 +230,12 @@ void TestHoldingsForm::buttonColumn_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("y");
 
-    QTest::newRow("Finished") << ControlId::Finished << "&Finished" << 11;
-    QTest::newRow("Get Profile") << ControlId::GetProfile << "&Get Profile" << 28;
-    QTest::newRow("Save Profile") << ControlId::SaveProfile << "&Save Profile" << 44;
-    QTest::newRow("Calculate") << ControlId::Calculate << "&Calculate" << 62;
-    QTest::newRow("Rebalance") << ControlId::Rebalance << "Re&balance..." << 80;
+    // The form's own numbers: 1 is the dialog's OK command.
+    QTest::newRow("Finished") << 1 << "&Finished" << 11;
+    QTest::newRow("Get Profile") << 1126 << "&Get Profile" << 28;
+    QTest::newRow("Save Profile") << 1127 << "&Save Profile" << 44;
+    QTest::newRow("Calculate") << 1133 << "&Calculate" << 62;
+    QTest::newRow("Rebalance") << 1134 << "Re&balance..." << 80;
 }
 
 void TestHoldingsForm::buttonColumn()

@@ -123,7 +123,6 @@ private Q_SLOTS:
     void unpricedRowsAreFlagged();
     void formIsLockedWhileCalculating();
     void stopKeepsWhatWasPriced();
-    void escapeStopsARunningCalculation();
     void closingMidRunEndsCleanly();
     void destroyingMidRunEndsCleanly();
     void quoteSiteLinkAsksForASite_data();
@@ -445,23 +444,6 @@ void TestFundtallyDlg::stopKeepsWhatWasPriced()
     QVERIFY(!h.form().allocationLegend()->text().contains(QStringLiteral("partial")));
     QVERIFY(!h.form().valueBox(2)->property("notLookedUp").toBool());
     QCOMPARE(h.form().statusLabel()->text(), QStringLiteral("3 holdings priced."));
-}
-
-void TestFundtallyDlg::escapeStopsARunningCalculation()
-{
-    Harness h;
-    h.quotes.hold = true;
-    h.type(0, "Total Market", "VTI", "10", 2);
-    QVERIFY(h.showActive());
-    h.dialog->OnCalculate();
-    QVERIFY(h.dialog->isCalculating());
-
-    QTest::keyClick(h.dialog.get(), Qt::Key_Escape);
-    QVERIFY(!h.dialog->isCalculating());
-    QVERIFY(h.dialog->isVisible());
-
-    QTest::keyClick(h.dialog.get(), Qt::Key_Escape);
-    QVERIFY(!h.dialog->isVisible());
 }
 
 void TestFundtallyDlg::closingMidRunEndsCleanly()

@@ -289,7 +289,7 @@ bool QuoteTransport::takeCommands()
         if (running != m_running.end())
             end(**running);
     }
-    std::erase_if(m_running, [](const std::unique_ptr<Transfer> &transfer) { return !transfer->easy; });
+    dropEnded();
     return true;
 }
 
@@ -401,6 +401,12 @@ void QuoteTransport::readMessages()
             report(*transfer, outcome(*transfer, code));
         end(*transfer);
     }
+    dropEnded();
+}
+
+// Forgets the transfers end() has finished with.
+void QuoteTransport::dropEnded()
+{
     std::erase_if(m_running, [](const std::unique_ptr<Transfer> &transfer) { return !transfer->easy; });
 }
 
@@ -427,7 +433,7 @@ void QuoteTransport::checkTimes(Clock::time_point now)
             end(transfer);
         }
     }
-    std::erase_if(m_running, [](const std::unique_ptr<Transfer> &transfer) { return !transfer->easy; });
+    dropEnded();
 }
 
 int QuoteTransport::waitMilliseconds(Clock::time_point now) const

@@ -64,6 +64,7 @@ private:
     int waitMilliseconds(Clock::time_point now) const;
     void report(Transfer &transfer, PageFacts facts);
     void end(Transfer &transfer);
+    void dropEnded();
     PageFacts outcome(Transfer &transfer, int code) const;
     QuoteFailure failureFor(const Transfer &transfer, int code) const;
 

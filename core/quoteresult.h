@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // Why a symbol has no price. Each has one text for the user; code compares
@@ -36,14 +37,30 @@ struct QuoteResult {
     double price = 0.0;                     // 0.0 whenever not priced
     QuoteFailure failure = QuoteFailure::None;
     int httpStatus = 0;                     // the site's answer, where it explains the failure
+    // Where the price came from, when known: the currency code the source
+    // gave, the source's name and when the price was fetched (UTC).
+    QString currency;
+    QString source;
+    QDateTime fetched;
 
     bool priced() const { return failure == QuoteFailure::None; }
     // The reason for the user, with the site's status where it tells more:
     // "no price on page (HTTP 500)". Empty when priced.
     QString reason() const;
 
-    static QuoteResult withPrice(double price) { return {price, QuoteFailure::None, 0}; }
-    static QuoteResult failed(QuoteFailure failure, int httpStatus = 0) { return {0.0, failure, httpStatus}; }
+    static QuoteResult withPrice(double price)
+    {
+        QuoteResult result;
+        result.price = price;
+        return result;
+    }
+    static QuoteResult failed(QuoteFailure failure, int httpStatus = 0)
+    {
+        QuoteResult result;
+        result.failure = failure;
+        result.httpStatus = httpStatus;
+        return result;
+    }
     static QuoteResult stopped() { return failed(QuoteFailure::Stopped); }
 
     friend bool operator==(const QuoteResult &, const QuoteResult &) = default;

@@ -216,19 +216,10 @@ void CFundtallyDlg::OnCalculate()
     if (!UpdateData(true))
         return;
 
-    HoldingInputs holdings;
-    for (int r = 0; r < RowTable::size(); ++r) {
-        HoldingRow row = m_rowTable.row(r);
-        holdings[r] = HoldingInput{row.symbol, row.shares, row.assetClass()};
-        row.value = 0.0;
-        row.percent = 0;
-    }
-    m_fields.totalText.clear();
-    for (QString &amount : m_fields.classAmountText)
-        amount.clear();
+    m_rowTable.clearResult();
     UpdateData(false);
 
-    m_run = std::make_unique<CalculationRun>(holdings, m_services.quotes());
+    m_run = std::make_unique<CalculationRun>(m_rowTable.holdings(), m_services.quotes());
     connect(m_run.get(), &CalculationRun::rowSettled, this, &CFundtallyDlg::showRowSettled);
     connect(m_run.get(), &CalculationRun::finished, this, &CFundtallyDlg::showCalculationResult);
     setCalculating(true);
@@ -266,14 +257,7 @@ void CFundtallyDlg::showRowSettled(int row, int settled, int count)
 void CFundtallyDlg::showCalculationResult()
 {
     const CalculationResult &result = m_run->result();
-    for (int r = 0; r < RowTable::size(); ++r) {
-        HoldingRow row = m_rowTable.row(r);
-        row.value = result.value[r];
-        row.percent = result.percent[r];
-    }
-    m_fields.totalText = result.totalText;
-    m_fields.classAmountText = result.classAmountText;
-    m_fields.classPercent = result.classPercent;
+    m_rowTable.setResult(result);
     UpdateData(false);
     markRowQuotes();
     showAllocation();
@@ -327,28 +311,6 @@ void CFundtallyDlg::setCalculating(bool calculating)
     }
 }
 
-ProfileRecords CFundtallyDlg::profileRecords() const
-{
-    ProfileRecords records;
-    for (int r = 0; r < RowTable::size(); ++r) {
-        const HoldingRow row = m_rowTable.row(r);
-        records[r] = ProfileRecord{row.name, row.symbol, row.shares, row.assetClass()};
-    }
-    return records;
-}
-
-void CFundtallyDlg::showProfile(const ProfileRecords &records)
-{
-    for (int r = 0; r < RowTable::size(); ++r) {
-        HoldingRow row = m_rowTable.row(r);
-        row.name = records[r].name;
-        row.symbol = records[r].symbol;
-        row.shares = records[r].shares;
-        row.setAssetClass(records[r].assetClass);
-    }
-    UpdateData(false);
-}
-
 void CFundtallyDlg::OnSaveProfile()
 {
     saveProfile();
@@ -365,7 +327,7 @@ bool CFundtallyDlg::saveProfile()
     const QString path = m_services.files.chooseProfileToSave(this, m_profilePath);
     if (path.isEmpty())
         return false;
-    const ProfileSave saved = saveProfileFile(path, profileRecords(), m_targets);
+    const ProfileSave saved = saveProfileFile(path, m_rowTable.holdings(), m_targets);
     if (!saved.ok) {
         m_services.messages.showError(this, saved.message);
         return false;
@@ -395,11 +357,12 @@ bool CFundtallyDlg::loadProfile(const QString &path)
     if (isCalculating())
         return false;
     const ProfileLoad loaded = loadProfileFile(path);
-    if (!loaded.records) {
+    if (!loaded.holdings) {
         m_services.messages.showError(this, loaded.message);
         return false;
     }
-    showProfile(*loaded.records);
+    m_rowTable.setHoldings(*loaded.holdings);
+    UpdateData(false);
     setTargets(loaded.targets);
     rememberProfile(path);
     OnCalculate();
@@ -441,12 +404,12 @@ void CFundtallyDlg::showAllocation()
     m_form->showAllocation(picture);
 }
 
-std::optional<HoldingsSnapshot> CFundtallyDlg::holdingsOnForm() const
+std::optional<HoldingsSnapshot> CFundtallyDlg::shownHoldings() const
 {
-    const std::optional<ProfileRecords> records = recordsOnForm(*m_form);
-    if (!records)
+    const std::optional<Holdings> holdings = holdingsOnForm(*m_form, m_fields);
+    if (!holdings)
         return std::nullopt;
-    return HoldingsSnapshot{*records, m_targets};
+    return HoldingsSnapshot{*holdings, m_targets};
 }
 
 // What the boxes show now is what the profile holds: the boxes show shares
@@ -454,7 +417,7 @@ std::optional<HoldingsSnapshot> CFundtallyDlg::holdingsOnForm() const
 // them rather than taken from the records.
 void CFundtallyDlg::rememberProfile(const QString &path)
 {
-    if (const std::optional<HoldingsSnapshot> shown = holdingsOnForm())
+    if (const std::optional<HoldingsSnapshot> shown = shownHoldings())
         m_savedHoldings = *shown;
     m_profilePath = QFileInfo(path).absoluteFilePath();
     setWindowFilePath(m_profilePath);
@@ -464,7 +427,7 @@ void CFundtallyDlg::rememberProfile(const QString &path)
 
 bool CFundtallyDlg::hasUnsavedChanges() const
 {
-    const std::optional<HoldingsSnapshot> shown = holdingsOnForm();
+    const std::optional<HoldingsSnapshot> shown = shownHoldings();
     return !shown || *shown != m_savedHoldings;
 }
 

@@ -2,9 +2,9 @@
 
 #include "assettargets.h"
 #include "dialogservices.h"
-#include "holdingsfields.h"
+#include "formfields.h"
 #include "holdingssnapshot.h"
-#include "profilerecord.h"
+#include "holding.h"
 #include "rebalancebasis.h"
 #include "rowtable.h"
 #include "savechangesquestion.h"
@@ -39,7 +39,7 @@ public:
     // The menu of the form's background: the right mouse button, Shift+F10
     // or the Menu key.
     QMenu *contextMenu() const { return m_contextMenu; }
-    const HoldingsFields &fields() const { return m_fields; }
+    const FormFields &fields() const { return m_fields; }
     const RowTable &rowTable() const { return m_rowTable; }
     bool isCalculating() const;
 
@@ -115,15 +115,13 @@ private:
     void setCalculating(bool calculating);
     void markRowQuotes();
     void showStatus(const QString &text);
-    ProfileRecords profileRecords() const;
-    void showProfile(const ProfileRecords &records);
     void showAllocation();
     bool saveProfile();
-    std::optional<HoldingsSnapshot> holdingsOnForm() const;
+    std::optional<HoldingsSnapshot> shownHoldings() const;
     void rememberProfile(const QString &path);
 
     DialogServices m_services;
-    HoldingsFields m_fields;
+    FormFields m_fields;
     HoldingsForm *m_form = nullptr;
     FittingForm *m_view = nullptr;
     QMenu *m_contextMenu = nullptr;

@@ -11,16 +11,11 @@ qint64 percentOf(double part, double total)
 
 } // namespace
 
-bool isHeld(const HoldingInput &holding)
-{
-    return holding.shares != 0.0;
-}
-
-CalculationResult computeHoldings(const HoldingInputs &holdings, const RowQuotes &quotes)
+CalculationResult computeHoldings(const Holdings &holdings, const RowQuotes &quotes)
 {
     CalculationResult result;
     for (int row = 0; row < HoldingRowCount; ++row) {
-        const HoldingInput &holding = holdings[row];
+        const Holding &holding = holdings[row];
         if (!isHeld(holding))
             continue;
         const QuoteResult quote = quotes[row].value_or(QuoteResult::stopped());
@@ -53,12 +48,12 @@ CalculationResult computeHoldings(const HoldingInputs &holdings, const RowQuotes
     return result;
 }
 
-double rowValue(const HoldingInput &holding, const QuoteResult &quote)
+double rowValue(const Holding &holding, const QuoteResult &quote)
 {
     return double(truncateToInteger(quote.price * holding.shares));
 }
 
-CalculationResult calculateHoldings(const HoldingInputs &holdings, const PriceSource &priceOf)
+CalculationResult calculateHoldings(const Holdings &holdings, const PriceSource &priceOf)
 {
     RowQuotes quotes;
     for (int row = 0; row < HoldingRowCount; ++row) {

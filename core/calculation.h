@@ -1,6 +1,7 @@
 #pragma once
 
 #include "assetclass.h"
+#include "holding.h"
 #include "quoteresult.h"
 
 #include <QString>
@@ -8,15 +9,6 @@
 #include <array>
 #include <functional>
 #include <optional>
-
-// What the calculation reads of one row.
-struct HoldingInput
-{
-    QString symbol;
-    double shares = 0.0;
-    int assetClass = NoAssetClass;
-};
-using HoldingInputs = std::array<HoldingInput, HoldingRowCount>;
 
 // The price lookup of each row: empty for rows that were never looked up.
 using RowQuotes = std::array<std::optional<QuoteResult>, HoldingRowCount>;
@@ -44,19 +36,16 @@ struct CalculationResult
     std::array<QString, AssetClassCount> classAmountText;
 };
 
-// A row takes part when its shares are not exactly zero.
-bool isHeld(const HoldingInput &holding);
-
 // The arithmetic of a calculation from the rows and the lookups already
 // made. A held row without a lookup (the run was stopped first) is priced at
 // 0, carries the reason "stopped" and is counted as not looked up.
-CalculationResult computeHoldings(const HoldingInputs &holdings, const RowQuotes &quotes);
+CalculationResult computeHoldings(const Holdings &holdings, const RowQuotes &quotes);
 
 // What a held row shows in its Value box once its lookup has settled: the
 // amount truncated toward zero.
-double rowValue(const HoldingInput &holding, const QuoteResult &quote);
+double rowValue(const Holding &holding, const QuoteResult &quote);
 
 // The whole calculation with a synchronous price source: every held row is
 // priced once, in row order.
 using PriceSource = std::function<QuoteResult(const QString &symbol)>;
-CalculationResult calculateHoldings(const HoldingInputs &holdings, const PriceSource &priceOf);
+CalculationResult calculateHoldings(const Holdings &holdings, const PriceSource &priceOf);

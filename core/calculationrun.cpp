@@ -5,13 +5,13 @@
 
 #include <utility>
 
-CalculationRun::CalculationRun(const HoldingInputs &holdings, std::shared_ptr<QuoteService> service,
+CalculationRun::CalculationRun(const Holdings &holdings, std::shared_ptr<QuoteService> service,
                                QObject *parent)
     : QObject(parent)
     , m_holdings(holdings)
     , m_service(std::move(service))
 {
-    for (const HoldingInput &holding : m_holdings) {
+    for (const Holding &holding : m_holdings) {
         if (isHeld(holding))
             ++m_heldCount;
     }
@@ -28,7 +28,7 @@ void CalculationRun::start()
     // Every request is sent before any answer is taken, in row order, so the
     // sites see them in the order of the rows.
     for (int row = 0; row < HoldingRowCount; ++row) {
-        const HoldingInput &holding = m_holdings[row];
+        const Holding &holding = m_holdings[row];
         if (!isHeld(holding) || isCashSymbol(holding.symbol))
             continue;
         m_requests[row] = m_service->FetchQuotePrice(holding.symbol);

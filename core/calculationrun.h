@@ -21,7 +21,7 @@ class CalculationRun : public QObject
 public:
     // The run keeps the service it was given: a site changed meanwhile
     // applies from the next run.
-    CalculationRun(const HoldingInputs &holdings, std::shared_ptr<QuoteService> service,
+    CalculationRun(const Holdings &holdings, std::shared_ptr<QuoteService> service,
                    QObject *parent = nullptr);
     ~CalculationRun() override;
 
@@ -35,7 +35,7 @@ public:
     bool wasStopped() const { return m_stopped; }
     int heldCount() const { return m_heldCount; }
     int settledCount() const { return m_settledCount; }
-    const HoldingInputs &holdings() const { return m_holdings; }
+    const Holdings &holdings() const { return m_holdings; }
     // The row's lookup, once it settled.
     const std::optional<QuoteResult> &quote(int row) const { return m_quotes[row]; }
     const CalculationResult &result() const { return m_result; }
@@ -49,7 +49,7 @@ private:
     void settle(int row, const QuoteResult &result);
     void finish();
 
-    const HoldingInputs m_holdings;
+    const Holdings m_holdings;
     const std::shared_ptr<QuoteService> m_service; // outlives the requests below
     std::array<std::unique_ptr<QuoteRequest>, HoldingRowCount> m_requests;
     RowQuotes m_quotes;

@@ -34,7 +34,7 @@ struct Tally
     QList<std::pair<QString, QStringList>> failures;
 };
 
-Tally tally(const HoldingInputs &holdings, const CalculationResult &result)
+Tally tally(const Holdings &holdings, const CalculationResult &result)
 {
     Tally counts;
     for (int row = 0; row < HoldingRowCount; ++row) {
@@ -83,7 +83,7 @@ QString stoppedSummary(const Tally &counts)
 
 } // namespace
 
-QString calculationSummary(const HoldingInputs &holdings, const CalculationResult &result)
+QString calculationSummary(const Holdings &holdings, const CalculationResult &result)
 {
     const Tally counts = tally(holdings, result);
     if (counts.held == 0)

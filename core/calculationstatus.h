@@ -9,7 +9,7 @@
 // After a run: how many held rows were priced; the failures grouped by
 // reason (groups in the order their first row comes, symbols in row order);
 // for a stopped run, how far it got and what the totals cover.
-QString calculationSummary(const HoldingInputs &holdings, const CalculationResult &result);
+QString calculationSummary(const Holdings &holdings, const CalculationResult &result);
 
 // While a run prices its rows: how many of the held rows are done, the count
 // the progress bar shows too.

@@ -13,7 +13,7 @@ QString tr(const char *text)
 
 } // namespace
 
-RebalanceBasis rebalanceBasis(const HoldingInputs &holdings, const CalculationResult &result,
+RebalanceBasis rebalanceBasis(const Holdings &holdings, const CalculationResult &result,
                               bool stopped)
 {
     RebalanceBasis basis;
@@ -23,7 +23,7 @@ RebalanceBasis rebalanceBasis(const HoldingInputs &holdings, const CalculationRe
     basis.total = result.total;
     basis.stopped = stopped;
     for (int row = 0; row < HoldingRowCount; ++row) {
-        const HoldingInput &holding = holdings[row];
+        const Holding &holding = holdings[row];
         if (!isHeld(holding))
             continue;
         ++basis.heldCount;

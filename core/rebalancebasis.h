@@ -20,7 +20,7 @@ struct RebalanceBasis
     bool stopped = false;         // the calculation was stopped before its end
 };
 
-RebalanceBasis rebalanceBasis(const HoldingInputs &holdings, const CalculationResult &result,
+RebalanceBasis rebalanceBasis(const Holdings &holdings, const CalculationResult &result,
                               bool stopped);
 
 // Advice needs a finished calculation with a total other than 0.

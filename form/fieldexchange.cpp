@@ -1,8 +1,9 @@
 #include "fieldexchange.h"
 
-#include "holdingsfields.h"
+#include "formfields.h"
 #include "holdingsform.h"
 #include "numberprompt.h"
+#include "rowtable.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -62,7 +63,11 @@ QString formatBoxNumber(qint64 value)
     return QString::number(value);
 }
 
-bool transferFormToFields(const HoldingsForm &form, HoldingsFields &fields, NumberPrompt &prompt)
+namespace {
+
+// Form to fields without a word to the user: the Shares box that stopped
+// the transfer, or nothing when every box was read.
+QLineEdit *readFormIntoFields(const HoldingsForm &form, FormFields &fields)
 {
     for (int row = 0; row < HoldingRowCount; ++row) {
         fields.name[row] = form.nameBox(row)->text();
@@ -70,12 +75,8 @@ bool transferFormToFields(const HoldingsForm &form, HoldingsFields &fields, Numb
 
         QLineEdit *sharesBox = form.sharesBox(row);
         const std::optional<double> shares = parseBoxDouble(sharesBox->text());
-        if (!shares) {
-            prompt.promptForNumber(sharesBox);
-            sharesBox->setFocus(Qt::OtherFocusReason);
-            sharesBox->selectAll();
-            return false;
-        }
+        if (!shares)
+            return sharesBox;
         fields.shares[row] = *shares;
 
         readComputedBox(form.valueBox(row), fields.value[row], parseBoxDouble);
@@ -87,10 +88,33 @@ bool transferFormToFields(const HoldingsForm &form, HoldingsFields &fields, Numb
                         parseBoxInteger);
         fields.classAmountText[assetClass] = form.classAmountBox(assetClass)->text();
     }
-    return true;
+    return nullptr;
 }
 
-void transferFieldsToForm(const HoldingsFields &fields, HoldingsForm &form)
+} // namespace
+
+bool transferFormToFields(const HoldingsForm &form, FormFields &fields, NumberPrompt &prompt)
+{
+    QLineEdit *notANumber = readFormIntoFields(form, fields);
+    if (!notANumber)
+        return true;
+    prompt.promptForNumber(notANumber);
+    notANumber->setFocus(Qt::OtherFocusReason);
+    notANumber->selectAll();
+    return false;
+}
+
+std::optional<Holdings> holdingsOnForm(const HoldingsForm &form, const FormFields &fields)
+{
+    FormFields shown = fields;
+    if (readFormIntoFields(form, shown))
+        return std::nullopt;
+    RowTable rows;
+    rows.fill(shown, form);
+    return rows.holdings();
+}
+
+void transferFieldsToForm(const FormFields &fields, HoldingsForm &form)
 {
     for (int row = 0; row < HoldingRowCount; ++row) {
         form.nameBox(row)->setText(fields.name[row]);

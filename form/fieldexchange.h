@@ -1,12 +1,14 @@
 #pragma once
 
+#include "holding.h"
+
 #include <QString>
 
 #include <optional>
 
 class HoldingsForm;
 class NumberPrompt;
-struct HoldingsFields;
+struct FormFields;
 
 // Moves values between the form's boxes and its fields, in screen order:
 // each row's name, symbol, shares, value and percent, then the total and the
@@ -15,10 +17,15 @@ struct HoldingsFields;
 // Form to fields. Stops at the first Shares box that does not hold a number:
 // prompts once, puts the focus on that box and returns false; the fields
 // after it keep their values.
-bool transferFormToFields(const HoldingsForm &form, HoldingsFields &fields, NumberPrompt &prompt);
+bool transferFormToFields(const HoldingsForm &form, FormFields &fields, NumberPrompt &prompt);
+
+// The rows as the boxes show them, read through a copy of the fields so
+// that neither the fields nor the focus change; nothing when a Shares box
+// does not hold a number.
+std::optional<Holdings> holdingsOnForm(const HoldingsForm &form, const FormFields &fields);
 
 // Fields to form: writes every box.
-void transferFieldsToForm(const HoldingsFields &fields, HoldingsForm &form);
+void transferFieldsToForm(const FormFields &fields, HoldingsForm &form);
 
 // Locale-independent number text for the boxes: doubles in the general
 // format with up to 15 significant digits, integers in plain decimal.

@@ -1,18 +1,20 @@
 #pragma once
 
 #include "assetclass.h"
+#include "holding.h"
 
 #include <QString>
 
 class HoldingsForm;
 class QComboBox;
-struct HoldingsFields;
+struct CalculationResult;
+struct FormFields;
 
 // One screen row's fields and class selector.
 class HoldingRow
 {
 public:
-    HoldingRow(HoldingsFields &fields, QComboBox &selector, int row);
+    HoldingRow(FormFields &fields, QComboBox &selector, int row);
 
     QString &name;
     QString &symbol;
@@ -34,13 +36,25 @@ private:
 class RowTable
 {
 public:
-    void fill(HoldingsFields &fields, HoldingsForm &form);
+    void fill(FormFields &fields, const HoldingsForm &form);
     bool isFilled() const { return m_fields != nullptr; }
 
     static constexpr int size() { return HoldingRowCount; }
     HoldingRow row(int index) const;
 
+    // The form's two moves, on the fields (the field exchange moves them to
+    // and from the boxes): the rows as values, and values into the rows.
+    Holdings holdings() const;
+    void setHoldings(const Holdings &holdings) const;
+
+    // A calculation's figures into the rows' value and percent fields and
+    // the summary's fields.
+    void setResult(const CalculationResult &result) const;
+    // Before a calculation: the rows' values and percents are 0 and the
+    // summary's amounts empty until its figures come.
+    void clearResult() const;
+
 private:
-    HoldingsFields *m_fields = nullptr;
-    HoldingsForm *m_form = nullptr;
+    FormFields *m_fields = nullptr;
+    const HoldingsForm *m_form = nullptr;
 };

@@ -81,12 +81,12 @@ ProfileLoad loadProfileFile(const QString &path)
         return loadFailure(path, tooLargeProblem());
 
     ProfileReadResult result = readProfile(bytes);
-    if (!result.records)
+    if (!result.holdings)
         return loadFailure(path, result.problem);
-    return {std::move(result.records), {}, result.targets};
+    return {std::move(result.holdings), {}, result.targets};
 }
 
-ProfileSave saveProfileFile(const QString &path, const ProfileRecords &records,
+ProfileSave saveProfileFile(const QString &path, const Holdings &records,
                             const AssetTargets &targets)
 {
     if (QFileInfo(path).isDir())

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "assettargets.h"
-#include "profilerecord.h"
+#include "holding.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -12,7 +12,7 @@
 inline constexpr qint64 MaxProfileFileSize = 1024 * 1024;
 
 struct ProfileLoad {
-    std::optional<ProfileRecords> records;   // set on success
+    std::optional<Holdings> holdings;        // set on success
     QString message;                         // on failure: names the file, the record (1-20) when relevant, and what was wrong
     AssetTargets targets = std::nullopt;     // the file's targets; none when it holds none
 };
@@ -27,5 +27,5 @@ struct ProfileSave {
 };
 
 // Replaces the file atomically: on failure the previous file stays as it was.
-ProfileSave saveProfileFile(const QString &path, const ProfileRecords &records,
+ProfileSave saveProfileFile(const QString &path, const Holdings &holdings,
                             const AssetTargets &targets = std::nullopt);

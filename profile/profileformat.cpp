@@ -163,7 +163,7 @@ QString missingTokenProblem(int recordNumber, int tokenIndex)
 }
 
 // Returns what is wrong with the record, or nothing once it is read.
-std::optional<QString> readRecord(TokenReader &tokens, int recordNumber, ProfileRecord &record)
+std::optional<QString> readRecord(TokenReader &tokens, int recordNumber, Holding &record)
 {
     std::array<QByteArrayView, TokensPerRecord> fields;
     for (int index = 0; index < TokensPerRecord; ++index) {
@@ -203,7 +203,7 @@ QString targetsProblem(const QString &what)
 {
     return tr("the %1 line after record %2 %3")
         .arg(QLatin1String(TargetsLabel))
-        .arg(ProfileRecordCount)
+        .arg(HoldingRowCount)
         .arg(what);
 }
 
@@ -275,10 +275,10 @@ void appendLine(QByteArray &out, QByteArrayView label, QByteArrayView value)
 
 } // namespace
 
-QByteArray writeProfile(const ProfileRecords &records, const AssetTargets &targets)
+QByteArray writeProfile(const Holdings &records, const AssetTargets &targets)
 {
     QByteArray out;
-    for (const ProfileRecord &record : records) {
+    for (const Holding &record : records) {
         appendLine(out, "AssetName", storedText(record.name));
         appendLine(out, "AssetSymbol", storedText(record.symbol));
         appendLine(out, "AssetShares", profileSharesText(record.shares).toLatin1());
@@ -312,8 +312,8 @@ ProfileReadResult readProfile(QByteArrayView bytes)
                 tr("it is not a Fundtally profile (it starts with %1, not \"%2\")")
                     .arg(quoted(*first), QLatin1String(FirstLabel))};
     }
-    ProfileRecords records;
-    for (int index = 0; index < ProfileRecordCount; ++index) {
+    Holdings records;
+    for (int index = 0; index < HoldingRowCount; ++index) {
         const int recordNumber = index + 1;
         const std::optional<QString> problem =
             readRecord(tokens, recordNumber, records[static_cast<std::size_t>(index)]);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "assettargets.h"
-#include "profilerecord.h"
+#include "holding.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,14 +14,14 @@
 // integer with -1 for none. Written as UTF-8 with "\n" line ends. Targets,
 // when set, follow as one "AssetTargets" line of five percents in class
 // order; without them the text is the twenty records alone.
-QByteArray writeProfile(const ProfileRecords &records, const AssetTargets &targets = std::nullopt);
+QByteArray writeProfile(const Holdings &holdings, const AssetTargets &targets = std::nullopt);
 
 // Shortest text that reads back as the same number: 100, 12.5, 1234567, 0.1.
 // A profile cannot hold infinities or NaN, so those give "0".
 QString profileSharesText(double shares);
 
 struct ProfileReadResult {
-    std::optional<ProfileRecords> records;   // set on success
+    std::optional<Holdings> holdings;        // set on success
     int record = 0;                          // 1..20: the record where reading failed; 0 = the file as a whole or its targets line
     QString problem;                         // what was wrong, user-facing; empty on success
     AssetTargets targets = std::nullopt;     // set when the records are followed by valid targets

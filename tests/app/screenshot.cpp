@@ -67,18 +67,18 @@ QString besidePath(const QString &path, const char *what)
 }
 
 // The rows as the form shows them, to show them again in another window.
-ProfileRecords rowsOf(const CFundtallyDlg &dialog)
+Holdings rowsOf(const CFundtallyDlg &dialog)
 {
-    ProfileRecords rows;
+    Holdings rows;
     const HoldingsForm &form = dialog.form();
     for (int r = 0; r < HoldingRowCount; ++r) {
-        rows[r] = ProfileRecord{form.nameBox(r)->text(), form.symbolBox(r)->text(),
+        rows[r] = Holding{form.nameBox(r)->text(), form.symbolBox(r)->text(),
                                 form.sharesBox(r)->text().toDouble(), form.classSelector(r)->currentIndex()};
     }
     return rows;
 }
 
-void fillRows(CFundtallyDlg &dialog, const ProfileRecords &rows)
+void fillRows(CFundtallyDlg &dialog, const Holdings &rows)
 {
     HoldingsForm &form = dialog.form();
     for (int r = 0; r < HoldingRowCount; ++r) {
@@ -93,7 +93,7 @@ void fillRows(CFundtallyDlg &dialog, const ProfileRecords &rows)
 // the run asks for them.
 struct HeldLookupsDialog : DialogHarness<>
 {
-    explicit HeldLookupsDialog(const ProfileRecords &rows)
+    explicit HeldLookupsDialog(const Holdings &rows)
     {
         quotes.hold = true;
         dialog->show();
@@ -115,7 +115,7 @@ struct HeldLookupsDialog : DialogHarness<>
 
 // The rows priced through held lookups: the first `priced` are answered,
 // then the run is stopped while the next one is in flight.
-bool renderStopped(const ProfileRecords &rows, int priced, const QString &path)
+bool renderStopped(const Holdings &rows, int priced, const QString &path)
 {
     HeldLookupsDialog h(rows);
     h.dialog->OnCalculate();
@@ -138,15 +138,15 @@ bool renderFailures(const QString &path)
         {"VTI", refused},   {"BND", refused}, {"VXUS", refused},  {"GONE", missing},
         {"TYPO", missing},  {"OLDCO", QuoteResult::failed(QuoteFailure::NoPriceOnPage)},
         {"VNQ", refused},   {"EMB", refused}, {"VTIAX", refused}, {"VBTLX", refused}};
-    ProfileRecords rows;
+    Holdings rows;
     QList<QuoteResult> answers;
     for (qsizetype i = 0; i < failures.size(); ++i) {
-        rows[i] = ProfileRecord{QStringLiteral("Holding %1").arg(i + 1), QString::fromLatin1(failures[i].first),
+        rows[i] = Holding{QStringLiteral("Holding %1").arg(i + 1), QString::fromLatin1(failures[i].first),
                                 100.0, int(i % AssetClassCount)};
         answers << failures[i].second;
     }
-    rows[10] = ProfileRecord{QStringLiteral("Savings"), QStringLiteral("SAVE"), 2500.0, 0};
-    rows[11] = ProfileRecord{QStringLiteral("Short Bonds"), QStringLiteral("BSV"), 40.0, 1};
+    rows[10] = Holding{QStringLiteral("Savings"), QStringLiteral("SAVE"), 2500.0, 0};
+    rows[11] = Holding{QStringLiteral("Short Bonds"), QStringLiteral("BSV"), 40.0, 1};
     answers << QuoteResult::withPrice(1.0) << QuoteResult::withPrice(77.1);
 
     HeldLookupsDialog h(rows);

@@ -20,9 +20,9 @@
 
 namespace {
 
-ProfileRecords sampleRecords()
+Holdings sampleRecords()
 {
-    ProfileRecords records;
+    Holdings records;
     records[0] = {QStringLiteral("Total Market"), QStringLiteral("VTI"), 10, 2};
     records[2] = {QStringLiteral("Bond Fund"), QStringLiteral("BND"), 4, 1};
     return records;

@@ -16,9 +16,9 @@ struct Site : SiteDialog, ProfileFolder
 {
 };
 
-ProfileRecords sampleRecords()
+Holdings sampleRecords()
 {
-    ProfileRecords records;
+    Holdings records;
     records[0] = {QStringLiteral("Total Market"), QStringLiteral("VTI"), 10, 2};
     records[1] = {QStringLiteral("Savings"), QStringLiteral("Money Market"), 100, 0};
     records[4] = {QStringLiteral("Bond Fund"), QStringLiteral("BND"), 4, 1};

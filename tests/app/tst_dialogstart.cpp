@@ -43,9 +43,9 @@ struct Harness : ProfileFolder, DialogHarness<>
     bool calculated = false;
 };
 
-ProfileRecords sampleRecords()
+Holdings sampleRecords()
 {
-    ProfileRecords records;
+    Holdings records;
     records[0] = {QStringLiteral("Total Market"), QStringLiteral("VTI"), 10, 2};
     records[3] = {QStringLiteral("Bond Fund"), QStringLiteral("BND"), 4, 1};
     return records;

@@ -80,9 +80,9 @@ struct Harness : ProfileFolder, DialogHarness<>
     }
 };
 
-ProfileRecords sampleRecords()
+Holdings sampleRecords()
 {
-    ProfileRecords records;
+    Holdings records;
     records[0] = {QStringLiteral("Total Market"), QStringLiteral("VTI"), 10, 2};
     records[1] = {QStringLiteral("Bond Fund"), QStringLiteral("BND"), 4, 1};
     // More digits than a Shares box shows, and a class that loads as none.
@@ -285,8 +285,8 @@ void TestDialogUnsaved::closeRoutes()
     QCOMPARE(QFile::exists(h.dir.filePath(QStringLiteral("saved.ftly"))), saved);
     if (saved) {
         const ProfileLoad load = loadProfileFile(h.files.savePath);
-        QVERIFY(load.records);
-        QCOMPARE(load.records->at(0).name, QStringLiteral("Typed, not saved"));
+        QVERIFY(load.holdings);
+        QCOMPARE(load.holdings->at(0).name, QStringLiteral("Typed, not saved"));
     }
     QCOMPARE(h.messages.errors.size(), saveOutcome == SaveOutcome::Fails && asked && !prompts ? 1 : 0);
     if (closes) {
@@ -401,8 +401,8 @@ void TestDialogUnsaved::getProfileOverChangedRows()
     }
     if (answer == SaveChangesAnswer::Save && saveOutcome == SaveOutcome::Written) {
         const ProfileLoad saved = loadProfileFile(h.files.savePath);
-        QVERIFY(saved.records);
-        QCOMPARE(saved.records->at(4).name, QStringLiteral("Typed, not saved"));
+        QVERIFY(saved.holdings);
+        QCOMPARE(saved.holdings->at(4).name, QStringLiteral("Typed, not saved"));
     }
 
     // An unchanged form is replaced without a question.
@@ -622,7 +622,7 @@ void TestDialogUnsaved::targetsCountAsHoldings()
 
 void TestDialogUnsaved::mixedEncodingProfileThroughTheDialog()
 {
-    ProfileRecords records;
+    Holdings records;
     QByteArray bytes = writeProfile(records);
     // Row 0 in UTF-8, row 1 in Windows-1252, as an older file edited by hand.
     bytes.replace(0, QByteArray("AssetName\tNULL").size(), "AssetName\tCaf\xC3\xA9#Cr\xC3\xA8me");

@@ -80,11 +80,11 @@ QProcessEnvironment environmentOf(const QStringList &variables)
     return environment;
 }
 
-HoldingInputs twoHeld()
+Holdings twoHeld()
 {
-    HoldingInputs holdings;
-    holdings[0] = {QStringLiteral("VTI"), 10, 2};
-    holdings[1] = {QStringLiteral("BND"), 4, 1};
+    Holdings holdings;
+    holdings[0] = {QString(), QStringLiteral("VTI"), 10, 2};
+    holdings[1] = {QString(), QStringLiteral("BND"), 4, 1};
     return holdings;
 }
 

@@ -480,7 +480,7 @@ void TestRebalanceDialog::profilesCarryTheTargets()
     QVERIFY(bytes.endsWith("AssetClass\t-1\nAssetTargets\t0\t40\t60\t0\t0\n"));
 
     // A profile without the line clears the targets ...
-    ProfileRecords records;
+    Holdings records;
     records[0] = {QStringLiteral("Bonds"), QStringLiteral("BND"), 10, 1};
     const QString without = folder.filePath(QStringLiteral("without.ftly"));
     QFile plain(without);
@@ -513,7 +513,7 @@ void TestRebalanceDialog::malformedTargetsChangeNothing()
     h.dialog->setTargets(kept);
     const QStringList before = formSnapshot(h.form());
 
-    ProfileRecords records;
+    Holdings records;
     records[0] = {QStringLiteral("Bonds"), QStringLiteral("BND"), 10, 1};
     const QString path = folder.filePath(QStringLiteral("bad.ftly"));
     QFile file(path);

@@ -40,7 +40,7 @@ void TestWindowCaption::caption()
 void TestWindowCaption::followsTheProfile()
 {
     struct Harness : ProfileFolder, DialogHarness<> {} h;
-    ProfileRecords records;
+    Holdings records;
     records[0] = {QStringLiteral("Total Market"), QStringLiteral("VTI"), 10, 2};
     h.quotes.prices = {{"VTI", 12.5}};
     QVERIFY(h.showActive());

@@ -7,7 +7,7 @@
 
 namespace {
 
-struct Holding
+struct PlacedHolding
 {
     int row;
     QString symbol;
@@ -15,11 +15,11 @@ struct Holding
     int assetClass;
 };
 
-HoldingInputs holdingsOf(const QList<Holding> &list)
+Holdings holdingsOf(const QList<PlacedHolding> &list)
 {
-    HoldingInputs holdings;
-    for (const Holding &h : list)
-        holdings[h.row] = HoldingInput{h.symbol, h.shares, h.assetClass};
+    Holdings holdings;
+    for (const PlacedHolding &h : list)
+        holdings[h.row] = Holding{QString(), h.symbol, h.shares, h.assetClass};
     return holdings;
 }
 
@@ -40,7 +40,7 @@ using Integers = QList<qint64>;
 
 } // namespace
 
-Q_DECLARE_METATYPE(QList<Holding>)
+Q_DECLARE_METATYPE(QList<PlacedHolding>)
 
 class TestCalculation : public QObject
 {
@@ -58,7 +58,7 @@ private Q_SLOTS:
 
 void TestCalculation::arithmetic_data()
 {
-    QTest::addColumn<QList<Holding>>("holdings");
+    QTest::addColumn<QList<PlacedHolding>>("holdings");
     QTest::addColumn<Values>("values");          // of the listed rows
     QTest::addColumn<Integers>("percents");      // of the listed rows
     QTest::addColumn<QString>("totalText");
@@ -66,31 +66,31 @@ void TestCalculation::arithmetic_data()
     QTest::addColumn<Integers>("classPercents");
 
     QTest::newRow("stocks and cash")
-        << QList<Holding>{{0, "VTI", 10, 2}, {1, "Cash", 100, 0}}
+        << QList<PlacedHolding>{{0, "VTI", 10, 2}, {1, "Cash", 100, 0}}
         << Values{125, 100} << Integers{55, 44} << "225"
         << QStringList{"100", "0", "125", "0", "0"} << Integers{44, 0, 55, 0, 0};
     QTest::newRow("fraction shows truncated, adds whole")
-        << QList<Holding>{{3, "FRAC", 1, 1}, {4, "Cash", 0.1, 1}}
+        << QList<PlacedHolding>{{3, "FRAC", 1, 1}, {4, "Cash", 0.1, 1}}
         << Values{99, 0} << Integers{99, 0} << "100"
         << QStringList{"0", "100", "0", "0", "0"} << Integers{0, 100, 0, 0, 0};
     QTest::newRow("no class counts in the total only")
-        << QList<Holding>{{0, "VTI", 10, -1}, {1, "Cash", 100, 0}}
+        << QList<PlacedHolding>{{0, "VTI", 10, -1}, {1, "Cash", 100, 0}}
         << Values{125, 100} << Integers{55, 44} << "225"
         << QStringList{"100", "0", "0", "0", "0"} << Integers{44, 0, 0, 0, 0};
     QTest::newRow("negative shares")
-        << QList<Holding>{{0, "Cash", -1500, 3}}
+        << QList<PlacedHolding>{{0, "Cash", -1500, 3}}
         << Values{-1500} << Integers{100} << "(1,500)"
         << QStringList{"0", "0", "0", "(1,500)", "0"} << Integers{0, 0, 0, 100, 0};
     QTest::newRow("every row empty")
-        << QList<Holding>{{0, "VTI", 0, 2}}
+        << QList<PlacedHolding>{{0, "VTI", 0, 2}}
         << Values{0} << Integers{0} << "0"
         << QStringList{"0", "0", "0", "0", "0"} << Integers{0, 0, 0, 0, 0};
     QTest::newRow("total of zero zeroes the class percents")
-        << QList<Holding>{{0, "Cash", 500, 0}, {1, "Cash", -500, 4}}
+        << QList<PlacedHolding>{{0, "Cash", 500, 0}, {1, "Cash", -500, 4}}
         << Values{500, -500} << Integers{0, 0} << "0"
         << QStringList{"500", "0", "0", "0", "(500)"} << Integers{0, 0, 0, 0, 0};
     QTest::newRow("above 2^31")
-        << QList<Holding>{{0, "BIG", 10, 2}, {19, "Cash", 1000000000, 0}}
+        << QList<PlacedHolding>{{0, "BIG", 10, 2}, {19, "Cash", 1000000000, 0}}
         << Values{3000000000.0, 1000000000} << Integers{75, 25} << "4,000,000,000"
         << QStringList{"1,000,000,000", "0", "3,000,000,000", "0", "0"}
         << Integers{25, 0, 75, 0, 0};
@@ -98,7 +98,7 @@ void TestCalculation::arithmetic_data()
 
 void TestCalculation::arithmetic()
 {
-    QFETCH(QList<Holding>, holdings);
+    QFETCH(QList<PlacedHolding>, holdings);
     QFETCH(Values, values);
     QFETCH(Integers, percents);
     QFETCH(QString, totalText);
@@ -132,7 +132,7 @@ void TestCalculation::arithmetic()
 void TestCalculation::zeroShareRowsAreNeverPriced()
 {
     QStringList asked;
-    const HoldingInputs holdings =
+    const Holdings holdings =
         holdingsOf({{0, "ZERO", 0, 2}, {5, "VTI", 2, 2}, {7, "ALSO", 0.0, 1}, {9, "Cash", 1, 0}});
     const CalculationResult result = calculateHoldings(holdings, pricesOf({{"VTI", 12.5}, {"Cash", 1.0}}, &asked));
     QCOMPARE(asked, (QStringList{"VTI", "Cash"}));
@@ -143,7 +143,7 @@ void TestCalculation::zeroShareRowsAreNeverPriced()
 
 void TestCalculation::unpricedRowsCountAsZeroAndAreReported()
 {
-    const HoldingInputs holdings = holdingsOf({{0, "VTI", 10, 2}, {1, "GONE", 50, 2}});
+    const Holdings holdings = holdingsOf({{0, "VTI", 10, 2}, {1, "GONE", 50, 2}});
     const CalculationResult result = calculateHoldings(holdings, pricesOf({{"VTI", 12.5}}));
     QCOMPARE(result.value[1], 0.0);
     QCOMPARE(result.total, 125.0);
@@ -154,7 +154,7 @@ void TestCalculation::unpricedRowsCountAsZeroAndAreReported()
 
 void TestCalculation::stoppedRunLeavesTheRestUnpriced()
 {
-    const HoldingInputs holdings = holdingsOf({{0, "VTI", 10, 2}, {2, "BND", 5, 1}, {4, "Cash", 3, 0}});
+    const Holdings holdings = holdingsOf({{0, "VTI", 10, 2}, {2, "BND", 5, 1}, {4, "Cash", 3, 0}});
     RowQuotes quotes;
     quotes[0] = QuoteResult::withPrice(12.5);
     const CalculationResult result = computeHoldings(holdings, quotes);

@@ -9,25 +9,25 @@
 
 namespace {
 
-HoldingInputs sample()
+Holdings sample()
 {
-    HoldingInputs holdings;
-    holdings[1] = {QStringLiteral("AB"), 10, 2};
-    holdings[4] = {QStringLiteral("ABCD"), 0, 1};
-    holdings[7] = {QStringLiteral("ABC"), -2, 1};
-    holdings[19] = {QStringLiteral("A"), 0.5, -1};
+    Holdings holdings;
+    holdings[1] = {QString(), QStringLiteral("AB"), 10, 2};
+    holdings[4] = {QString(), QStringLiteral("ABCD"), 0, 1};
+    holdings[7] = {QString(), QStringLiteral("ABC"), -2, 1};
+    holdings[19] = {QString(), QStringLiteral("A"), 0.5, -1};
     return holdings;
 }
 
 // One share each of 0.1, 0.2 and 0.3 in the first three rows: added in row
 // order the total is 0.6000000000000001, added the other way round 0.6.
-HoldingInputs orderSensitive()
+Holdings orderSensitive()
 {
-    HoldingInputs holdings;
-    holdings[0] = {QStringLiteral("P1"), 1, 2};
-    holdings[1] = {QStringLiteral("P2"), 1, 2};
-    holdings[2] = {QStringLiteral("P3"), 1, 1};
-    holdings[5] = {QStringLiteral("Cash"), 0.25, 0};
+    Holdings holdings;
+    holdings[0] = {QString(), QStringLiteral("P1"), 1, 2};
+    holdings[1] = {QString(), QStringLiteral("P2"), 1, 2};
+    holdings[2] = {QString(), QStringLiteral("P3"), 1, 1};
+    holdings[5] = {QString(), QStringLiteral("Cash"), 0.25, 0};
     return holdings;
 }
 
@@ -114,10 +114,10 @@ void TestCalculationRun::showsEachRowAsItSettles()
 
 void TestCalculationRun::stopLeavesCashPricedAndTheRestNotLookedUp()
 {
-    HoldingInputs holdings;
+    Holdings holdings;
     for (int row = 0; row < HoldingRowCount; ++row)
-        holdings[row] = {QStringLiteral("S%1").arg(row), 1, 2};
-    holdings[3] = {QStringLiteral("Money Market"), 40, 0};
+        holdings[row] = {QString(), QStringLiteral("S%1").arg(row), 1, 2};
+    holdings[3] = {QString(), QStringLiteral("Money Market"), 40, 0};
     FakeQuoteService service;
     service.hold = true;
     CalculationRun run(holdings, borrowedService(service));
@@ -144,7 +144,7 @@ void TestCalculationRun::stopLeavesCashPricedAndTheRestNotLookedUp()
 void TestCalculationRun::nothingHeldFinishesWithoutLookups()
 {
     FakeQuoteService service;
-    CalculationRun run(HoldingInputs{}, borrowedService(service));
+    CalculationRun run(Holdings{}, borrowedService(service));
     QSignalSpy finished(&run, &CalculationRun::finished);
     run.start();
     QCOMPARE(finished.size(), 1);

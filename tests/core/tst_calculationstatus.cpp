@@ -38,7 +38,7 @@ Row notHeld(const char *symbol)
 
 struct Calculated
 {
-    HoldingInputs holdings;
+    Holdings holdings;
     CalculationResult result;
 };
 
@@ -48,7 +48,7 @@ Calculated calculated(const QList<Row> &rows)
     Calculated out;
     RowQuotes quotes;
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        out.holdings[r] = HoldingInput{rows[r].symbol, rows[r].shares, 2};
+        out.holdings[r] = Holding{QString(), rows[r].symbol, rows[r].shares, 2};
         quotes[r] = rows[r].quote;
     }
     out.result = computeHoldings(out.holdings, quotes);

@@ -44,11 +44,11 @@ struct Priced
     std::optional<QuoteResult> quote;   // empty: the run stopped before this row
 };
 
-CalculationResult calculated(const QList<Priced> &rows, HoldingInputs &holdings)
+CalculationResult calculated(const QList<Priced> &rows, Holdings &holdings)
 {
     RowQuotes quotes;
     for (const Priced &row : rows) {
-        holdings[row.row] = HoldingInput{QStringLiteral("S%1").arg(row.row), row.shares, row.assetClass};
+        holdings[row.row] = Holding{QString(), QStringLiteral("S%1").arg(row.row), row.shares, row.assetClass};
         quotes[row.row] = row.quote;
     }
     return computeHoldings(holdings, quotes);
@@ -379,7 +379,7 @@ void TestRebalance::basis()
     QFETCH(QString, unclassed);
     QFETCH(QString, warning);
 
-    HoldingInputs holdings;
+    Holdings holdings;
     const CalculationResult result = calculated(rows, holdings);
     const RebalanceBasis basis = rebalanceBasis(holdings, result, stopped);
     QVERIFY(basis.calculated);
@@ -395,16 +395,16 @@ void TestRebalance::adviceNeedsACalculationWithATotal()
 {
     QVERIFY(!canAdvise(RebalanceBasis{}));
 
-    HoldingInputs holdings;
+    Holdings holdings;
     const QuoteResult ten = QuoteResult::withPrice(10.0);
     QVERIFY(canAdvise(rebalanceBasis(holdings, calculated({{0, 10, 2, ten}}, holdings), false)));
 
-    HoldingInputs cancelling;
+    Holdings cancelling;
     const CalculationResult zero = calculated({{0, 10, 2, ten}, {1, -10, 1, ten}}, cancelling);
     QCOMPARE(zero.total, 0.0);
     QVERIFY(!canAdvise(rebalanceBasis(cancelling, zero, false)));
 
-    HoldingInputs nothing;
+    Holdings nothing;
     QVERIFY(!canAdvise(rebalanceBasis(nothing, computeHoldings(nothing, {}), false)));
 }
 

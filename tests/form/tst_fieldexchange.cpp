@@ -1,5 +1,5 @@
 #include "fieldexchange.h"
-#include "holdingsfields.h"
+#include "formfields.h"
 #include "holdingsform.h"
 #include "numberprompt.h"
 
@@ -16,9 +16,9 @@ public:
     QList<QLineEdit *> boxes;
 };
 
-HoldingsFields sampleFields()
+FormFields sampleFields()
 {
-    HoldingsFields fields;
+    FormFields fields;
     for (int r = 0; r < HoldingRowCount; ++r) {
         fields.name[r] = QStringLiteral("Fund %1").arg(r);
         fields.symbol[r] = QStringLiteral("SYM%1").arg(r);
@@ -48,15 +48,16 @@ private Q_SLOTS:
     void numberFormat_data();
     void numberFormat();
     void notANumberStopsTheTransferThere();
+    void holdingsOnFormTouchNeitherFieldsNorFocus();
 };
 
 void TestFieldExchange::roundTrip()
 {
     HoldingsForm form;
-    const HoldingsFields written = sampleFields();
+    const FormFields written = sampleFields();
     transferFieldsToForm(written, form);
 
-    HoldingsFields read;
+    FormFields read;
     CountingPrompt prompt;
     QVERIFY(transferFormToFields(form, read, prompt));
     QVERIFY(prompt.boxes.isEmpty());
@@ -73,7 +74,7 @@ void TestFieldExchange::roundTrip()
 void TestFieldExchange::freshFieldsShowZeros()
 {
     HoldingsForm form;
-    transferFieldsToForm(HoldingsFields{}, form);
+    transferFieldsToForm(FormFields{}, form);
     for (int r = 0; r < HoldingRowCount; ++r) {
         QCOMPARE(form.sharesBox(r)->text(), QStringLiteral("0"));
         QCOMPARE(form.valueBox(r)->text(), QStringLiteral("0"));
@@ -151,7 +152,7 @@ void TestFieldExchange::notANumberStopsTheTransferThere()
     QApplication::setActiveWindow(&form);
     QVERIFY(QTest::qWaitForWindowActive(&form));
 
-    const HoldingsFields before = sampleFields();
+    const FormFields before = sampleFields();
     transferFieldsToForm(before, form);
     for (int r = 0; r < HoldingRowCount; ++r) {
         form.nameBox(r)->setText(QStringLiteral("Typed %1").arg(r));
@@ -159,7 +160,7 @@ void TestFieldExchange::notANumberStopsTheTransferThere()
     }
     form.sharesBox(5)->setText(QStringLiteral("five"));
 
-    HoldingsFields fields = before;
+    FormFields fields = before;
     CountingPrompt prompt;
     QVERIFY(!transferFormToFields(form, fields, prompt));
 
@@ -178,6 +179,31 @@ void TestFieldExchange::notANumberStopsTheTransferThere()
         QCOMPARE(fields.shares[r], before.shares[r]);
     }
     QCOMPARE(form.sharesBox(5)->text(), QStringLiteral("five"));
+}
+
+// The unsaved-changes check reads the boxes this way, at any time: it must
+// neither prompt nor move the focus.
+void TestFieldExchange::holdingsOnFormTouchNeitherFieldsNorFocus()
+{
+    HoldingsForm form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    const FormFields fields = sampleFields();
+    transferFieldsToForm(fields, form);
+    form.nameBox(3)->setText(QStringLiteral("Typed"));
+    form.sharesBox(3)->setText(QStringLiteral(" 12.5 "));
+    form.classSelector(3)->setCurrentIndex(4);
+    form.nameBox(0)->setFocus();
+
+    const std::optional<Holdings> shown = holdingsOnForm(form, fields);
+    QVERIFY(shown);
+    QCOMPARE((*shown)[3], (Holding{QStringLiteral("Typed"), QStringLiteral("SYM3"), 12.5, 4}));
+    QCOMPARE((*shown)[19], (Holding{QStringLiteral("Fund 19"), QStringLiteral("SYM19"), 199.5, -1}));
+
+    form.sharesBox(8)->setText(QStringLiteral("1,000"));
+    QVERIFY(!holdingsOnForm(form, fields));
+    QVERIFY(form.nameBox(0)->hasFocus());
 }
 
 QTEST_MAIN(TestFieldExchange)

@@ -1,5 +1,5 @@
 #include "dialogunits.h"
-#include "holdingsfields.h"
+#include "formfields.h"
 #include "holdingsform.h"
 #include "rowtable.h"
 
@@ -280,7 +280,7 @@ void TestHoldingsForm::selectorOutsideTheClassesReadsNoClass()
     QFETCH(int, assetClass);
     QFETCH(int, readBack);
     HoldingsForm form;
-    HoldingsFields fields;
+    FormFields fields;
     RowTable table;
     table.fill(fields, form);
 
@@ -294,7 +294,7 @@ void TestHoldingsForm::selectorOutsideTheClassesReadsNoClass()
 void TestHoldingsForm::rowTableFollowsScreenOrder()
 {
     HoldingsForm form;
-    HoldingsFields fields;
+    FormFields fields;
     RowTable table;
     table.fill(fields, form);
 

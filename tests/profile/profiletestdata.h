@@ -1,7 +1,7 @@
 #pragma once
 
 #include "assettargets.h"
-#include "profilerecord.h"
+#include "holding.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -9,10 +9,10 @@
 #include <QString>
 #include <QTest>
 
-Q_DECLARE_METATYPE(ProfileRecord)
+Q_DECLARE_METATYPE(Holding)
 
 // Failure output shows the records, not just that they differ.
-inline char *toString(const ProfileRecord &record)
+inline char *toString(const Holding &record)
 {
     return QTest::toString(QStringLiteral("{\"%1\", \"%2\", %3, %4}")
                                .arg(record.name, record.symbol)
@@ -20,11 +20,11 @@ inline char *toString(const ProfileRecord &record)
                                .arg(record.assetClass));
 }
 
-inline char *toString(const ProfileRecords &records)
+inline char *toString(const Holdings &records)
 {
     QString text;
     for (std::size_t index = 0; index < records.size(); ++index) {
-        if (records[index] == ProfileRecord{})
+        if (records[index] == Holding{})
             continue;
         char *const record = toString(records[index]);
         text += QStringLiteral("\n  %1: %2").arg(index + 1).arg(QString::fromUtf8(record));
@@ -48,9 +48,9 @@ inline QByteArray readProfileTestData(const QString &fileName)
 
 // The records that data/filled.ftly holds when written: a mix of every
 // class, awkward share counts and text that has to be stored specially.
-inline ProfileRecords filledProfileRecords()
+inline Holdings filledHoldings()
 {
-    ProfileRecords records;
+    Holdings records;
     records[0] = {QStringLiteral("Total Stock Market"), QStringLiteral("VTI"), 100, 2};
     records[1] = {QStringLiteral("Total Bond Fund"), QStringLiteral("BND"), 12.5, 1};
     records[2] = {QStringLiteral("Intl Stock"), QStringLiteral("VXUS"), 1234567, 2};

@@ -28,9 +28,9 @@ enum class Fault {
 };
 
 // Twenty records with long names: about 20 KB, several file system blocks.
-ProfileRecords largeProfileRecords()
+Holdings largeHoldings()
 {
-    ProfileRecords records;
+    Holdings records;
     for (std::size_t row = 0; row < records.size(); ++row) {
         records[row] = {QString(1000, QChar(u'a' + static_cast<char16_t>(row))), QStringLiteral("SYM%1").arg(row),
                         static_cast<double>(row) + 0.5, static_cast<int>(row % 5)};
@@ -77,7 +77,7 @@ void TestProfileFaultyDisk::failedWriteKeepsPreviousFile()
     QFETCH(QString, systemError);
 
     const QByteArray oldBytes = readProfileTestData(QStringLiteral("crlf.ftly"));
-    const ProfileRecords records = large ? largeProfileRecords() : filledProfileRecords();
+    const Holdings records = large ? largeHoldings() : filledHoldings();
     const QByteArray newBytes = writeProfile(records);
     std::unique_ptr<ScratchTmpfs> tmpfs;
     QTemporaryDir plainFolder;
@@ -130,7 +130,7 @@ void TestProfileFaultyDisk::refusesSparseGigabyteFile()
     file.close();
 
     const ProfileLoad load = loadProfileFile(target);
-    QVERIFY(!load.records);
+    QVERIFY(!load.holdings);
     QCOMPARE(load.message, QStringLiteral("Could not load the profile \"%1\": the file is larger than 1024 KiB, "
                                           "too large to be a profile.")
                                .arg(QDir::toNativeSeparators(target)));
@@ -149,7 +149,7 @@ void TestProfileFaultyDisk::refusesBinaryJunk()
     writeFile(target, junk);
 
     const ProfileLoad load = loadProfileFile(target);
-    QVERIFY(!load.records);
+    QVERIFY(!load.holdings);
     QVERIFY2(load.message.startsWith(QStringLiteral("Could not load the profile \"%1\": ")
                                          .arg(QDir::toNativeSeparators(target))),
              qPrintable(load.message));

@@ -53,34 +53,34 @@ void TestProfileFile::init()
 void TestProfileFile::savesAndLoadsRecords()
 {
     const QString target = path(QStringLiteral("mine.ftly"));
-    const ProfileSave save = saveProfileFile(target, filledProfileRecords());
+    const ProfileSave save = saveProfileFile(target, filledHoldings());
     QVERIFY2(save.ok, qPrintable(save.message));
     QVERIFY(save.message.isEmpty());
     QCOMPARE(fileBytes(target), readProfileTestData(QStringLiteral("filled.ftly")));
 
     const ProfileLoad load = loadProfileFile(target);
-    QVERIFY2(load.records, qPrintable(load.message));
+    QVERIFY2(load.holdings, qPrintable(load.message));
     QVERIFY(load.message.isEmpty());
-    ProfileRecords expected = filledProfileRecords();
+    Holdings expected = filledHoldings();
     expected[7].symbol = QStringLiteral("X Y");
     expected[8] = {QStringLiteral("Tab Name"), QString(), 1e21, -1};
-    QCOMPARE(*load.records, expected);
+    QCOMPARE(*load.holdings, expected);
 }
 
 void TestProfileFile::savesAndLoadsTargets()
 {
     const QString target = path(QStringLiteral("mine.ftly"));
-    const ProfileSave save = saveProfileFile(target, filledProfileRecords(), sampleTargets());
+    const ProfileSave save = saveProfileFile(target, filledHoldings(), sampleTargets());
     QVERIFY2(save.ok, qPrintable(save.message));
     QCOMPARE(fileBytes(target), readProfileTestData(QStringLiteral("targets.ftly")));
 
     const ProfileLoad load = loadProfileFile(target);
-    QVERIFY2(load.records, qPrintable(load.message));
+    QVERIFY2(load.holdings, qPrintable(load.message));
     QCOMPARE(load.targets, AssetTargets(sampleTargets()));
 
     // Saved again without targets, the file has none.
-    QVERIFY(saveProfileFile(target, *load.records).ok);
-    QCOMPARE(fileBytes(target), writeProfile(*load.records));
+    QVERIFY(saveProfileFile(target, *load.holdings).ok);
+    QCOMPARE(fileBytes(target), writeProfile(*load.holdings));
     QVERIFY(!loadProfileFile(target).targets);
 }
 
@@ -89,7 +89,7 @@ void TestProfileFile::saveReplacesLongerFile()
     const QString target = path(QStringLiteral("mine.ftly"));
     writeFile(target, QByteArray(64 * 1024, 'x'));
 
-    const ProfileSave save = saveProfileFile(target, ProfileRecords{});
+    const ProfileSave save = saveProfileFile(target, Holdings{});
     QVERIFY2(save.ok, qPrintable(save.message));
     QCOMPARE(fileBytes(target), readProfileTestData(QStringLiteral("empty.ftly")));
     QCOMPARE(folderEntries(m_folder->path()), QStringList{QStringLiteral("mine.ftly")});
@@ -117,7 +117,7 @@ void TestProfileFile::failedSaveKeepsEveryFile()
     writeFile(path(QStringLiteral("folder/inside.ftly")), oldBytes);
     const QStringList entriesBefore = folderEntries(m_folder->path());
 
-    const ProfileSave save = saveProfileFile(path(target), filledProfileRecords());
+    const ProfileSave save = saveProfileFile(path(target), filledHoldings());
     QVERIFY(!save.ok);
     const QString prefix = QStringLiteral("Could not save the profile \"%1\": ")
                                .arg(QDir::toNativeSeparators(path(target)));
@@ -173,7 +173,7 @@ void TestProfileFile::refusedLoad()
         writeFile(path(target), contents);
 
     const ProfileLoad load = loadProfileFile(path(target));
-    QVERIFY(!load.records);
+    QVERIFY(!load.holdings);
     QCOMPARE(load.message, loadMessage(path(target), problem));
 }
 
@@ -184,8 +184,8 @@ void TestProfileFile::loadsFileOfExactlyTheSizeLimit()
     writeFile(target, profile + QByteArray(MaxProfileFileSize - profile.size(), ' '));
 
     const ProfileLoad load = loadProfileFile(target);
-    QVERIFY2(load.records, qPrintable(load.message));
-    QCOMPARE(*load.records, *readProfile(profile).records);
+    QVERIFY2(load.holdings, qPrintable(load.message));
+    QCOMPARE(*load.holdings, *readProfile(profile).holdings);
 }
 
 void TestProfileFile::refusesEndlessDeviceWithoutReadingItWhole()
@@ -197,7 +197,7 @@ void TestProfileFile::refusesEndlessDeviceWithoutReadingItWhole()
         QSKIP("this system has no /dev/zero");
 
     const ProfileLoad load = loadProfileFile(endless);
-    QVERIFY(!load.records);
+    QVERIFY(!load.holdings);
     QCOMPARE(load.message,
              loadMessage(endless, QStringLiteral("the file is larger than 1024 KiB, too large to be a profile")));
 }
@@ -211,7 +211,7 @@ void TestProfileFile::refusesUnreadableFile()
         QSKIP("file permissions do not stop this user (running as root)");
 
     const ProfileLoad load = loadProfileFile(target);
-    QVERIFY(!load.records);
+    QVERIFY(!load.holdings);
     QVERIFY2(load.message.startsWith(loadMessage(target, QStringLiteral("the file cannot be opened (")).chopped(1)),
              qPrintable(load.message));
 }
@@ -220,21 +220,21 @@ void TestProfileFile::exampleProfileLoads()
 {
     const QString example = QStringLiteral(FUNDTALLY_EXAMPLES "/retirement.ftly");
     const ProfileLoad load = loadProfileFile(example);
-    QVERIFY2(load.records, qPrintable(load.message));
+    QVERIFY2(load.holdings, qPrintable(load.message));
 
-    const ProfileRecords &records = *load.records;
+    const Holdings &records = *load.holdings;
     const QStringList symbols{QStringLiteral("VTI"), QStringLiteral("BND"), QStringLiteral("VXUS"),
                               QStringLiteral("VNQ"), QStringLiteral("EMB"), QStringLiteral("Money Market")};
     const QList<int> classes{2, 1, 2, 3, 4, 0};
     for (qsizetype row = 0; row < symbols.size(); ++row) {
-        const ProfileRecord &record = records[static_cast<std::size_t>(row)];
+        const Holding &record = records[static_cast<std::size_t>(row)];
         QCOMPARE(record.symbol, symbols[row]);
         QCOMPARE(record.assetClass, classes[row]);
         QVERIFY(record.shares > 0);
         QVERIFY(!record.name.isEmpty());
     }
     for (std::size_t row = symbols.size(); row < records.size(); ++row)
-        QCOMPARE(records[row], ProfileRecord{});
+        QCOMPARE(records[row], Holding{});
     // The sample looks exactly as the program would save it.
     QCOMPARE(writeProfile(records), fileBytes(example));
 }

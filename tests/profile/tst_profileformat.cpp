@@ -31,12 +31,12 @@ QByteArray profileWithToken(int recordNumber, int tokenIndex, const QByteArray &
     return profileFromTokens(tokens);
 }
 
-ProfileRecords readOrFail(QByteArrayView bytes)
+Holdings readOrFail(QByteArrayView bytes)
 {
     const ProfileReadResult result = readProfile(bytes);
-    if (!result.records)
+    if (!result.holdings)
         qWarning("profile did not load: record %d: %s", result.record, qPrintable(result.problem));
-    return result.records.value_or(ProfileRecords{});
+    return result.holdings.value_or(Holdings{});
 }
 
 } // namespace
@@ -78,14 +78,14 @@ private Q_SLOTS:
 
 void TestProfileFormat::writesEmptyRecordsAsEightyLines()
 {
-    const QByteArray written = writeProfile(ProfileRecords{});
+    const QByteArray written = writeProfile(Holdings{});
     QCOMPARE(written.count('\n'), 80);
     QCOMPARE(written, readProfileTestData(QStringLiteral("empty.ftly")));
 }
 
 void TestProfileFormat::writesFilledRecordsByteForByte()
 {
-    QCOMPARE(writeProfile(filledProfileRecords()), readProfileTestData(QStringLiteral("filled.ftly")));
+    QCOMPARE(writeProfile(filledHoldings()), readProfileTestData(QStringLiteral("filled.ftly")));
 }
 
 void TestProfileFormat::sharesText_data()
@@ -116,10 +116,10 @@ void TestProfileFormat::sharesText()
 
 void TestProfileFormat::roundTrip_data()
 {
-    QTest::addColumn<ProfileRecord>("saved");
-    QTest::addColumn<ProfileRecord>("loaded");
+    QTest::addColumn<Holding>("saved");
+    QTest::addColumn<Holding>("loaded");
 
-    const auto same = [](const char *tag, const ProfileRecord &record) {
+    const auto same = [](const char *tag, const Holding &record) {
         QTest::newRow(tag) << record << record;
     };
     same("spaces in name", {QStringLiteral("Total Bond Fund"), QStringLiteral("BND"), 10, 1});
@@ -144,50 +144,50 @@ void TestProfileFormat::roundTrip_data()
     same("very long name", {QString(5000, u'n'), QString(300, u's'), 1, 0});
 
     QTest::newRow("hash comes back as a space")
-        << ProfileRecord{QStringLiteral("S#P 500"), QStringLiteral("A#B"), 1, 2}
-        << ProfileRecord{QStringLiteral("S P 500"), QStringLiteral("A B"), 1, 2};
+        << Holding{QStringLiteral("S#P 500"), QStringLiteral("A#B"), 1, 2}
+        << Holding{QStringLiteral("S P 500"), QStringLiteral("A B"), 1, 2};
     QTest::newRow("tab, newline and return come back as spaces")
-        << ProfileRecord{QStringLiteral("a\tb\nc\r\nd"), QStringLiteral("x\vy\fz"), 1, 2}
-        << ProfileRecord{QStringLiteral("a b c  d"), QStringLiteral("x y z"), 1, 2};
+        << Holding{QStringLiteral("a\tb\nc\r\nd"), QStringLiteral("x\vy\fz"), 1, 2}
+        << Holding{QStringLiteral("a b c  d"), QStringLiteral("x y z"), 1, 2};
     QTest::newRow("NULL text cannot be told from empty")
-        << ProfileRecord{QStringLiteral("NULL"), QStringLiteral("NULL"), 1, 2}
-        << ProfileRecord{QString(), QString(), 1, 2};
+        << Holding{QStringLiteral("NULL"), QStringLiteral("NULL"), 1, 2}
+        << Holding{QString(), QString(), 1, 2};
     QTest::newRow("class above the list")
-        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 1, 5}
-        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 1, -1};
+        << Holding{QStringLiteral("F"), QStringLiteral("F"), 1, 5}
+        << Holding{QStringLiteral("F"), QStringLiteral("F"), 1, -1};
     QTest::newRow("class below none")
-        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 1, -7}
-        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 1, -1};
+        << Holding{QStringLiteral("F"), QStringLiteral("F"), 1, -7}
+        << Holding{QStringLiteral("F"), QStringLiteral("F"), 1, -1};
     QTest::newRow("not a number shares")
-        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), std::nan(""), 1}
-        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 0, 1};
+        << Holding{QStringLiteral("F"), QStringLiteral("F"), std::nan(""), 1}
+        << Holding{QStringLiteral("F"), QStringLiteral("F"), 0, 1};
     QTest::newRow("infinite shares")
-        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), -std::numeric_limits<double>::infinity(), 1}
-        << ProfileRecord{QStringLiteral("F"), QStringLiteral("F"), 0, 1};
+        << Holding{QStringLiteral("F"), QStringLiteral("F"), -std::numeric_limits<double>::infinity(), 1}
+        << Holding{QStringLiteral("F"), QStringLiteral("F"), 0, 1};
 }
 
 void TestProfileFormat::roundTrip()
 {
-    QFETCH(ProfileRecord, saved);
-    QFETCH(ProfileRecord, loaded);
+    QFETCH(Holding, saved);
+    QFETCH(Holding, loaded);
 
     // A neighbour on each side shows the record stays within its own lines.
-    const ProfileRecord neighbour{QStringLiteral("Neighbour Fund"), QStringLiteral("NB"), 7, 3};
-    ProfileRecords records;
+    const Holding neighbour{QStringLiteral("Neighbour Fund"), QStringLiteral("NB"), 7, 3};
+    Holdings records;
     records[12] = neighbour;
     records[13] = saved;
     records[14] = neighbour;
-    ProfileRecords expected = records;
+    Holdings expected = records;
     expected[13] = loaded;
 
     const ProfileReadResult result = readProfile(writeProfile(records));
-    QVERIFY2(result.records, qPrintable(result.problem));
-    QCOMPARE(*result.records, expected);
+    QVERIFY2(result.holdings, qPrintable(result.problem));
+    QCOMPARE(*result.holdings, expected);
 }
 
 void TestProfileFormat::readsCrlfFile()
 {
-    ProfileRecords expected;
+    Holdings expected;
     expected[0] = {QStringLiteral("Total Stock Market"), QStringLiteral("VTI"), 100, 2};
     expected[1] = {QStringLiteral("Total Bond Fund"), QStringLiteral("BND"), 12.5, 1};
     expected[2] = {QStringLiteral("Money Market"), QStringLiteral("Money Market"), 2500.25, 0};
@@ -196,7 +196,7 @@ void TestProfileFormat::readsCrlfFile()
 
 void TestProfileFormat::readsOldExponentFile()
 {
-    ProfileRecords expected;
+    Holdings expected;
     expected[0] = {QStringLiteral("Total Stock Market"), QStringLiteral("VTI"), 1234570, 2};
     expected[1] = {QStringLiteral("Total Bond Fund"), QStringLiteral("BND"), 12.5, 1};
     expected[2] = {QStringLiteral("Small Cap"), QStringLiteral("VB"), 0.0025, 2};
@@ -205,7 +205,7 @@ void TestProfileFormat::readsOldExponentFile()
 
 void TestProfileFormat::readsLatin1File()
 {
-    ProfileRecords expected;
+    Holdings expected;
     expected[0] = {QStringLiteral("Café Crème"), QStringLiteral("CCX"), 10, 2};
     expected[1] = {QStringLiteral("München Rück"), QStringLiteral("MUV2"), 5.5, -1};
     QCOMPARE(readOrFail(readProfileTestData(QStringLiteral("latin1.ftly"))), expected);
@@ -213,14 +213,14 @@ void TestProfileFormat::readsLatin1File()
 
 void TestProfileFormat::readsMixedEncodingFile()
 {
-    ProfileRecords expected;
+    Holdings expected;
     expected[0] = {QStringLiteral("Café Crème"), QStringLiteral("CCX"), 10, 2};       // UTF-8
     expected[1] = {QStringLiteral("Société Générale"), QStringLiteral("GLE"), 5, 2};  // Windows-1252
     expected[2] = {QStringLiteral("€uro Stoxx 50"), QStringLiteral("SX5E"), 3.5, 2};  // 0x80
     expected[3] = {QStringLiteral("Ünïcödé 株式"), QStringLiteral("ŠKODA"), 1, 0};   // one of each
     expected[4] = {QStringLiteral("Investor’s Fund"), QStringLiteral("Zürich"), 2, 1};
     expected[5] = {QStringLiteral("Odd\u0081Byte"), QString(), 0, -1};              // undefined byte
-    const ProfileRecords records = readOrFail(readProfileTestData(QStringLiteral("mixed.ftly")));
+    const Holdings records = readOrFail(readProfileTestData(QStringLiteral("mixed.ftly")));
     QCOMPARE(records, expected);
 
     // Written again, everything is UTF-8 and reads back the same.
@@ -262,7 +262,7 @@ void TestProfileFormat::firstLabel()
     const QByteArray bytes = start + '\t' + profileFromTokens(tokens);
     const ProfileReadResult result = readProfile(bytes);
     QCOMPARE(result.problem, problem);
-    QCOMPARE(result.records.has_value(), problem.isEmpty());
+    QCOMPARE(result.holdings.has_value(), problem.isEmpty());
     QCOMPARE(result.record, 0);
 }
 
@@ -270,18 +270,18 @@ void TestProfileFormat::readsTokensSeparatedByAnyWhiteSpace()
 {
     // Only the first label is compared, so any word will do for the others.
     QByteArray bytes = "  AssetName   Wide#Fund \t\t label WF\v\f label\r\r\n-12.25 label  3";
-    for (int record = 2; record <= ProfileRecordCount; ++record)
+    for (int record = 2; record <= HoldingRowCount; ++record)
         bytes += " x NULL x NULL x 0 x -1";
 
-    ProfileRecords expected;
+    Holdings expected;
     expected[0] = {QStringLiteral("Wide Fund"), QStringLiteral("WF"), -12.25, 3};
     QCOMPARE(readOrFail(bytes), expected);
 }
 
 void TestProfileFormat::ignoresTextAfterLastRecord()
 {
-    const QByteArray bytes = writeProfile(filledProfileRecords()) + "AssetName\tExtra\nnot a number\n";
-    QCOMPARE(readOrFail(bytes), readOrFail(writeProfile(filledProfileRecords())));
+    const QByteArray bytes = writeProfile(filledHoldings()) + "AssetName\tExtra\nnot a number\n";
+    QCOMPARE(readOrFail(bytes), readOrFail(writeProfile(filledHoldings())));
 }
 
 void TestProfileFormat::sharesTokens_data()
@@ -409,7 +409,7 @@ void TestProfileFormat::rejectsMalformedProfile()
     QFETCH(QString, problem);
 
     const ProfileReadResult result = readProfile(bytes);
-    QVERIFY(!result.records);
+    QVERIFY(!result.holdings);
     QCOMPARE(result.record, record);
     QCOMPARE(result.problem, problem);
 }
@@ -418,7 +418,7 @@ void TestProfileFormat::quotesOnlyTheStartOfAHugeToken()
 {
     const QByteArray token(100'000, '9');
     const ProfileReadResult result = readProfile(profileWithToken(3, 5, token + 'x'));
-    QVERIFY(!result.records);
+    QVERIFY(!result.holdings);
     QCOMPARE(result.record, 3);
     QCOMPARE(result.problem,
              QStringLiteral("the shares \"%1…\" in record 3 are not a number").arg(QString(40, u'9')));
@@ -448,27 +448,27 @@ void TestProfileFormat::writesTargetsAfterTheRecords()
     QFETCH(AssetTargets, targets);
     QFETCH(QByteArray, line);
 
-    const QByteArray written = writeProfile(filledProfileRecords(), targets);
+    const QByteArray written = writeProfile(filledHoldings(), targets);
     QCOMPARE(written, readProfileTestData(QStringLiteral("filled.ftly")) + line);
 
     const ProfileReadResult read = readProfile(written);
-    QVERIFY2(read.records, qPrintable(read.problem));
-    QCOMPARE(read.records, readProfile(writeProfile(filledProfileRecords())).records);
+    QVERIFY2(read.holdings, qPrintable(read.problem));
+    QCOMPARE(read.holdings, readProfile(writeProfile(filledHoldings())).holdings);
     QCOMPARE(read.targets.has_value(), !line.isEmpty());
     if (read.targets) {
         QCOMPARE(*read.targets, *targets);
-        QCOMPARE(writeProfile(*read.records, read.targets), written);
+        QCOMPARE(writeProfile(*read.holdings, read.targets), written);
     }
 }
 
 void TestProfileFormat::readsTargetsFile()
 {
     const QByteArray bytes = readProfileTestData(QStringLiteral("targets.ftly"));
-    QCOMPARE(writeProfile(filledProfileRecords(), sampleTargets()), bytes);
+    QCOMPARE(writeProfile(filledHoldings(), sampleTargets()), bytes);
     const ProfileReadResult read = readProfile(bytes);
-    QVERIFY2(read.records, qPrintable(read.problem));
+    QVERIFY2(read.holdings, qPrintable(read.problem));
     QCOMPARE(read.targets, AssetTargets(sampleTargets()));
-    QCOMPARE(*read.records, readOrFail(readProfileTestData(QStringLiteral("filled.ftly"))));
+    QCOMPARE(*read.holdings, readOrFail(readProfileTestData(QStringLiteral("filled.ftly"))));
     QVERIFY(!readProfile(readProfileTestData(QStringLiteral("filled.ftly"))).targets);
 }
 
@@ -500,9 +500,9 @@ void TestProfileFormat::targetsAfterTheRecords()
     QFETCH(QByteArray, after);
     QFETCH(AssetTargets, targets);
 
-    const ProfileReadResult read = readProfile(writeProfile(filledProfileRecords()) + after);
-    QVERIFY2(read.records, qPrintable(read.problem));
-    QCOMPARE(*read.records, readOrFail(writeProfile(filledProfileRecords())));
+    const ProfileReadResult read = readProfile(writeProfile(filledHoldings()) + after);
+    QVERIFY2(read.holdings, qPrintable(read.problem));
+    QCOMPARE(*read.holdings, readOrFail(writeProfile(filledHoldings())));
     QCOMPARE(read.targets, targets);
 }
 
@@ -539,8 +539,8 @@ void TestProfileFormat::rejectsMalformedTargets()
     QFETCH(QByteArray, after);
     QFETCH(QString, problem);
 
-    const ProfileReadResult result = readProfile(writeProfile(filledProfileRecords()) + after);
-    QVERIFY(!result.records);
+    const ProfileReadResult result = readProfile(writeProfile(filledHoldings()) + after);
+    QVERIFY(!result.holdings);
     QVERIFY(!result.targets);
     QCOMPARE(result.record, 0);
     QCOMPARE(result.problem, problem);

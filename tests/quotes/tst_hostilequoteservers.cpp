@@ -58,14 +58,14 @@ private:
 constexpr int kHostileRow = 2;
 
 // Twenty rows: cash, VTI, the hostile symbol, then BND in every other row.
-HoldingInputs holdings()
+Holdings holdings()
 {
-    HoldingInputs rows;
-    rows[0] = {QStringLiteral("Cash"), 100, 0};
-    rows[1] = {QStringLiteral("VTI"), 10, 2};
-    rows[kHostileRow] = {kHostile, 3, 2};
+    Holdings rows;
+    rows[0] = {QString(), QStringLiteral("Cash"), 100, 0};
+    rows[1] = {QString(), QStringLiteral("VTI"), 10, 2};
+    rows[kHostileRow] = {QString(), kHostile, 3, 2};
     for (int row = kHostileRow + 1; row < HoldingRowCount; ++row)
-        rows[row] = {QStringLiteral("BND"), 4, 1};
+        rows[row] = {QString(), QStringLiteral("BND"), 4, 1};
     return rows;
 }
 

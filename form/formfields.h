@@ -6,9 +6,12 @@
 
 #include <array>
 
-// The values behind the holdings form's boxes. The class selectors are not
-// here: their selection is read from and written to the controls directly.
-struct HoldingsFields
+// The values behind the holdings form's boxes, which the field exchange fills
+// from the boxes and writes back to them. The rest of the program reaches
+// the rows only through the row table, as Holdings. The class selectors are
+// not here: their selection is read from and written to the controls
+// directly.
+struct FormFields
 {
     std::array<QString, HoldingRowCount> name;
     std::array<QString, HoldingRowCount> symbol;

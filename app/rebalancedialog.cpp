@@ -18,11 +18,6 @@ namespace {
 enum Column { ClassColumn, AmountColumn, PercentColumn, TargetColumn, TargetSignColumn,
               TargetAmountColumn, DifferenceColumn };
 
-// What can be typed: a target from 0 to 100 with at most one decimal, and an
-// amount of up to thirteen whole digits (MaxAmountToInvest) and cents.
-constexpr QStringView TargetPattern = uR"(100(\.0?)?|\d{0,2}(\.\d?)?)";
-constexpr QStringView AmountPattern = uR"(\d{0,13}(\.\d{0,2})?)";
-
 // Shown where there is nothing to say.
 QString dash()
 {
@@ -53,7 +48,7 @@ RebalanceDialog::RebalanceDialog(const RebalanceBasis &basis, const AssetTargets
     m_amountToInvest->setAccessibleName(tr("Amount to invest"));
     m_amountToInvest->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_amountToInvest->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(AmountPattern.toString()), m_amountToInvest));
+        new QRegularExpressionValidator(QRegularExpression(AmountTypingPattern.toString()), m_amountToInvest));
     amountLabel->setBuddy(m_amountToInvest);
     m_buyOnly = new QCheckBox(tr("&Buy only"), this);
     m_buyOnly->setAccessibleName(tr("Buy only"));
@@ -103,18 +98,12 @@ RebalanceDialog::RebalanceDialog(const RebalanceBasis &basis, const AssetTargets
 
 AssetTargets RebalanceDialog::targets() const
 {
-    if (allTargetsEmpty())
-        return std::nullopt;
-    TargetPercents typed{};
-    if (!readTargets(typed) || !areValidTargets(typed))
-        return m_startTargets;
-    return typed;
+    return keptTargets(typedTargets(), m_startTargets);
 }
 
 bool RebalanceDialog::hasAcceptableTargets() const
 {
-    TargetPercents typed{};
-    return allTargetsEmpty() || (readTargets(typed) && areValidTargets(typed));
+    return areAcceptableTargets(typedTargets());
 }
 
 void RebalanceDialog::accept()
@@ -123,29 +112,12 @@ void RebalanceDialog::accept()
         QDialog::accept();
 }
 
-bool RebalanceDialog::readTargets(TargetPercents &targets) const
+TypedTargets RebalanceDialog::typedTargets() const
 {
-    for (int c = 0; c < AssetClassCount; ++c) {
-        const QString text = targetBox(c)->text().trimmed();
-        if (text.isEmpty()) {
-            targets[c] = 0.0;
-            continue;
-        }
-        const std::optional<double> percent = parseTargetPercent(text);
-        if (!percent)
-            return false;
-        targets[c] = *percent;
-    }
-    return true;
-}
-
-bool RebalanceDialog::allTargetsEmpty() const
-{
-    for (const ClassLine &line : m_lines) {
-        if (!line.target->text().trimmed().isEmpty())
-            return false;
-    }
-    return true;
+    TargetTexts texts;
+    for (int c = 0; c < AssetClassCount; ++c)
+        texts[c] = targetBox(c)->text();
+    return readTypedTargets(texts);
 }
 
 void RebalanceDialog::createClassLines(QGridLayout *grid)
@@ -162,7 +134,7 @@ void RebalanceDialog::createClassLines(QGridLayout *grid)
     heading(tr("Target amount"), TargetAmountColumn);
     heading(tr("Buy or sell"), DifferenceColumn);
 
-    const QRegularExpression targetPattern(TargetPattern.toString());
+    const QRegularExpression targetPattern(TargetTypingPattern.toString());
     for (int c = 0; c < AssetClassCount; ++c) {
         const int row = c + 1;
         const QString name = className(c);
@@ -208,69 +180,27 @@ QLabel *RebalanceDialog::addNote(const QString &accessibleName)
 
 void RebalanceDialog::refresh()
 {
-    TargetPercents typed{};
-    const bool readable = readTargets(typed);
-    showSum(readable, typed);
-    m_ok->setEnabled(hasAcceptableTargets());
+    const TypedTargets typed = typedTargets();
+    m_sum->setText(targetSumText(typed));
+    m_ok->setEnabled(areAcceptableTargets(typed));
 
     const bool calculated = m_basis.calculated;
     for (int c = 0; c < AssetClassCount; ++c) {
         m_lines[c].amount->setText(calculated ? FormatGroupedAmount(m_basis.classAmount[c]) : dash());
         m_lines[c].percent->setText(calculated ? tr("%1 %").arg(m_basis.classPercent[c]) : dash());
     }
-    QString note;
-    showPlan(plan(readable, typed, note));
-    m_advice->setText(note);
-    m_advice->setHidden(note.isEmpty());
-
-    const QString coverage = coverageWarning(m_basis);
-    m_coverage->setText(coverage);
-    m_coverage->setHidden(coverage.isEmpty());
-    const QString unclassed = unclassedNote(m_basis);
-    m_unclassed->setText(unclassed);
-    m_unclassed->setHidden(unclassed.isEmpty());
-}
-
-void RebalanceDialog::showSum(bool readable, const TargetPercents &typed)
-{
-    if (!readable) {
-        m_sum->setText(tr("Each target must be a percent from 0 to 100 with at most one decimal."));
-        return;
-    }
-    const QString sum = targetPercentText(targetSum(typed));
-    m_sum->setText(targetsAddUp(typed)
-                       ? tr("Targets add up to %1 %.").arg(sum)
-                       : tr("Targets add up to %1 %; they must add up to 100 %.").arg(sum));
-}
-
-RebalancePlan RebalanceDialog::plan(bool readable, const TargetPercents &typed, QString &note) const
-{
-    RebalancePlan refused;
-    refused.problem = RebalanceProblem::InvalidTargets;
-    if (!canAdvise(m_basis)) {
-        note = tr("Calculate first");
-        return refused;
-    }
-    if (!readable || !areValidTargets(typed))
-        return refused;   // the sum line says why
-
-    const QString amountText = m_amountToInvest->text().trimmed();
-    const std::optional<double> amount =
-        amountText.isEmpty() ? std::optional<double>(0.0) : parseAmountToInvest(amountText);
-    if (!amount) {
-        note = tr("The amount to invest must be a number from 0 to %1.")
-                   .arg(FormatGroupedAmount(MaxAmountToInvest));
-        refused.problem = RebalanceProblem::InvalidAmount;
-        return refused;
-    }
     const RebalanceMode mode = m_buyOnly->isChecked() ? RebalanceMode::BuyOnly : RebalanceMode::Full;
-    const RebalancePlan result = rebalance(m_basis.classAmount, typed, *amount, mode);
-    if (result.problem == RebalanceProblem::NoPositiveBase) {
-        note = tr("The classed holdings and the amount to invest add up to %1; "
-                  "there is nothing to divide by the targets.")
-                   .arg(FormatGroupedAmount(result.base));
-    }
-    return result;
+    const RebalanceAdvice advice = adviseRebalance(m_basis, typed, m_amountToInvest->text(), mode);
+    showPlan(advice.plan);
+    showNote(m_advice, advice.note);
+    showNote(m_coverage, coverageWarning(m_basis));
+    showNote(m_unclassed, unclassedNote(m_basis));
+}
+
+void RebalanceDialog::showNote(QLabel *label, const QString &note)
+{
+    label->setText(note);
+    label->setHidden(note.isEmpty());
 }
 
 void RebalanceDialog::showPlan(const RebalancePlan &plan)

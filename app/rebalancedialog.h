@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rebalancebasis.h"
+#include "rebalanceentry.h"
 
 #include <QDialog>
 
@@ -54,18 +54,12 @@ private:
         QLabel *difference = nullptr;
     };
 
-    // The typed targets; empty boxes count as 0. False when a box holds
-    // text that is not a target.
-    bool readTargets(TargetPercents &targets) const;
-    bool allTargetsEmpty() const;
+    TypedTargets typedTargets() const;
     void createClassLines(QGridLayout *grid);
     QLabel *addValue(QGridLayout *grid, int row, int column, const QString &accessibleName);
     QLabel *addNote(const QString &accessibleName);
     void refresh();
-    void showSum(bool readable, const TargetPercents &typed);
-    // The plan to show, or a problem that leaves every difference at "—";
-    // `note` says why when the sum line does not.
-    RebalancePlan plan(bool readable, const TargetPercents &typed, QString &note) const;
+    static void showNote(QLabel *label, const QString &note);
     void showPlan(const RebalancePlan &plan);
 
     const RebalanceBasis m_basis;

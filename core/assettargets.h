@@ -35,6 +35,13 @@ inline bool isTargetPercent(double percent)
     return std::fabs(scaled - std::round(scaled)) < TargetStepTolerance;
 }
 
+// The whole tenth a target stands for, so that 33.3 read from text writes
+// back as 33.3; adding 0.0 turns a negative zero into a plain one.
+inline double roundedTargetPercent(double percent)
+{
+    return std::round(percent * TargetStepsPerPercent) / TargetStepsPerPercent + 0.0;
+}
+
 inline double targetSum(const TargetPercents &targets)
 {
     double sum = 0.0;

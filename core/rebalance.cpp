@@ -125,9 +125,7 @@ QString differenceText(double difference)
 
 QString targetPercentText(double percent)
 {
-    // Adding 0.0 turns a negative zero into a plain one.
-    const double rounded = std::round(percent * TargetStepsPerPercent) / TargetStepsPerPercent + 0.0;
-    return QString::number(rounded, 'g', 15);
+    return QString::number(roundedTargetPercent(percent), 'g', 15);
 }
 
 std::optional<double> parseTargetPercent(QStringView text)

@@ -229,10 +229,7 @@ std::optional<QString> readTargets(TokenReader &tokens, AssetTargets &targets)
                                       .arg(MaxTargetPercent)
                                       .arg(TargetDecimals));
         }
-        // Kept as the tenth it stands for, so that writing it again gives
-        // the same text; adding 0.0 turns -0 into 0.
-        percents[assetClass] =
-            std::round(percent.shares * TargetStepsPerPercent) / TargetStepsPerPercent + 0.0;
+        percents[assetClass] = roundedTargetPercent(percent.shares);
     }
     if (!targetsAddUp(percents)) {
         return targetsProblem(tr("has targets that add up to %1 %, not 100 %")

@@ -1,15 +1,12 @@
 #include "fundtallydlg.h"
 
 #include "aboutdlg.h"
-#include "allocationpicture.h"
 #include "appicon.h"
-#include "calculationrun.h"
-#include "calculationstatus.h"
-#include "classpalette.h"
-#include "computedbox.h"
+#include "commandmenu.h"
 #include "fieldexchange.h"
 #include "filechooser.h"
 #include "fittingform.h"
+#include "formcalculation.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "messagetext.h"
@@ -20,22 +17,16 @@
 #include "sessionend.h"
 #include "statusline.h"
 #include "windowcaption.h"
-#include "windowfit.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
-#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -47,15 +38,20 @@ CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
     setUpWindow();
     UpdateData(false);
     m_rowTable.fill(m_fields, *m_form);
+    m_calculation = std::make_unique<FormCalculation>(*m_form, m_rowTable, m_fields);
+    connect(m_calculation.get(), &FormCalculation::finished, this, [this] {
+        showAllocation();
+        Q_EMIT calculationFinished();
+    });
     connectCommands();
-    takeProfileDropsEverywhere();
+    takeProfileDrops();
     m_form->nameBox(0)->setFocus(Qt::OtherFocusReason);
 }
 
 CFundtallyDlg::~CFundtallyDlg()
 {
     // Ends any lookup in flight before the form it reports to goes away.
-    m_run.reset();
+    m_calculation.reset();
 }
 
 void CFundtallyDlg::setUpWindow()
@@ -76,53 +72,14 @@ void CFundtallyDlg::setUpWindow()
 
 void CFundtallyDlg::setUpContextMenu()
 {
-    // Ctrl+, is the usual key for a program's settings, and this is its only one.
-    auto *quoteSite = new QAction(tr("Quote &Site..."), this);
-    quoteSite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    auto *about = new QAction(tr("&About Fundtally..."), this);
-    about->setShortcut(QKeySequence::HelpContents);
-    connect(quoteSite, &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
-    connect(about, &QAction::triggered, this, &CFundtallyDlg::showAboutBox);
-
-    m_contextMenu = new QMenu(this);
-    m_contextMenu->setAccessibleName(tr("Commands"));
-    for (QAction *action : {quoteSite, about}) {
-        // The keys work from anywhere in the window, and the menu says which
-        // they are, since nothing else does.
-        action->setShortcutContext(Qt::WindowShortcut);
-        action->setShortcutVisibleInContextMenu(true);
-        addAction(action);
-        m_contextMenu->addAction(action);
-    }
-
-    // The desktop's keys for the menu of whatever has the focus; the boxes'
-    // own menus are the mouse's, so the keys open the window's.
-    auto *menuKeys = new QShortcut(this);
-    menuKeys->setKeys({QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
-    menuKeys->setContext(Qt::WindowShortcut);
-    connect(menuKeys, &QShortcut::activated, this,
-            [this] { m_contextMenu->popup(focusedControlCorner()); });
+    m_contextMenu = new CommandMenu(this);
+    connect(m_contextMenu->quoteSiteAction(), &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
+    connect(m_contextMenu->aboutAction(), &QAction::triggered, this, &CFundtallyDlg::showAboutBox);
 }
 
 void CFundtallyDlg::contextMenuEvent(QContextMenuEvent *event)
 {
-    // Shown, not run: the window's own loop keeps going while it is open.
-    const bool byMouse = event->reason() == QContextMenuEvent::Mouse;
-    m_contextMenu->popup(byMouse ? event->globalPos() : focusedControlCorner());
-    event->accept();
-}
-
-// The bottom-left corner of the part of the focused control in view, where
-// a menu opened from the keyboard belongs.
-QPoint CFundtallyDlg::focusedControlCorner() const
-{
-    const QWidget *focused = focusWidget();
-    if (!focused)
-        return mapToGlobal(QPoint(0, 0));
-    QRect shown = focused->visibleRegion().boundingRect();
-    if (shown.isEmpty())
-        shown = focused->rect();
-    return focused->mapToGlobal(shown.bottomLeft() + QPoint(0, 1));
+    m_contextMenu->popUpFor(event);
 }
 
 // Fitted before it is placed, so that the window is placed whole.
@@ -143,19 +100,7 @@ void CFundtallyDlg::showEvent(QShowEvent *event)
 
 void CFundtallyDlg::fitToScreen()
 {
-    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (frame.isNull())
-        frame = EstimatedWindowFrame;
-    const WindowFit fit = fitWindow(m_view->designedSize(), m_view->roomySize(), m_view->smallestSize(),
-                                    screen()->availableGeometry(), frame);
-    m_view->setScrolls(fit.scrolls);
-    if (fit.scrolls) {
-        setMinimumSize(m_view->smallestSize());
-        setMaximumSize(m_view->roomySize());
-        resize(fit.size);
-    } else {
-        setFixedSize(fit.size);
-    }
+    m_view->fitWindowToScreen(*this);
 }
 
 void CFundtallyDlg::connectCommands()
@@ -183,15 +128,13 @@ void CFundtallyDlg::showModifiedMark()
     setWindowModified(!m_profilePath.isEmpty() && hasUnsavedChanges());
 }
 
-// A profile dropped anywhere on the window opens; the boxes that take text
-// drops of their own would otherwise catch it and type its path.
-void CFundtallyDlg::takeProfileDropsEverywhere()
+void CFundtallyDlg::takeProfileDrops()
 {
-    setAcceptDrops(true);
-    for (QWidget *child : findChildren<QWidget *>()) {
-        if (child->acceptDrops())
-            child->installEventFilter(this);
-    }
+    auto *drops = new ProfileDropTarget(this, [this] { return isCalculating(); });
+    connect(drops, &ProfileDropTarget::profileDropped, this, [this](const QString &path) {
+        if (maySetAsideHoldings(SetAsideReason::OpeningProfile))
+            loadProfile(path);
+    });
 }
 
 bool CFundtallyDlg::UpdateData(bool saveAndValidate)
@@ -204,7 +147,7 @@ bool CFundtallyDlg::UpdateData(bool saveAndValidate)
 
 bool CFundtallyDlg::isCalculating() const
 {
-    return m_run && m_run->isRunning();
+    return m_calculation->isRunning();
 }
 
 void CFundtallyDlg::OnCalculate()
@@ -216,99 +159,17 @@ void CFundtallyDlg::OnCalculate()
     if (!UpdateData(true))
         return;
 
-    m_rowTable.clearResult();
-    UpdateData(false);
-
-    m_run = std::make_unique<CalculationRun>(m_rowTable.holdings(), m_services.quotes());
-    connect(m_run.get(), &CalculationRun::rowSettled, this, &CFundtallyDlg::showRowSettled);
-    connect(m_run.get(), &CalculationRun::finished, this, &CFundtallyDlg::showCalculationResult);
-    setCalculating(true);
-    showProgress(0, m_run->heldCount());
-    m_run->start();
+    m_calculation->start(m_services.quotes());
 }
 
 void CFundtallyDlg::stopCalculation()
 {
-    if (m_run)
-        m_run->stop();
-}
-
-void CFundtallyDlg::showProgress(int settled, int count)
-{
-    m_form->progressBar()->setRange(0, count);
-    m_form->progressBar()->setValue(settled);
-    showStatus(pricingProgress(settled, count));
-}
-
-// A row's value shows as soon as its price is in; the shares of the whole
-// wait for every row.
-void CFundtallyDlg::showRowSettled(int row, int settled, int count)
-{
-    if (const std::optional<QuoteResult> &quote = m_run->quote(row)) {
-        HoldingRow holding = m_rowTable.row(row);
-        holding.value = rowValue(m_run->holdings()[row], *quote);
-        m_form->valueBox(row)->setText(formatBoxNumber(holding.value));
-    }
-    // The last row is followed at once by the result.
-    if (settled < count)
-        showProgress(settled, count);
-}
-
-void CFundtallyDlg::showCalculationResult()
-{
-    const CalculationResult &result = m_run->result();
-    m_rowTable.setResult(result);
-    UpdateData(false);
-    markRowQuotes();
-    showAllocation();
-
-    setCalculating(false);
-    m_form->quoteSiteLink()->setVisible(needsQuoteSite(result));
-    showStatus(calculationSummary(m_run->holdings(), result));
-    Q_EMIT calculationFinished();
-}
-
-void CFundtallyDlg::markRowQuotes()
-{
-    const CalculationResult &result = m_run->result();
-    for (int r = 0; r < RowTable::size(); ++r) {
-        ComputedBox *box = m_form->valueBox(r);
-        const RowOutcome outcome = result.outcome[r];
-        box->setProperty("unpriced", outcome == RowOutcome::Unpriced);
-        box->setProperty("notLookedUp", outcome == RowOutcome::NotLookedUp);
-        QPalette look;
-        if (outcome == RowOutcome::Unpriced) {
-            look = box->palette();
-            look.setColor(QPalette::Base, ClassPalette::unpricedBackground());
-            look.setColor(QPalette::Text, ClassPalette::unpricedText());
-        } else if (outcome == RowOutcome::NotLookedUp) {
-            // Greyed, not amber: no lookup failed, none was made.
-            look = box->palette();
-            look.setColor(QPalette::Base, look.color(QPalette::Window));
-            look.setColor(QPalette::Text, look.color(QPalette::PlaceholderText));
-        }
-        box->setPalette(look);
-        box->setNote(rowQuoteNote(result, r));
-    }
+    m_calculation->stop();
 }
 
 void CFundtallyDlg::showStatus(const QString &text)
 {
     m_form->statusLabel()->showStatus(text);
-}
-
-void CFundtallyDlg::setCalculating(bool calculating)
-{
-    m_form->setInputsLocked(calculating);
-    m_form->calculateButton()->setEnabled(!calculating);
-    m_form->getProfileButton()->setEnabled(!calculating);
-    m_form->saveProfileButton()->setEnabled(!calculating);
-    m_form->rebalanceButton()->setEnabled(!calculating);
-    m_form->setProgressShown(calculating);
-    if (calculating) {
-        m_form->quoteSiteLink()->hide();
-        m_form->progressBar()->setFormat(tr("%v of %m done"));
-    }
 }
 
 void CFundtallyDlg::OnSaveProfile()
@@ -387,21 +248,12 @@ void CFundtallyDlg::setTargets(const AssetTargets &targets)
 
 RebalanceBasis CFundtallyDlg::lastCalculation() const
 {
-    if (!m_run || m_run->isRunning())
-        return {};
-    return rebalanceBasis(m_run->holdings(), m_run->result(), m_run->wasStopped());
+    return m_calculation->lastCalculation();
 }
 
 void CFundtallyDlg::showAllocation()
 {
-    // Before the first calculation the chart shows only the targets.
-    const CalculationResult none;
-    const CalculationResult &result = m_run && !m_run->isRunning() ? m_run->result() : none;
-    AllocationPicture picture =
-        allocationPicture(result.classSum, result.classPercent, result.total, m_targets);
-    if (result.partial)
-        markPartial(picture);
-    m_form->showAllocation(picture);
+    m_calculation->showAllocation(m_targets);
 }
 
 std::optional<HoldingsSnapshot> CFundtallyDlg::shownHoldings() const
@@ -503,69 +355,4 @@ void CFundtallyDlg::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-// The profile a drag would open if the window took it now: one .ftly file,
-// offered as a copy (a move would let the file manager take the file away),
-// and no calculation running.
-QString CFundtallyDlg::acceptedProfileDrag(QDropEvent *event) const
-{
-    if (isCalculating() || !event->possibleActions().testFlag(Qt::CopyAction))
-        return QString();
-    return draggedProfilePath(*event->mimeData());
-}
-
-// Deals with a drag that carries a profile and says so; other events and
-// other drags are left to whoever receives them.
-bool CFundtallyDlg::handleProfileDrag(QEvent *event)
-{
-    const QEvent::Type type = event->type();
-    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
-        return false;
-    auto *drag = static_cast<QDropEvent *>(event);
-    if (draggedProfilePath(*drag->mimeData()).isEmpty())
-        return false;
-
-    const QString path = acceptedProfileDrag(drag);
-    if (path.isEmpty()) {
-        drag->ignore();
-        return true;
-    }
-    drag->setDropAction(Qt::CopyAction);
-    drag->accept();
-    if (type == QEvent::Drop) {
-        // Loaded once the drop has ended, so the file manager is not kept
-        // waiting on a message about the file.
-        QMetaObject::invokeMethod(
-            this,
-            [this, path] {
-                if (maySetAsideHoldings(SetAsideReason::OpeningProfile))
-                    loadProfile(path);
-            },
-            Qt::QueuedConnection);
-    }
-    return true;
-}
-
-void CFundtallyDlg::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (!handleProfileDrag(event))
-        event->ignore();
-}
-
-void CFundtallyDlg::dragMoveEvent(QDragMoveEvent *event)
-{
-    if (!handleProfileDrag(event))
-        event->ignore();
-}
-
-void CFundtallyDlg::dropEvent(QDropEvent *event)
-{
-    if (!handleProfileDrag(event))
-        event->ignore();
-}
-
-bool CFundtallyDlg::eventFilter(QObject *watched, QEvent *event)
-{
-    return handleProfileDrag(event) || QDialog::eventFilter(watched, event);
 }

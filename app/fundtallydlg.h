@@ -14,10 +14,10 @@
 
 #include <memory>
 
-class CalculationRun;
+class CommandMenu;
 class FittingForm;
+class FormCalculation;
 class HoldingsForm;
-class QMenu;
 class SessionEnd;
 
 // The program's window: the holdings form with its commands.
@@ -38,7 +38,7 @@ public:
     FittingForm &formView() const { return *m_view; }
     // The menu of the form's background: the right mouse button, Shift+F10
     // or the Menu key.
-    QMenu *contextMenu() const { return m_contextMenu; }
+    CommandMenu *contextMenu() const { return m_contextMenu; }
     const FormFields &fields() const { return m_fields; }
     const RowTable &rowTable() const { return m_rowTable; }
     bool isCalculating() const;
@@ -94,26 +94,14 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setUpWindow();
     void setUpContextMenu();
     void fitToScreen();
-    QPoint focusedControlCorner() const;
     void showModifiedMark();
     void connectCommands();
-    void takeProfileDropsEverywhere();
-    QString acceptedProfileDrag(QDropEvent *event) const;
-    bool handleProfileDrag(QEvent *event);
-    void showProgress(int settled, int count);
-    void showRowSettled(int row, int settled, int count);
-    void showCalculationResult();
-    void setCalculating(bool calculating);
-    void markRowQuotes();
+    void takeProfileDrops();
     void showStatus(const QString &text);
     void showAllocation();
     bool saveProfile();
@@ -124,10 +112,10 @@ private:
     FormFields m_fields;
     HoldingsForm *m_form = nullptr;
     FittingForm *m_view = nullptr;
-    QMenu *m_contextMenu = nullptr;
+    CommandMenu *m_contextMenu = nullptr;
     RowTable m_rowTable;
     QIcon m_hIcon;
-    std::unique_ptr<CalculationRun> m_run;
+    std::unique_ptr<FormCalculation> m_calculation;
     AssetTargets m_targets;
     HoldingsSnapshot m_savedHoldings;
     // The last profile loaded or saved; the file dialogs start in its folder

@@ -2,14 +2,17 @@
 
 #include "dialogunits.h"
 #include "holdingsform.h"
+#include "windowfit.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -140,4 +143,22 @@ void FittingForm::keepInView(QWidget *focused)
 {
     if (m_scrolls && focused && m_form->isAncestorOf(focused))
         m_scrollArea->ensureWidgetVisible(focused);
+}
+
+void FittingForm::fitWindowToScreen(QWidget &window)
+{
+    QWindow *handle = window.windowHandle();
+    QMargins frame = handle ? handle->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame = EstimatedWindowFrame;
+    const WindowFit fit = fitWindow(designedSize(), roomySize(), smallestSize(),
+                                    window.screen()->availableGeometry(), frame);
+    setScrolls(fit.scrolls);
+    if (fit.scrolls) {
+        window.setMinimumSize(smallestSize());
+        window.setMaximumSize(roomySize());
+        window.resize(fit.size);
+    } else {
+        window.setFixedSize(fit.size);
+    }
 }

@@ -1,5 +1,8 @@
 #include "holdingsform.h"
 
+#include "calculationstatus.h"
+#include "outcomelook.h"
+
 #include "allocationchart.h"
 #include "allocationlegend.h"
 #include "classselector.h"
@@ -113,6 +116,31 @@ void HoldingsForm::setInputsLocked(bool locked)
         row.symbol->setReadOnly(locked);
         row.shares->setReadOnly(locked);
         row.assetClass->setEnabled(!locked);
+    }
+}
+
+void HoldingsForm::setCalculating(bool calculating)
+{
+    setInputsLocked(calculating);
+    for (QPushButton *command : {m_calculate, m_getProfile, m_saveProfile, m_rebalance})
+        command->setEnabled(!calculating);
+    setProgressShown(calculating);
+    if (calculating) {
+        m_quoteSiteLink->hide();
+        m_progress->setFormat(tr("%v of %m done"));
+    }
+}
+
+void HoldingsForm::showRowOutcomes(const CalculationResult &result)
+{
+    for (int r = 0; r < HoldingRowCount; ++r) {
+        ComputedBox *box = valueBox(r);
+        const RowOutcome outcome = result.outcome[r];
+        // Named states for style sheets and tests.
+        box->setProperty("unpriced", outcome == RowOutcome::Unpriced);
+        box->setProperty("notLookedUp", outcome == RowOutcome::NotLookedUp);
+        box->setPalette(outcomePalette(outcome, QPalette()));
+        box->setNote(rowQuoteNote(result, r));
     }
 }
 

@@ -16,6 +16,7 @@ class AllocationChart;
 class AllocationLegend;
 class DialogUnits;
 struct AllocationPicture;
+struct CalculationResult;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -75,6 +76,12 @@ public:
 
     // Locks the rows' inputs while a calculation reads them.
     void setInputsLocked(bool locked);
+    // While a calculation runs: the inputs locked, the commands but Stop and
+    // Finished disabled, the progress shown and the quote site link hidden.
+    void setCalculating(bool calculating);
+    // Each row's Value box marked by how its lookup ended, with the reason
+    // in its tooltip.
+    void showRowOutcomes(const CalculationResult &result);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

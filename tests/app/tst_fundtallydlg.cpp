@@ -3,6 +3,7 @@
 #include "allocationlegend.h"
 #include "classpalette.h"
 #include "dialogharness.h"
+#include "commandmenu.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 

@@ -5,6 +5,7 @@
 // into the box.
 
 #include "aboutdlg.h"
+#include "commandmenu.h"
 #include "dialogharness.h"
 #include "fittingform.h"
 #include "quotesitedialog.h"

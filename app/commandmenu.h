@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QMenu>
+
+class QContextMenuEvent;
+
+// The menu of the window's background: the commands that have no button
+// (the quote site, the About box), with their keys, which work anywhere in
+// the window. The right mouse button, Shift+F10 and the Menu key open it.
+class CommandMenu : public QMenu
+{
+    Q_OBJECT
+
+public:
+    explicit CommandMenu(QWidget *window);
+
+    QAction *quoteSiteAction() const { return m_quoteSite; }
+    QAction *aboutAction() const { return m_about; }
+
+    // Opens at the mouse, or, opened from the keyboard, at the control with
+    // the focus. Shown, not run: the window's own loop keeps going.
+    void popUpFor(const QContextMenuEvent *event);
+
+private:
+    QPoint focusedControlCorner() const;
+
+    QWidget *m_window;
+    QAction *m_quoteSite;
+    QAction *m_about;
+};

@@ -1,0 +1,99 @@
+#include "formcalculation.h"
+
+#include "allocationpicture.h"
+#include "calculationrun.h"
+#include "calculationstatus.h"
+#include "computedbox.h"
+#include "fieldexchange.h"
+#include "holdingsform.h"
+#include "rowtable.h"
+#include "statuslink.h"
+#include "statusline.h"
+
+#include <QProgressBar>
+
+FormCalculation::FormCalculation(HoldingsForm &form, const RowTable &rows, FormFields &fields, QObject *parent)
+    : QObject(parent)
+    , m_form(form)
+    , m_rows(rows)
+    , m_fields(fields)
+{
+}
+
+// Ends any lookup in flight before the form it reports to goes away.
+FormCalculation::~FormCalculation() = default;
+
+void FormCalculation::start(std::shared_ptr<QuoteService> service)
+{
+    m_rows.clearResult();
+    transferFieldsToForm(m_fields, m_form);
+
+    m_run = std::make_unique<CalculationRun>(m_rows.holdings(), std::move(service));
+    connect(m_run.get(), &CalculationRun::rowSettled, this, &FormCalculation::showRowSettled);
+    connect(m_run.get(), &CalculationRun::finished, this, &FormCalculation::showResult);
+    m_form.setCalculating(true);
+    showProgress(0, m_run->heldCount());
+    m_run->start();
+}
+
+void FormCalculation::stop()
+{
+    if (m_run)
+        m_run->stop();
+}
+
+bool FormCalculation::isRunning() const
+{
+    return m_run && m_run->isRunning();
+}
+
+void FormCalculation::showProgress(int settled, int count) const
+{
+    m_form.progressBar()->setRange(0, count);
+    m_form.progressBar()->setValue(settled);
+    m_form.statusLabel()->showStatus(pricingProgress(settled, count));
+}
+
+// A row's value shows as soon as its price is in; the shares of the whole
+// wait for every row.
+void FormCalculation::showRowSettled(int row, int settled, int count) const
+{
+    if (const std::optional<QuoteResult> &quote = m_run->quote(row)) {
+        HoldingRow holding = m_rows.row(row);
+        holding.value = rowValue(m_run->holdings()[row], *quote);
+        m_form.valueBox(row)->setText(formatBoxNumber(holding.value));
+    }
+    // The last row is followed at once by the result.
+    if (settled < count)
+        showProgress(settled, count);
+}
+
+void FormCalculation::showResult()
+{
+    const CalculationResult &result = m_run->result();
+    m_rows.setResult(result);
+    transferFieldsToForm(m_fields, m_form);
+    m_form.showRowOutcomes(result);
+    m_form.setCalculating(false);
+    m_form.quoteSiteLink()->setVisible(needsQuoteSite(result));
+    m_form.statusLabel()->showStatus(calculationSummary(m_run->holdings(), result));
+    Q_EMIT finished();
+}
+
+RebalanceBasis FormCalculation::lastCalculation() const
+{
+    if (!m_run || m_run->isRunning())
+        return {};
+    return rebalanceBasis(m_run->holdings(), m_run->result(), m_run->wasStopped());
+}
+
+void FormCalculation::showAllocation(const AssetTargets &targets) const
+{
+    // Before the first calculation the chart shows only the targets.
+    const CalculationResult none;
+    const CalculationResult &result = m_run && !m_run->isRunning() ? m_run->result() : none;
+    AllocationPicture picture = allocationPicture(result.classSum, result.classPercent, result.total, targets);
+    if (result.partial)
+        markPartial(picture);
+    m_form.showAllocation(picture);
+}

@@ -1,0 +1,23 @@
+#include "outcomelook.h"
+
+#include "classpalette.h"
+
+QPalette outcomePalette(RowOutcome outcome, const QPalette &theme)
+{
+    QPalette look = theme;
+    switch (outcome) {
+    case RowOutcome::Unpriced:
+        look.setColor(QPalette::Base, ClassPalette::unpricedBackground());
+        look.setColor(QPalette::Text, ClassPalette::unpricedText());
+        break;
+    case RowOutcome::NotLookedUp:
+        // Greyed, not amber: no lookup failed, none was made.
+        look.setColor(QPalette::Base, theme.color(QPalette::Window));
+        look.setColor(QPalette::Text, theme.color(QPalette::PlaceholderText));
+        break;
+    case RowOutcome::NotHeld:
+    case RowOutcome::Priced:
+        break;
+    }
+    return look;
+}

@@ -101,6 +101,7 @@ struct Harness : DialogHarness<>
 } // namespace
 
 Q_DECLARE_METATYPE(SaveChangesAnswer)
+Q_DECLARE_METATYPE(ProfileDropAnswer)
 
 class TestDialogDrop : public QObject
 {
@@ -109,6 +110,8 @@ class TestDialogDrop : public QObject
 private Q_SLOTS:
     void whichDragsCarryAProfile_data();
     void whichDragsCarryAProfile();
+    void whenAProfileIsTaken_data();
+    void whenAProfileIsTaken();
     void droppedProfileOpensAndPrices_data();
     void droppedProfileOpensAndPrices();
     void refusedDragChangesNothing_data();
@@ -149,6 +152,36 @@ void TestDialogDrop::whichDragsCarryAProfile()
     const Files files;
     const auto data = dragData(files, items, text);
     QCOMPARE(draggedProfilePath(*data), path.isEmpty() ? QString() : files.dir.filePath(path));
+}
+
+void TestDialogDrop::whenAProfileIsTaken_data()
+{
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<int>("actions");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<ProfileDropAnswer>("answer");
+
+    const int copyOrMove = int(Qt::CopyAction | Qt::MoveAction);
+    QTest::newRow("copy or move") << QStringList{"savings.ftly"} << copyOrMove << false << ProfileDropAnswer::Taken;
+    QTest::newRow("copy only") << QStringList{"savings.ftly"} << int(Qt::CopyAction) << false
+                               << ProfileDropAnswer::Taken;
+    // Taking a move would let the file manager delete the profile.
+    QTest::newRow("move only") << QStringList{"savings.ftly"} << int(Qt::MoveAction) << false
+                               << ProfileDropAnswer::Refused;
+    QTest::newRow("while busy") << QStringList{"savings.ftly"} << copyOrMove << true << ProfileDropAnswer::Refused;
+    QTest::newRow("text file while busy") << QStringList{"notes.txt"} << copyOrMove << true
+                                          << ProfileDropAnswer::NotAProfile;
+}
+
+void TestDialogDrop::whenAProfileIsTaken()
+{
+    QFETCH(QStringList, items);
+    QFETCH(int, actions);
+    QFETCH(bool, busy);
+    QFETCH(ProfileDropAnswer, answer);
+    const Files files;
+    const auto data = dragData(files, items);
+    QCOMPARE(profileDropAnswer(*data, Qt::DropActions(actions), busy), answer);
 }
 
 void TestDialogDrop::droppedProfileOpensAndPrices_data()

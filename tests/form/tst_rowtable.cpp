@@ -15,8 +15,6 @@ class TestRowTable : public QObject
 
 private Q_SLOTS:
     void holdingsGoThroughTheFields();
-    void classesOutsideTheFiveReadBackAsNone_data();
-    void classesOutsideTheFiveReadBackAsNone();
     void resultFillsTheFiguresAndLeavesTheHoldings();
     void clearingEmptiesTheFiguresBeforeARun();
 };
@@ -41,31 +39,6 @@ void TestRowTable::holdingsGoThroughTheFields()
     QCOMPARE(form.classSelector(7)->currentIndex(), 0);
     QCOMPARE(form.classSelector(3)->currentIndex(), -1);
     QCOMPARE(table.holdings(), holdings);
-}
-
-void TestRowTable::classesOutsideTheFiveReadBackAsNone_data()
-{
-    QTest::addColumn<int>("assetClass");
-    QTest::addColumn<int>("readBack");
-    QTest::newRow("last class") << 4 << 4;
-    QTest::newRow("one past") << 5 << -1;
-    QTest::newRow("none") << -1 << -1;
-    QTest::newRow("below none") << -2 << -1;
-}
-
-void TestRowTable::classesOutsideTheFiveReadBackAsNone()
-{
-    QFETCH(int, assetClass);
-    QFETCH(int, readBack);
-    HoldingsForm form;
-    FormFields fields;
-    RowTable table;
-    table.fill(fields, form);
-
-    Holdings holdings;
-    holdings[12] = {QStringLiteral("Fund"), QStringLiteral("F"), 1, assetClass};
-    table.setHoldings(holdings);
-    QCOMPARE(table.holdings()[12].assetClass, readBack);
 }
 
 void TestRowTable::resultFillsTheFiguresAndLeavesTheHoldings()

@@ -19,12 +19,9 @@
 #include "windowcaption.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
@@ -113,13 +110,7 @@ void CFundtallyDlg::connectCommands()
     connect(m_form->quoteSiteLink(), &StatusLink::activated, this, &CFundtallyDlg::quoteSiteRequested);
     connect(this, &CFundtallyDlg::quoteSiteRequested, this, &CFundtallyDlg::showQuoteSiteDialog);
     connect(m_form->rebalanceButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnRebalance);
-
-    for (int r = 0; r < RowTable::size(); ++r) {
-        for (QLineEdit *box : {m_form->nameBox(r), m_form->symbolBox(r), m_form->sharesBox(r)})
-            connect(box, &QLineEdit::textChanged, this, &CFundtallyDlg::showModifiedMark);
-        connect(m_form->classSelector(r), &QComboBox::currentIndexChanged, this,
-                &CFundtallyDlg::showModifiedMark);
-    }
+    connect(m_form, &HoldingsForm::rowsEdited, this, &CFundtallyDlg::showModifiedMark);
 }
 
 // The caption carries the mark once it names a profile.

@@ -11,6 +11,7 @@
 #include "dialogunits.h"
 #include "statusline.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -80,6 +81,11 @@ HoldingsForm::HoldingsForm(QWidget *parent)
     createStatusArea();
     setTabOrder();
     layoutControls();
+    for (const RowControls &row : m_rows) {
+        for (QLineEdit *box : {row.name, row.symbol, row.shares})
+            connect(box, &QLineEdit::textChanged, this, &HoldingsForm::rowsEdited);
+        connect(row.assetClass, &QComboBox::currentIndexChanged, this, &HoldingsForm::rowsEdited);
+    }
 }
 
 QWidget *HoldingsForm::control(int controlId) const

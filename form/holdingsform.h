@@ -86,6 +86,11 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+Q_SIGNALS:
+    // A row's name, symbol, shares or class changed, by typing or by the
+    // program.
+    void rowsEdited();
+
 protected:
     void changeEvent(QEvent *event) override;
 

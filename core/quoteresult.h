@@ -34,7 +34,7 @@ QString quoteFailureText(QuoteFailure failure);
 // The outcome of pricing one symbol. A lookup never fails with an exception:
 // every failure is an unpriced result with its reason.
 struct QuoteResult {
-    double price = 0.0;                     // 0.0 whenever not priced
+    double price = 0.0;                     // 0.0 whenever not valued
     QuoteFailure failure = QuoteFailure::None;
     int httpStatus = 0;                     // the site's answer, where it explains the failure
     // Where the price came from, when known: the currency code the source
@@ -42,8 +42,14 @@ struct QuoteResult {
     QString currency;
     QString source;
     QDateTime fetched;
+    // Today's lookup failed and the price is the last one found for the
+    // symbol: price, currency, source and fetched are that stored price's,
+    // failure and httpStatus say why today's lookup failed.
+    bool lastKnown = false;
 
     bool priced() const { return failure == QuoteFailure::None; }
+    // The row has a price to value it at: today's or the last known one.
+    bool valued() const { return priced() || lastKnown; }
     // The reason for the user, with the site's status where it tells more:
     // "no price on page (HTTP 500)". Empty when priced.
     QString reason() const;

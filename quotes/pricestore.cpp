@@ -1,0 +1,372 @@
+#include "pricestore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <variant>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kFileVersion = 1;
+constexpr QByteArrayView kFileHead = "{\"version\":1,\"prices\":[";
+constexpr QByteArrayView kFileTail = "]}\n";
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("PriceStore", text);
+}
+
+QString foldedSymbol(const QString &symbol)
+{
+    return symbol.toCaseFolded();
+}
+
+bool isOlder(const StoredPrice &a, const StoredPrice &b)
+{
+    if (a.fetched != b.fetched)
+        return a.fetched < b.fetched;
+    return foldedSymbol(a.symbol) < foldedSymbol(b.symbol);
+}
+
+// Whole seconds in UTC, as the file holds them, so that a price read back
+// equals the one saved.
+QDateTime fileTime(const QDateTime &time)
+{
+    return QDateTime::fromSecsSinceEpoch(time.toSecsSinceEpoch(), Qt::UTC);
+}
+
+// What is wrong with a file, as PriceFileLoad reports it.
+struct FileFault {
+    PriceFileProblem problem = PriceFileProblem::None;
+    qsizetype entry = 0;
+    PriceEntryProblem entryProblem = PriceEntryProblem::None;
+    QString detail;
+};
+
+FileFault fileFault(PriceFileProblem problem, const QString &detail = {})
+{
+    return {problem, 0, PriceEntryProblem::None, detail};
+}
+
+FileFault entryFault(qsizetype entry, PriceEntryProblem problem)
+{
+    return {PriceFileProblem::BadEntry, entry, problem, {}};
+}
+
+using FileRead = std::variant<QByteArray, FileFault>;
+using FileParse = std::variant<QHash<QString, StoredPrice>, FileFault>;
+
+FileRead readPriceFile(const QString &path)
+{
+    if (QFileInfo(path).isDir())
+        return fileFault(PriceFileProblem::Unreadable, tr("it is a folder"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fileFault(PriceFileProblem::Unreadable, file.errorString());
+    if (file.size() > PriceStore::kMaxPriceFileBytes)
+        return fileFault(PriceFileProblem::TooLarge);
+    // One byte past the limit catches a file that grew since its size was
+    // asked, without ever holding more than that.
+    QByteArray bytes = file.read(PriceStore::kMaxPriceFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fileFault(PriceFileProblem::Unreadable, file.errorString());
+    if (bytes.size() > PriceStore::kMaxPriceFileBytes)
+        return fileFault(PriceFileProblem::TooLarge);
+    return bytes;
+}
+
+// The time with its zone: a time without one would be read as local time,
+// which is not what was written.
+std::optional<QDateTime> readFetched(const QJsonValue &value)
+{
+    if (!value.isString())
+        return std::nullopt;
+    const QDateTime time = QDateTime::fromString(value.toString(), Qt::ISODate);
+    if (!time.isValid() || time.timeSpec() == Qt::LocalTime)
+        return std::nullopt;
+    return fileTime(time);
+}
+
+std::variant<StoredPrice, PriceEntryProblem> readEntry(const QJsonValue &value)
+{
+    if (!value.isObject())
+        return PriceEntryProblem::NotObject;
+    const QJsonObject entry = value.toObject();
+    const QJsonValue symbol = entry.value(QLatin1String("symbol"));
+    if (!symbol.isString() || symbol.toString().isEmpty())
+        return PriceEntryProblem::Symbol;
+    const QJsonValue price = entry.value(QLatin1String("price"));
+    if (!price.isDouble() || !std::isfinite(price.toDouble()))
+        return PriceEntryProblem::Price;
+    const QJsonValue currency = entry.value(QLatin1String("currency"));
+    if (!currency.isString())
+        return PriceEntryProblem::Currency;
+    const QJsonValue source = entry.value(QLatin1String("source"));
+    if (!source.isString())
+        return PriceEntryProblem::Source;
+    const std::optional<QDateTime> fetched = readFetched(entry.value(QLatin1String("fetched")));
+    if (!fetched)
+        return PriceEntryProblem::Fetched;
+    return StoredPrice{symbol.toString(), price.toDouble(), currency.toString(), source.toString(), *fetched};
+}
+
+FileParse parsePriceFile(const QByteArray &bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        return fileFault(PriceFileProblem::NotJson, tr("%1 at byte %2").arg(error.errorString()).arg(error.offset));
+    const QJsonObject top = document.object();
+    const QJsonValue version = top.value(QLatin1String("version"));
+    const QJsonValue list = top.value(QLatin1String("prices"));
+    if (!document.isObject() || !version.isDouble() || version.toDouble() != kFileVersion || !list.isArray())
+        return fileFault(PriceFileProblem::WrongShape);
+    const QJsonArray entries = list.toArray();
+    if (entries.size() > PriceStore::kMaxStoredPrices)
+        return fileFault(PriceFileProblem::TooManyPrices);
+
+    QHash<QString, StoredPrice> prices;
+    prices.reserve(entries.size());
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        auto entry = readEntry(entries.at(i));
+        if (const auto *problem = std::get_if<PriceEntryProblem>(&entry))
+            return entryFault(i + 1, *problem);
+        StoredPrice &price = std::get<StoredPrice>(entry);
+        const QString key = foldedSymbol(price.symbol);
+        if (prices.contains(key))
+            return entryFault(i + 1, PriceEntryProblem::RepeatedSymbol);
+        prices.insert(key, std::move(price));
+    }
+    return prices;
+}
+
+// Renames the file to its .bad name, replacing an earlier one, so that it
+// can be looked at and the next save starts afresh.
+void setAside(PriceFileLoad &load)
+{
+    const QString badPath = PriceFileLoad::badPath(load.path);
+    QFile::remove(badPath);
+    QFile file(load.path);
+    if (file.rename(badPath)) {
+        load.outcome = PriceFileLoad::Outcome::SetAside;
+    } else {
+        load.outcome = PriceFileLoad::Outcome::LeftInPlace;
+        load.renameError = file.errorString();
+    }
+}
+
+QByteArray entryBytes(const StoredPrice &price)
+{
+    const QJsonObject entry{
+        {QLatin1String("symbol"), price.symbol},
+        {QLatin1String("price"), price.price},
+        {QLatin1String("currency"), price.currency},
+        {QLatin1String("source"), price.source},
+        {QLatin1String("fetched"), price.fetched.toString(Qt::ISODate)},
+    };
+    return QJsonDocument(entry).toJson(QJsonDocument::Compact);
+}
+
+// The file for `prices` (oldest first), leaving out the oldest as long as
+// the file would be larger than a load accepts.
+QByteArray priceFileBytes(const QList<StoredPrice> &prices)
+{
+    QByteArrayList entries;
+    entries.reserve(prices.size());
+    qint64 size = kFileHead.size() + kFileTail.size();
+    for (const StoredPrice &price : prices) {
+        entries.append(entryBytes(price));
+        size += entries.constLast().size() + 1; // with its comma
+    }
+    if (!entries.isEmpty())
+        --size; // the last entry has none
+    qsizetype first = 0;
+    for (; size > PriceStore::kMaxPriceFileBytes; ++first)
+        size -= entries.at(first).size() + (first + 1 < entries.size() ? 1 : 0);
+
+    QByteArray bytes;
+    bytes.reserve(size);
+    bytes.append(kFileHead);
+    bytes.append(entries.mid(first).join(','));
+    bytes.append(kFileTail);
+    return bytes;
+}
+
+PriceFileSave saveFailure(const QString &path, const QString &reason)
+{
+    return {false, tr("Could not save the last known prices in \"%1\": %2.")
+                       .arg(QDir::toNativeSeparators(path), reason)};
+}
+
+// A disk that fills up part-way takes the first bytes of a write and reports
+// nothing; writing the rest again brings out the system's reason.
+bool writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return true;
+}
+
+QString problemText(const PriceFileLoad &load)
+{
+    switch (load.problem) {
+    case PriceFileProblem::None:
+        return {};
+    case PriceFileProblem::Unreadable:
+        return tr("the file cannot be read (%1)").arg(load.detail);
+    case PriceFileProblem::TooLarge:
+        return tr("the file is larger than %1 KiB").arg(PriceStore::kMaxPriceFileBytes / 1024);
+    case PriceFileProblem::NotJson:
+        return tr("it is not JSON (%1)").arg(load.detail);
+    case PriceFileProblem::WrongShape:
+        return tr("it is not a list of prices of version %1").arg(kFileVersion);
+    case PriceFileProblem::TooManyPrices:
+        return tr("it holds more than %1 prices").arg(PriceStore::kMaxStoredPrices);
+    case PriceFileProblem::BadEntry:
+        break;
+    }
+    switch (load.entryProblem) {
+    case PriceEntryProblem::None:
+        break;
+    case PriceEntryProblem::NotObject:
+        return tr("entry %1 is not an object").arg(load.entry);
+    case PriceEntryProblem::Symbol:
+        return tr("entry %1 has no symbol").arg(load.entry);
+    case PriceEntryProblem::Price:
+        return tr("entry %1 has no price that is a number").arg(load.entry);
+    case PriceEntryProblem::Currency:
+        return tr("entry %1 has no currency text").arg(load.entry);
+    case PriceEntryProblem::Source:
+        return tr("entry %1 has no source text").arg(load.entry);
+    case PriceEntryProblem::Fetched:
+        return tr("entry %1 has no ISO 8601 time with its zone").arg(load.entry);
+    case PriceEntryProblem::RepeatedSymbol:
+        return tr("entry %1 repeats a symbol listed before it").arg(load.entry);
+    }
+    Q_UNREACHABLE();
+}
+
+} // namespace
+
+QString PriceFileLoad::message() const
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (outcome) {
+    case Outcome::Loaded:
+    case Outcome::Missing:
+        return {};
+    case Outcome::SetAside:
+        return tr("The last known prices in \"%1\" could not be used: %2. The file was set aside as \"%3\".")
+            .arg(shown, problemText(*this), QDir::toNativeSeparators(badPath(path)));
+    case Outcome::LeftInPlace:
+        return tr("The last known prices in \"%1\" could not be used: %2. Setting the file aside failed (%3).")
+            .arg(shown, problemText(*this), renameError);
+    }
+    Q_UNREACHABLE();
+}
+
+PriceFileLoad PriceStore::load(const QString &path)
+{
+    m_prices.clear();
+    PriceFileLoad load;
+    load.path = path;
+    if (!QFileInfo::exists(path)) {
+        load.outcome = PriceFileLoad::Outcome::Missing;
+        return load;
+    }
+    FileRead read = readPriceFile(path);
+    FileParse parsed = std::holds_alternative<QByteArray>(read)
+        ? parsePriceFile(std::get<QByteArray>(read))
+        : FileParse(std::get<FileFault>(read));
+    if (auto *prices = std::get_if<QHash<QString, StoredPrice>>(&parsed)) {
+        m_prices = std::move(*prices);
+        return load;
+    }
+    const FileFault &fault = std::get<FileFault>(parsed);
+    load.problem = fault.problem;
+    load.entry = fault.entry;
+    load.entryProblem = fault.entryProblem;
+    load.detail = fault.detail;
+    setAside(load);
+    return load;
+}
+
+PriceFileSave PriceStore::save(const QString &path) const
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return saveFailure(path, tr("it is a folder"));
+    if (!QDir().mkpath(info.absolutePath()))
+        return saveFailure(path, tr("its folder cannot be created"));
+
+    const QByteArray bytes = priceFileBytes(prices());
+    QSaveFile file(path);
+    // Unbuffered, so that every byte reaches the file in writeAll(): Qt 6.4's
+    // commit() ignores a failed flush of buffered bytes.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return saveFailure(path, tr("the file cannot be created there (%1)").arg(file.errorString()));
+    if (!writeAll(file, bytes)) {
+        const QString reason = tr("writing failed (%1)").arg(file.errorString());
+        file.cancelWriting();
+        return saveFailure(path, reason);
+    }
+    // commit() does not look at a failed sync either.
+    if (::fsync(file.handle()) != 0) {
+        const QString reason = tr("writing failed (%1)").arg(qt_error_string(errno));
+        file.cancelWriting();
+        return saveFailure(path, reason);
+    }
+    if (!file.commit())
+        return saveFailure(path, tr("the new file could not be put in place (%1)").arg(file.errorString()));
+    return {true, {}};
+}
+
+void PriceStore::remember(const QString &symbol, const QuoteResult &result)
+{
+    if (symbol.isEmpty() || !result.priced() || !std::isfinite(result.price) || !result.fetched.isValid())
+        return;
+    m_prices.insert(foldedSymbol(symbol),
+                    {symbol, result.price, result.currency, result.source, fileTime(result.fetched)});
+    if (m_prices.size() <= kMaxStoredPrices)
+        return;
+    auto oldest = std::min_element(m_prices.cbegin(), m_prices.cend(), isOlder);
+    m_prices.erase(oldest);
+}
+
+std::optional<StoredPrice> PriceStore::find(const QString &symbol) const
+{
+    const auto found = m_prices.constFind(foldedSymbol(symbol));
+    if (found == m_prices.cend())
+        return std::nullopt;
+    return *found;
+}
+
+QList<StoredPrice> PriceStore::prices() const
+{
+    QList<StoredPrice> list = m_prices.values();
+    std::sort(list.begin(), list.end(), isOlder);
+    return list;
+}
+
+QString priceStorePath()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QDir(folder).filePath(QStringLiteral("prices.json"));
+}

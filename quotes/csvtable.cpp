@@ -137,7 +137,8 @@ CsvRow findCsvRow(QByteArrayView body, const CsvQuery &query)
     RowSearch search(query);
     CsvParser parser(query.delimiter);
     for (qsizetype at = 0; at < body.size() && !search.done(); at += kPieceBytes) {
-        if (!parser.parse(body.sliced(at, std::min(kPieceBytes, body.size() - at)), search)) {
+        // A row found before the error stands: the search has ended there.
+        if (!parser.parse(body.sliced(at, std::min(kPieceBytes, body.size() - at)), search) && !search.done()) {
             search.fail(CsvFailure::Malformed);
             return search.take(false);
         }

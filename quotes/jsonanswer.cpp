@@ -37,7 +37,7 @@ JsonAnswer readJsonAnswer(QByteArrayView body)
     if (body.startsWith(kByteOrderMark))
         body = body.sliced(kByteOrderMark.size());
     if (jsonNesting(body, SourceLimits::kMaxJsonDepth) > SourceLimits::kMaxJsonDepth)
-        return {{}, JsonAnswerFailure::TooDeep};
+        return {QJsonValue(QJsonValue::Undefined), JsonAnswerFailure::TooDeep};
     // QJsonDocument takes only an array or object at the top: the answer is
     // read as the one element of an array, which it is exactly when it is
     // one JSON value.
@@ -47,6 +47,6 @@ JsonAnswer readJsonAnswer(QByteArrayView body)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(wrapped, &error);
     if (error.error != QJsonParseError::NoError || document.array().size() != 1)
-        return {{}, JsonAnswerFailure::NotJson};
+        return {QJsonValue(QJsonValue::Undefined), JsonAnswerFailure::NotJson};
     return {document.array().at(0), JsonAnswerFailure::None};
 }

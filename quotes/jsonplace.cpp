@@ -185,14 +185,17 @@ private:
     // "0", or digits without a leading zero, optionally negative.
     bool index(qint64 &value)
     {
+        const qsizetype start = m_at;
         const bool negative = take(u'-');
         if (!isDigit(peek()) || (peek() == u'0' && (negative || isDigit(peek(1)))))
             return syntax();
         value = 0;
         while (isDigit(peek())) {
             value = value * 10 + (m_text[m_at++].unicode() - u'0');
-            if (value > kMaxIndex)
+            if (value > kMaxIndex) {
+                m_at = start;
                 return syntax();
+            }
         }
         if (negative)
             value = -value;
@@ -215,20 +218,27 @@ private:
         return take(quote) || syntax();
     }
 
+    // After a backslash: one of JSON's escapes, or \u and four hex digits.
     bool escape(QString &text)
     {
+        static constexpr QLatin1StringView kEscapes("b\bf\fn\nr\rt\t//\\\\''\"\"");
         const QChar c = peek();
-        ++m_at;
-        switch (c.unicode()) {
-        case u'b': text += u'\b'; return true;
-        case u'f': text += u'\f'; return true;
-        case u'n': text += u'\n'; return true;
-        case u'r': text += u'\r'; return true;
-        case u't': text += u'\t'; return true;
-        case u'/': case u'\\': case u'\'': case u'"': text += c; return true;
-        case u'u': break;
-        default: return false;
+        if (c == u'u') {
+            ++m_at;
+            return unicodeEscape(text);
         }
+        for (qsizetype at = 0; at < kEscapes.size(); at += 2) {
+            if (kEscapes[at] == c) {
+                text += kEscapes[at + 1];
+                ++m_at;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool unicodeEscape(QString &text)
+    {
         char16_t unit = 0;
         for (int digit = 0; digit < kUnicodeEscapeDigits; ++digit) {
             const int value = hexValue(peek());
@@ -265,6 +275,7 @@ private:
 
     bool relativeQuery(QStringList &field)
     {
+        skipBlanks();
         if (!take(u'@'))
             return peek() == u'$' ? unsupported() : syntax();
         for (;;) {

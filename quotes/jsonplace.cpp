@@ -421,35 +421,47 @@ std::optional<JsonFound> JsonPlace::findFrom(const QJsonValue &value, qsizetype 
 {
     if (step == m_steps.size())
         return JsonFound{value, parent, path};
+    if (value.isObject())
+        return findInObject(value, step, path, symbol);
+    if (value.isArray())
+        return findInArray(value, step, path, symbol);
+    return std::nullopt;
+}
+
+std::optional<JsonFound> JsonPlace::findInObject(const QJsonValue &value, qsizetype step, const QString &path,
+                                                 const QString &symbol) const
+{
     const Step &next = m_steps[step];
-    if (value.isObject()) {
-        const QJsonObject object = value.toObject();
-        if (next.kind == Step::Kind::Member || next.kind == Step::Kind::Token) {
-            const auto it = object.constFind(next.name);
-            if (it == object.constEnd())
-                return std::nullopt;
-            return findFrom(*it, step + 1, value, path + normalizedName(next.name), symbol);
-        }
-        if (next.kind == Step::Kind::Index)
+    const QJsonObject object = value.toObject();
+    if (next.kind == Step::Kind::Member || next.kind == Step::Kind::Token) {
+        const auto it = object.constFind(next.name);
+        if (it == object.constEnd())
             return std::nullopt;
-        const QString text = withSymbol(next.text, symbol);
-        for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
-            if (next.kind == Step::Kind::Filter && !passesFilter(*it, next, text))
-                continue;
-            if (auto found = findFrom(*it, step + 1, value, path + normalizedName(it.key()), symbol))
-                return found;
-        }
-        return std::nullopt;
+        return findFrom(*it, step + 1, value, path + normalizedName(next.name), symbol);
     }
-    if (!value.isArray())
+    if (next.kind == Step::Kind::Index)
         return std::nullopt;
+    const QString text = withSymbol(next.text, symbol);
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        if (next.kind == Step::Kind::Filter && !passesFilter(*it, next, text))
+            continue;
+        if (auto found = findFrom(*it, step + 1, value, path + normalizedName(it.key()), symbol))
+            return found;
+    }
+    return std::nullopt;
+}
+
+std::optional<JsonFound> JsonPlace::findInArray(const QJsonValue &value, qsizetype step, const QString &path,
+                                                const QString &symbol) const
+{
+    const Step &next = m_steps[step];
     const QJsonArray array = value.toArray();
-    std::optional<qsizetype> index;
-    if (next.kind == Step::Kind::Token)
-        index = tokenIndex(next.name, array.size());
-    else if (next.kind == Step::Kind::Index)
-        index = next.index < 0 ? array.size() + next.index : next.index;
-    if (next.kind == Step::Kind::Member || next.kind == Step::Kind::Token || next.kind == Step::Kind::Index) {
+    if (next.kind == Step::Kind::Member)
+        return std::nullopt;
+    if (next.kind == Step::Kind::Token || next.kind == Step::Kind::Index) {
+        const std::optional<qsizetype> index = next.kind == Step::Kind::Token
+            ? tokenIndex(next.name, array.size())
+            : (next.index < 0 ? array.size() + next.index : next.index);
         if (!index || *index < 0 || *index >= array.size())
             return std::nullopt;
         return findFrom(array.at(*index), step + 1, value, path + indexPath(*index), symbol);

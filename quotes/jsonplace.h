@@ -59,6 +59,10 @@ private:
     JsonPlace(QList<Step> steps, JsonPlaceError error, qsizetype errorPosition);
     std::optional<JsonFound> findFrom(const QJsonValue &value, qsizetype step, const QJsonValue &parent,
                                       const QString &path, const QString &symbol) const;
+    std::optional<JsonFound> findInObject(const QJsonValue &value, qsizetype step, const QString &path,
+                                          const QString &symbol) const;
+    std::optional<JsonFound> findInArray(const QJsonValue &value, qsizetype step, const QString &path,
+                                         const QString &symbol) const;
 
     QList<Step> m_steps;
     JsonPlaceError m_error = JsonPlaceError::None;

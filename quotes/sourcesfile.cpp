@@ -6,7 +6,8 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
-#include <climits>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -14,15 +15,12 @@ namespace {
 
 constexpr QLatin1StringView kSources("sources");
 
-const QList<SourceField> &memberFields()
-{
-    static const QList<SourceField> fields{
-        SourceField::Name, SourceField::Url, SourceField::Format, SourceField::Price,
-        SourceField::Match, SourceField::Currency, SourceField::Factor, SourceField::Decimal,
-        SourceField::Delimiter, SourceField::Headers, SourceField::Certificate, SourceField::Connections,
-    };
-    return fields;
-}
+// The members a source object may have.
+constexpr std::array kMemberFields{
+    SourceField::Name, SourceField::Url, SourceField::Format, SourceField::Price,
+    SourceField::Match, SourceField::Currency, SourceField::Factor, SourceField::Decimal,
+    SourceField::Delimiter, SourceField::Headers, SourceField::Certificate, SourceField::Connections,
+};
 
 std::optional<SourceFormat> formatNamed(const QString &name)
 {
@@ -159,7 +157,7 @@ private:
 QString unknownMember(const QJsonObject &object)
 {
     for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
-        const bool known = std::any_of(memberFields().begin(), memberFields().end(),
+        const bool known = std::any_of(kMemberFields.begin(), kMemberFields.end(),
                                        [&it](SourceField field) { return sourceFieldName(field) == it.key(); });
         if (!known)
             return it.key();

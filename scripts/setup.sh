@@ -19,6 +19,11 @@ packages=(
     libqt6opengl6-dev
     qt6-charts-dev
     libcurl4-openssl-dev
+    # quote sources: patterns matched in linear time, CSV answers read
+    libre2-dev
+    libcsv-dev
+    # API keys of quote sources kept in the desktop's keyring
+    qtkeychain-qt6-dev
     libssl-dev
     ca-certificates
     zlib1g-dev
@@ -28,6 +33,9 @@ packages=(
     qt6-qpa-plugins
     libqt6svg6
     fonts-dejavu-core
+    # keyring tests: a session bus and a keyring to store keys in
+    dbus-daemon
+    gnome-keyring
     # scripts/run.sh without a desktop session: xvfb-run
     xvfb
     xauth

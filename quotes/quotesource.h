@@ -1,0 +1,123 @@
+#pragma once
+
+#include "numbertext.h"
+#include "sourcelimits.h"
+
+#include <QList>
+#include <QString>
+
+// How a source's answer is read: the quote page (read as the built-in
+// site's), or a JSON, CSV or plain-text answer with the price at a place.
+enum class SourceFormat { Page, Json, Csv, Text };
+
+struct SourceHeader {
+    QString name;
+    QString value;   // may hold {KEY}
+
+    friend bool operator==(const SourceHeader &, const SourceHeader &) = default;
+};
+
+// A quote source the user defines. Its API key is kept elsewhere, never
+// with it: sources are shared as files.
+struct QuoteSource {
+    QString name;
+    // An https:// address with {SYMBOL} (the symbol as typed) or {symbol}
+    // (in lower case), and optionally {KEY}.
+    QString url;
+    SourceFormat format = SourceFormat::Page;
+    // Where the price is: a JSON Pointer or JSONPath for json, a column for
+    // csv, a pattern with one group for text; empty for page.
+    QString price;
+    // For csv, the column holding the symbol; empty: the first data row.
+    QString match;
+    // A place as price is, or a fixed code such as "=USD"; empty: none.
+    QString currency;
+    double factor = 1.0;
+    DecimalMark decimal = DecimalMark::Point;
+    char delimiter = ',';
+    QList<SourceHeader> headers;
+    QString certificate;  // a PEM file trusted besides the system's store
+    int connections = SourceLimits::kDefaultConnections;
+
+    friend bool operator==(const QuoteSource &, const QuoteSource &) = default;
+};
+
+// The part of a source at fault; its text is the member's name in the
+// sources file.
+enum class SourceField {
+    None,
+    Sources,    // the list as a whole
+    Name,
+    Url,
+    Format,
+    Price,
+    Match,
+    Currency,
+    Factor,
+    Decimal,
+    Delimiter,
+    Headers,
+    Certificate,
+    Connections,
+};
+
+enum class SourceIssue {
+    None,
+    Missing,
+    TooLong,
+    NotPrintable,
+    Duplicate,
+    TooMany,
+    WrongType,           // in a file: not the JSON type the member takes
+    UnknownValue,        // in a file: a format, decimal or delimiter not known
+    NotHttps,
+    NoSymbol,
+    UnknownPlaceholder,
+    NotAnAddress,
+    NotUsed,             // the format takes no such member
+    NotJsonPlace,
+    PointerEscape,
+    PathSyntax,
+    PathUnsupported,
+    NotColumn,
+    PatternInvalid,
+    PatternTooLarge,
+    PatternNotOneGroup,
+    NotFixedCurrency,
+    NotPositive,
+    OutOfRange,
+    HeaderName,
+    HeaderValue,
+    HeaderHost,
+    NotAbsolute,
+};
+
+// What is wrong with a source, or with a list of them.
+struct SourceProblem {
+    SourceField field = SourceField::None;
+    SourceIssue issue = SourceIssue::None;
+    qsizetype position = -1;   // for a place: where in it, 0-based; -1 when not known
+    qsizetype index = -1;      // for a list: which source, 0-based
+
+    bool ok() const { return issue == SourceIssue::None; }
+    friend bool operator==(const SourceProblem &, const SourceProblem &) = default;
+};
+
+// The first problem of `source`, checked member by member in the order above.
+SourceProblem checkQuoteSource(const QuoteSource &source);
+// The first problem of a list: of a source in it, in order, then of names
+// used twice (ignoring case) or more than SourceLimits::kMaxSources sources.
+SourceProblem checkQuoteSources(const QList<QuoteSource> &sources);
+
+// The member's name, as the sources file has it: "url".
+QString sourceFieldName(SourceField field);
+// The problem for the user, after whom it concerns:
+// "Prices A: url: must start with https://".
+QString sourceProblemText(const QString &who, const SourceProblem &problem);
+
+// Whether `name` can name a source: 1 to SourceLimits::kMaxNameChars
+// printable characters.
+bool isSourceName(const QString &name);
+
+// The names of formats in the sources file: "page", "json", "csv", "text".
+QString sourceFormatName(SourceFormat format);

@@ -1,0 +1,324 @@
+#include "sourcesfile.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr QLatin1StringView kSources("sources");
+
+// The members a source object may have.
+constexpr std::array kMemberFields{
+    SourceField::Name, SourceField::Url, SourceField::Format, SourceField::Price,
+    SourceField::Match, SourceField::Currency, SourceField::Factor, SourceField::Decimal,
+    SourceField::Delimiter, SourceField::Headers, SourceField::Certificate, SourceField::Connections,
+};
+
+std::optional<SourceFormat> formatNamed(const QString &name)
+{
+    for (const SourceFormat format : {SourceFormat::Page, SourceFormat::Json, SourceFormat::Csv, SourceFormat::Text}) {
+        if (sourceFormatName(format) == name)
+            return format;
+    }
+    return std::nullopt;
+}
+
+QString decimalName(DecimalMark mark)
+{
+    return mark == DecimalMark::Point ? QStringLiteral(".") : QStringLiteral(",");
+}
+
+// One source object read into `source`, member by member; the first
+// member that cannot be read is the problem.
+class SourceReader
+{
+public:
+    SourceReader(const QJsonObject &object, QuoteSource &source) : m_object(object), m_source(source) {}
+
+    SourceProblem read()
+    {
+        text(SourceField::Name, m_source.name);
+        text(SourceField::Url, m_source.url);
+        format();
+        text(SourceField::Price, m_source.price);
+        text(SourceField::Match, m_source.match);
+        text(SourceField::Currency, m_source.currency);
+        factor();
+        decimal();
+        delimiter();
+        headers();
+        text(SourceField::Certificate, m_source.certificate);
+        connections();
+        return m_problem;
+    }
+
+private:
+    QJsonValue member(SourceField field) const { return m_object.value(sourceFieldName(field)); }
+    bool failed() const { return !m_problem.ok(); }
+    void fail(SourceField field, SourceIssue issue)
+    {
+        if (!failed())
+            m_problem = {field, issue, -1, -1};
+    }
+
+    void text(SourceField field, QString &out)
+    {
+        const QJsonValue value = member(field);
+        if (value.isString())
+            out = value.toString();
+        else if (!value.isUndefined())
+            fail(field, SourceIssue::WrongType);
+    }
+
+    void format()
+    {
+        QString name;
+        text(SourceField::Format, name);
+        if (member(SourceField::Format).isUndefined())
+            fail(SourceField::Format, SourceIssue::Missing);
+        else if (const auto format = formatNamed(name))
+            m_source.format = *format;
+        else
+            fail(SourceField::Format, SourceIssue::UnknownValue);
+    }
+
+    void factor()
+    {
+        const QJsonValue value = member(SourceField::Factor);
+        if (value.isDouble())
+            m_source.factor = value.toDouble();
+        else if (!value.isUndefined())
+            fail(SourceField::Factor, SourceIssue::WrongType);
+    }
+
+    void decimal()
+    {
+        QString name = decimalName(m_source.decimal);
+        text(SourceField::Decimal, name);
+        if (name == decimalName(DecimalMark::Point))
+            m_source.decimal = DecimalMark::Point;
+        else if (name == decimalName(DecimalMark::Comma))
+            m_source.decimal = DecimalMark::Comma;
+        else
+            fail(SourceField::Decimal, SourceIssue::UnknownValue);
+    }
+
+    void delimiter()
+    {
+        QString name(QChar::fromLatin1(m_source.delimiter));
+        text(SourceField::Delimiter, name);
+        if (name.size() == 1 && name.front().toLatin1() == name.front())
+            m_source.delimiter = name.front().toLatin1();
+        else
+            fail(SourceField::Delimiter, SourceIssue::UnknownValue);
+    }
+
+    void headers()
+    {
+        const QJsonValue value = member(SourceField::Headers);
+        if (value.isUndefined())
+            return;
+        if (!value.isObject())
+            return fail(SourceField::Headers, SourceIssue::WrongType);
+        const QJsonObject headers = value.toObject();
+        for (auto it = headers.constBegin(); it != headers.constEnd(); ++it) {
+            if (!it->isString())
+                return fail(SourceField::Headers, SourceIssue::WrongType);
+            m_source.headers.append({it.key(), it->toString()});
+        }
+    }
+
+    void connections()
+    {
+        const QJsonValue value = member(SourceField::Connections);
+        if (value.isUndefined())
+            return;
+        const double number = value.toDouble(std::nan(""));
+        if (!value.isDouble() || std::trunc(number) != number)
+            return fail(SourceField::Connections, SourceIssue::WrongType);
+        if (number < SourceLimits::kMinConnections || number > SourceLimits::kMaxConnections)
+            return fail(SourceField::Connections, SourceIssue::OutOfRange);
+        m_source.connections = int(number);
+    }
+
+    const QJsonObject &m_object;
+    QuoteSource &m_source;
+    SourceProblem m_problem;
+};
+
+QString unknownMember(const QJsonObject &object)
+{
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        const bool known = std::any_of(kMemberFields.begin(), kMemberFields.end(),
+                                       [&it](SourceField field) { return sourceFieldName(field) == it.key(); });
+        if (!known)
+            return it.key();
+    }
+    return {};
+}
+
+SourcesFileRead refused(SourcesFileIssue issue, const QString &detail = {})
+{
+    SourcesFileRead read;
+    read.problem.issue = issue;
+    read.problem.detail = detail;
+    return read;
+}
+
+// The problem of the source at `index`, named as the file names it.
+SourcesFileRead sourceRefused(const QJsonArray &list, SourceProblem problem, qsizetype index)
+{
+    SourcesFileRead read = refused(SourcesFileIssue::Source);
+    problem.index = index;
+    read.problem.source = problem;
+    if (index >= 0) {
+        const QString name = list.at(index).toObject().value(sourceFieldName(SourceField::Name)).toString();
+        if (isSourceName(name))
+            read.problem.sourceName = name;
+    }
+    return read;
+}
+
+QJsonObject sourceObject(const QuoteSource &source)
+{
+    const QuoteSource defaults;
+    QJsonObject object{
+        {sourceFieldName(SourceField::Name), source.name},
+        {sourceFieldName(SourceField::Url), source.url},
+        {sourceFieldName(SourceField::Format), sourceFormatName(source.format)},
+    };
+    const auto set = [&object](SourceField field, const QJsonValue &value, bool isDefault) {
+        if (!isDefault)
+            object.insert(sourceFieldName(field), value);
+    };
+    set(SourceField::Price, source.price, source.price.isEmpty());
+    set(SourceField::Match, source.match, source.match.isEmpty());
+    set(SourceField::Currency, source.currency, source.currency.isEmpty());
+    set(SourceField::Factor, source.factor, source.factor == defaults.factor);
+    set(SourceField::Decimal, decimalName(source.decimal), source.decimal == defaults.decimal);
+    set(SourceField::Delimiter, QString(QChar::fromLatin1(source.delimiter)), source.delimiter == defaults.delimiter);
+    QJsonObject headers;
+    for (const SourceHeader &header : source.headers)
+        headers.insert(header.name, header.value);
+    set(SourceField::Headers, headers, headers.isEmpty());
+    set(SourceField::Certificate, source.certificate, source.certificate.isEmpty());
+    set(SourceField::Connections, source.connections, source.connections == defaults.connections);
+    return object;
+}
+
+} // namespace
+
+SourcesFileRead parseSourcesFile(QByteArrayView text)
+{
+    if (text.size() > SourceLimits::kMaxSourcesFileBytes)
+        return refused(SourcesFileIssue::TooLarge);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toByteArray(), &error);
+    if (error.error != QJsonParseError::NoError)
+        return refused(SourcesFileIssue::NotJson,
+                       QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset));
+    const QJsonObject root = document.object();
+    if (!document.isObject() || root.size() != 1 || !root.value(kSources).isArray())
+        return refused(SourcesFileIssue::NotSourcesObject);
+
+    const QJsonArray list = root.value(kSources).toArray();
+    SourcesFileRead read;
+    for (qsizetype index = 0; index < list.size(); ++index) {
+        if (!list.at(index).isObject()) {
+            SourcesFileRead notObject = sourceRefused(list, {}, index);
+            notObject.problem.issue = SourcesFileIssue::SourceNotObject;
+            return notObject;
+        }
+        const QJsonObject object = list.at(index).toObject();
+        if (const QString member = unknownMember(object); !member.isEmpty()) {
+            SourcesFileRead unknown = sourceRefused(list, {}, index);
+            unknown.problem.issue = SourcesFileIssue::UnknownMember;
+            unknown.problem.member = member;
+            return unknown;
+        }
+        QuoteSource source;
+        if (const SourceProblem problem = SourceReader(object, source).read(); !problem.ok())
+            return sourceRefused(list, problem, index);
+        read.sources.append(source);
+    }
+    if (const SourceProblem problem = checkQuoteSources(read.sources); !problem.ok())
+        return sourceRefused(list, problem, problem.index);
+    return read;
+}
+
+SourcesFileRead readSourcesFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refused(SourcesFileIssue::Unreadable, file.errorString());
+    // One byte more than allowed tells a file at the limit from a larger one.
+    const QByteArray text = file.read(SourceLimits::kMaxSourcesFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return refused(SourcesFileIssue::Unreadable, file.errorString());
+    return parseSourcesFile(text);
+}
+
+QByteArray sourcesFileText(const QList<QuoteSource> &sources)
+{
+    QJsonArray list;
+    for (const QuoteSource &source : sources)
+        list.append(sourceObject(source));
+    return QJsonDocument(QJsonObject{{kSources, list}}).toJson(QJsonDocument::Indented);
+}
+
+SourcesFileProblem writeSourcesFile(const QString &path, const QList<QuoteSource> &sources)
+{
+    SourcesFileProblem problem;
+    if (const SourceProblem source = checkQuoteSources(sources); !source.ok()) {
+        problem.issue = SourcesFileIssue::Source;
+        problem.source = source;
+        if (source.index >= 0)
+            problem.sourceName = isSourceName(sources[source.index].name) ? sources[source.index].name : QString();
+        return problem;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(sourcesFileText(sources)) < 0 || !file.commit()) {
+        problem.issue = SourcesFileIssue::Unwritable;
+        problem.detail = file.errorString();
+    }
+    return problem;
+}
+
+QString sourcesFileProblemText(const QString &path, const SourcesFileProblem &problem)
+{
+    const QString who = problem.sourceName.isEmpty()
+        ? QStringLiteral("source %1").arg(problem.source.index + 1)
+        : QStringLiteral("source \"%1\"").arg(problem.sourceName);
+    switch (problem.issue) {
+    case SourcesFileIssue::None:
+        return {};
+    case SourcesFileIssue::Unreadable:
+        return QStringLiteral("%1: cannot be read: %2").arg(path, problem.detail);
+    case SourcesFileIssue::Unwritable:
+        return QStringLiteral("%1: cannot be written: %2").arg(path, problem.detail);
+    case SourcesFileIssue::TooLarge:
+        return QStringLiteral("%1: larger than %2 KiB, not a sources file")
+            .arg(path).arg(SourceLimits::kMaxSourcesFileBytes / 1024);
+    case SourcesFileIssue::NotJson:
+        return QStringLiteral("%1: not JSON: %2").arg(path, problem.detail);
+    case SourcesFileIssue::NotSourcesObject:
+        return QStringLiteral("%1: must be an object holding a \"sources\" list and nothing else").arg(path);
+    case SourcesFileIssue::SourceNotObject:
+        return QStringLiteral("%1: %2: must be an object").arg(path, who);
+    case SourcesFileIssue::UnknownMember:
+        return QStringLiteral("%1: %2: unknown member \"%3\"").arg(path, who, problem.member);
+    case SourcesFileIssue::Source:
+        if (problem.source.index < 0)
+            return sourceProblemText(path, problem.source);
+        return sourceProblemText(QStringLiteral("%1: %2").arg(path, who), problem.source);
+    }
+    Q_UNREACHABLE();
+}

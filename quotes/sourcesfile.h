@@ -1,0 +1,51 @@
+#pragma once
+
+#include "quotesource.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+// Why a sources file cannot be used.
+enum class SourcesFileIssue {
+    None,
+    Unreadable,
+    Unwritable,
+    TooLarge,        // past SourceLimits::kMaxSourcesFileBytes
+    NotJson,
+    NotSourcesObject,   // not an object holding "sources" and nothing else
+    SourceNotObject,
+    UnknownMember,
+    Source,          // a source or the list is at fault: see `source`
+};
+
+struct SourcesFileProblem {
+    SourcesFileIssue issue = SourcesFileIssue::None;
+    SourceProblem source;   // for Source; for UnknownMember, which source
+    QString sourceName;     // the source's name when it can name it
+    QString member;         // for UnknownMember
+    QString detail;         // the system's or the JSON parser's words
+
+    bool ok() const { return issue == SourcesFileIssue::None; }
+};
+
+struct SourcesFileRead {
+    QList<QuoteSource> sources;   // empty whenever there is a problem
+    SourcesFileProblem problem;
+};
+
+// The sources in a file's text: {"sources": [{"name": ..., ...}]}, every
+// member checked; nothing is taken from a file with any problem.
+SourcesFileRead parseSourcesFile(QByteArrayView text);
+SourcesFileRead readSourcesFile(const QString &path);
+
+// The file's text, the members at their defaults left out. API keys are
+// not part of sources, so never written.
+QByteArray sourcesFileText(const QList<QuoteSource> &sources);
+// Writes checked sources whole or not at all.
+SourcesFileProblem writeSourcesFile(const QString &path, const QList<QuoteSource> &sources);
+
+// One message naming the file, the source (by name, or by position when
+// it has no usable name) and the member at fault.
+QString sourcesFileProblemText(const QString &path, const SourcesFileProblem &problem);

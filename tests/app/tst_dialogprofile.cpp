@@ -76,6 +76,8 @@ void TestDialogProfile::unreadableProfileChangesNothing_data()
         << QByteArray(good).replace("AssetShares\t4\n", "AssetShares\tfour\n") << "record 5";
     QTest::newRow("empty") << QByteArray() << "mine.ftly";
     QTest::newRow("binary junk") << QByteArray("\x00\xff\x13\x37 \x01", 6) << "mine.ftly";
+    // Gone between the choice and the reading.
+    QTest::newRow("missing") << QByteArray("missing") << "mine.ftly";
 }
 
 void TestDialogProfile::unreadableProfileChangesNothing()
@@ -89,6 +91,8 @@ void TestDialogProfile::unreadableProfileChangesNothing()
     const QStringList before = site.snapshot();
 
     site.files.openPath = site.writeFile(QStringLiteral("mine.ftly"), bytes);
+    if (QByteArrayView(QTest::currentDataTag()) == "missing")
+        QVERIFY(QFile::remove(site.files.openPath));
     site.dialog->OnGetProfile();
 
     QCOMPARE(site.messages.errors.size(), 1);

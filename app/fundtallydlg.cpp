@@ -19,7 +19,6 @@
 #include "windowcaption.h"
 
 #include <QAction>
-#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -37,7 +36,7 @@ CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
     m_rowTable.fill(m_fields, *m_form);
     m_calculation = std::make_unique<FormCalculation>(*m_form, m_rowTable, m_fields);
     connect(m_calculation.get(), &FormCalculation::finished, this, [this] {
-        showAllocation();
+        m_calculation->showAllocation(m_targets);
         Q_EMIT calculationFinished();
     });
     connectCommands();
@@ -64,11 +63,6 @@ void CFundtallyDlg::setUpWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     setFixedSize(m_view->designedSize());
-    setUpContextMenu();
-}
-
-void CFundtallyDlg::setUpContextMenu()
-{
     m_contextMenu = new CommandMenu(this);
     connect(m_contextMenu->quoteSiteAction(), &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
     connect(m_contextMenu->aboutAction(), &QAction::triggered, this, &CFundtallyDlg::showAboutBox);
@@ -83,21 +77,16 @@ void CFundtallyDlg::contextMenuEvent(QContextMenuEvent *event)
 void CFundtallyDlg::setVisible(bool visible)
 {
     if (visible && !isVisible())
-        fitToScreen();
+        m_view->fitWindowToScreen();
     QDialog::setVisible(visible);
 }
 
 void CFundtallyDlg::showEvent(QShowEvent *event)
 {
     // Moved to another screen, the window fits that one.
-    connect(windowHandle(), &QWindow::screenChanged, this, &CFundtallyDlg::fitToScreen,
+    connect(windowHandle(), &QWindow::screenChanged, m_view, &FittingForm::fitWindowToScreen,
             Qt::UniqueConnection);
     QDialog::showEvent(event);
-}
-
-void CFundtallyDlg::fitToScreen()
-{
-    m_view->fitWindowToScreen(*this);
 }
 
 void CFundtallyDlg::connectCommands()
@@ -116,7 +105,7 @@ void CFundtallyDlg::connectCommands()
 // The caption carries the mark once it names a profile.
 void CFundtallyDlg::showModifiedMark()
 {
-    setWindowModified(!m_profilePath.isEmpty() && hasUnsavedChanges());
+    setWindowModified(!m_profile.path().isEmpty() && hasUnsavedChanges());
 }
 
 void CFundtallyDlg::takeProfileDrops()
@@ -158,11 +147,6 @@ void CFundtallyDlg::stopCalculation()
     m_calculation->stop();
 }
 
-void CFundtallyDlg::showStatus(const QString &text)
-{
-    m_form->statusLabel()->showStatus(text);
-}
-
 void CFundtallyDlg::OnSaveProfile()
 {
     saveProfile();
@@ -176,7 +160,7 @@ bool CFundtallyDlg::saveProfile()
     // prompt has shown which box to correct.
     if (!UpdateData(true))
         return false;
-    const QString path = m_services.files.chooseProfileToSave(this, m_profilePath);
+    const QString path = m_services.files.chooseProfileToSave(this, m_profile.path());
     if (path.isEmpty())
         return false;
     const ProfileSave saved = saveProfileFile(path, m_rowTable.holdings(), m_targets);
@@ -185,7 +169,7 @@ bool CFundtallyDlg::saveProfile()
         return false;
     }
     rememberProfile(path);
-    showStatus(tr("Saved %1.").arg(escapedForMessage(QFileInfo(path).fileName())));
+    m_form->statusLabel()->showStatus(tr("Saved %1.").arg(escapedForMessage(QFileInfo(path).fileName())));
     return true;
 }
 
@@ -197,8 +181,7 @@ void CFundtallyDlg::OnGetProfile()
         return;
     if (!maySetAsideHoldings(SetAsideReason::OpeningProfile))
         return;
-    const QString folder = m_profilePath.isEmpty() ? QString() : QFileInfo(m_profilePath).absolutePath();
-    const QString path = m_services.files.chooseProfileToOpen(this, folder);
+    const QString path = m_services.files.chooseProfileToOpen(this, m_profile.folder());
     if (path.isEmpty())
         return;
     loadProfile(path);
@@ -233,7 +216,7 @@ void CFundtallyDlg::OnRebalance()
 void CFundtallyDlg::setTargets(const AssetTargets &targets)
 {
     m_targets = targets;
-    showAllocation();
+    m_calculation->showAllocation(m_targets);
     showModifiedMark();
 }
 
@@ -242,36 +225,17 @@ RebalanceBasis CFundtallyDlg::lastCalculation() const
     return m_calculation->lastCalculation();
 }
 
-void CFundtallyDlg::showAllocation()
-{
-    m_calculation->showAllocation(m_targets);
-}
-
-std::optional<HoldingsSnapshot> CFundtallyDlg::shownHoldings() const
-{
-    const std::optional<Holdings> holdings = holdingsOnForm(*m_form, m_fields);
-    if (!holdings)
-        return std::nullopt;
-    return HoldingsSnapshot{*holdings, m_targets};
-}
-
-// What the boxes show now is what the profile holds: the boxes show shares
-// with fewer digits than a file may hold, so the snapshot is read back from
-// them rather than taken from the records.
 void CFundtallyDlg::rememberProfile(const QString &path)
 {
-    if (const std::optional<HoldingsSnapshot> shown = shownHoldings())
-        m_savedHoldings = *shown;
-    m_profilePath = QFileInfo(path).absoluteFilePath();
-    setWindowFilePath(m_profilePath);
-    setWindowTitle(windowCaption(m_profilePath));
+    m_profile.remember(path, holdingsOnForm(*m_form, m_fields), m_targets);
+    setWindowFilePath(m_profile.path());
+    setWindowTitle(windowCaption(m_profile.path()));
     showModifiedMark();
 }
 
 bool CFundtallyDlg::hasUnsavedChanges() const
 {
-    const std::optional<HoldingsSnapshot> shown = shownHoldings();
-    return !shown || *shown != m_savedHoldings;
+    return m_profile.hasChanges(holdingsOnForm(*m_form, m_fields), m_targets);
 }
 
 bool CFundtallyDlg::maySetAsideHoldings(SetAsideReason reason)
@@ -284,28 +248,13 @@ bool CFundtallyDlg::maySetAsideHoldings(SetAsideReason reason)
     if (!hasUnsavedChanges())
         return true;
     const QScopedValueRollback asking(m_askingToSave, true);
-    switch (m_services.saveChanges.askToSaveChanges(this, reason)) {
-    case SaveChangesAnswer::Save:
-        return saveProfile();
-    case SaveChangesAnswer::Discard:
-        return true;
-    case SaveChangesAnswer::Cancel:
-        return false;
-    }
-    Q_UNREACHABLE();
+    return mayGoOn(m_services.saveChanges.askToSaveChanges(this, reason), [this] { return saveProfile(); });
 }
 
 void CFundtallyDlg::commitData(SessionEnd &session)
 {
-    if (!hasUnsavedChanges())
-        return;
-    // Without leave to ask nothing is saved: only the user chooses where.
-    if (!session.allowsInteraction())
-        return;
-    const bool mayEnd = maySetAsideHoldings(SetAsideReason::Closing);
-    session.release();
-    if (!mayEnd)
-        session.cancel();
+    askBeforeSessionEnds(session, hasUnsavedChanges(),
+                         [this] { return maySetAsideHoldings(SetAsideReason::Closing); });
 }
 
 void CFundtallyDlg::showAboutBox()

@@ -3,7 +3,7 @@
 #include "assettargets.h"
 #include "dialogservices.h"
 #include "formfields.h"
-#include "holdingssnapshot.h"
+#include "openprofile.h"
 #include "holding.h"
 #include "rebalancebasis.h"
 #include "rowtable.h"
@@ -97,15 +97,10 @@ protected:
 
 private:
     void setUpWindow();
-    void setUpContextMenu();
-    void fitToScreen();
     void showModifiedMark();
     void connectCommands();
     void takeProfileDrops();
-    void showStatus(const QString &text);
-    void showAllocation();
     bool saveProfile();
-    std::optional<HoldingsSnapshot> shownHoldings() const;
     void rememberProfile(const QString &path);
 
     DialogServices m_services;
@@ -117,9 +112,7 @@ private:
     QIcon m_hIcon;
     std::unique_ptr<FormCalculation> m_calculation;
     AssetTargets m_targets;
-    HoldingsSnapshot m_savedHoldings;
-    // The last profile loaded or saved; the file dialogs start in its folder
-    // and the caption names it.
-    QString m_profilePath;
+    // The file dialogs start in its folder and the caption names it.
+    OpenProfile m_profile;
     bool m_askingToSave = false;
 };

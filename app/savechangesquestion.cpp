@@ -59,3 +59,16 @@ SaveChangesAnswer MessageBoxSaveChangesQuestion::askToSaveChanges(QWidget *paren
     const std::unique_ptr<QMessageBox> box = createSaveChangesBox(parent, reason);
     return saveChangesAnswer(static_cast<QMessageBox::StandardButton>(box->exec()));
 }
+
+bool mayGoOn(SaveChangesAnswer answer, const std::function<bool()> &save)
+{
+    switch (answer) {
+    case SaveChangesAnswer::Save:
+        return save();
+    case SaveChangesAnswer::Discard:
+        return true;
+    case SaveChangesAnswer::Cancel:
+        return false;
+    }
+    Q_UNREACHABLE();
+}

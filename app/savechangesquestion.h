@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -35,3 +36,7 @@ std::unique_ptr<QMessageBox> createSaveChangesBox(QWidget *parent, SetAsideReaso
 // The answer a button of that box gives; anything else (the box closed by
 // other means) is Cancel.
 SaveChangesAnswer saveChangesAnswer(QMessageBox::StandardButton button);
+
+// Whether the rows may go after the user's answer: Save goes on only when
+// `save` saved them, Discard goes on, Cancel keeps them.
+bool mayGoOn(SaveChangesAnswer answer, const std::function<bool()> &save);

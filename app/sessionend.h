@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 // The desktop session ending while the window is open: the part of the
 // session manager the window uses, so tests can stand in for it.
 class SessionEnd
@@ -13,3 +15,7 @@ public:
     // Keeps the session from ending.
     virtual void cancel() = 0;
 };
+
+// Asks about unsaved changes while the session allows it; the session goes
+// on when the user keeps the rows (maySetAside() false).
+void askBeforeSessionEnds(SessionEnd &session, bool hasChanges, const std::function<bool()> &maySetAside);

@@ -145,20 +145,21 @@ void FittingForm::keepInView(QWidget *focused)
         m_scrollArea->ensureWidgetVisible(focused);
 }
 
-void FittingForm::fitWindowToScreen(QWidget &window)
+void FittingForm::fitWindowToScreen()
 {
-    QWindow *handle = window.windowHandle();
+    QWidget &topLevel = *window();
+    QWindow *handle = topLevel.windowHandle();
     QMargins frame = handle ? handle->frameMargins() : QMargins();
     if (frame.isNull())
         frame = EstimatedWindowFrame;
     const WindowFit fit = fitWindow(designedSize(), roomySize(), smallestSize(),
-                                    window.screen()->availableGeometry(), frame);
+                                    topLevel.screen()->availableGeometry(), frame);
     setScrolls(fit.scrolls);
     if (fit.scrolls) {
-        window.setMinimumSize(smallestSize());
-        window.setMaximumSize(roomySize());
-        window.resize(fit.size);
+        topLevel.setMinimumSize(smallestSize());
+        topLevel.setMaximumSize(roomySize());
+        topLevel.resize(fit.size);
     } else {
-        window.setFixedSize(fit.size);
+        topLevel.setFixedSize(fit.size);
     }
 }

@@ -32,9 +32,9 @@ public:
     // Scrolling, with the bar and a few rows in view.
     QSize smallestSize() const;
 
-    // Sizes `window`, which holds this form alone, for the screen it is on:
-    // the form whole where it fits, scrolling otherwise.
-    void fitWindowToScreen(QWidget &window);
+    // Sizes the window, which holds this form alone, for the screen it is
+    // on: the form whole where it fits, scrolling otherwise.
+    void fitWindowToScreen();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -24,7 +24,9 @@ CalculationResult computeHoldings(const Holdings &holdings, const RowQuotes &quo
             result.outcome[row] = RowOutcome::NotLookedUp;
             result.partial = true;
         } else {
-            result.outcome[row] = quote.priced() ? RowOutcome::Priced : RowOutcome::Unpriced;
+            result.outcome[row] = quote.priced()     ? RowOutcome::Priced
+                                  : quote.lastKnown ? RowOutcome::LastKnown
+                                                    : RowOutcome::Unpriced;
         }
 
         const double amount = quote.price * holding.shares;

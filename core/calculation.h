@@ -18,6 +18,7 @@ enum class RowOutcome {
     NotHeld,     // no shares: never looked up, and no failure either
     Priced,
     Unpriced,    // looked up without a price; the lookup says why
+    LastKnown,   // today's lookup failed (it says why); valued at the last price found
     NotLookedUp, // held, but the run was stopped before its lookup ended
 };
 

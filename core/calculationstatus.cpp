@@ -1,6 +1,10 @@
 #include "calculationstatus.h"
 
+#include "amountformat.h"
+#include "pricenote.h"
+
 #include <QCoreApplication>
+#include <QLocale>
 #include <QList>
 #include <QStringList>
 
@@ -102,18 +106,75 @@ QString pricingProgress(int done, int count)
     return tr("Pricing %1 \u2014 %2 of %3 done").arg(holdingCount(count)).arg(done).arg(count);
 }
 
-QString rowQuoteNote(const CalculationResult &result, int row)
+QString rowQuoteNote(const CalculationResult &result, int row, const QDateTime &now)
 {
     switch (result.outcome[row]) {
     case RowOutcome::Unpriced:
         return tr("Not priced: %1").arg(result.quotes[row]->reason());
     case RowOutcome::NotLookedUp:
         return tr("not looked up: stopped");
-    case RowOutcome::NotHeld:
     case RowOutcome::Priced:
+    case RowOutcome::LastKnown:
+        return priceNote(*result.quotes[row], now);
+    case RowOutcome::NotHeld:
         break;
     }
     return {};
+}
+
+QString lastKnownNote(const CalculationResult &result)
+{
+    int count = 0;
+    QDateTime oldest;
+    for (int row = 0; row < HoldingRowCount; ++row) {
+        if (result.outcome[row] != RowOutcome::LastKnown)
+            continue;
+        ++count;
+        const QDateTime fetched = result.quotes[row]->fetched;
+        if (fetched.isValid() && (!oldest.isValid() || fetched < oldest))
+            oldest = fetched;
+    }
+    if (count == 0)
+        return {};
+    const QString date = QLocale::c().toString(oldest.toLocalTime().date(), QStringLiteral("d MMM yyyy"));
+    if (count == 1) {
+        return oldest.isValid() ? tr("1 holding is valued at its last known price (from %1)").arg(date)
+                                : tr("1 holding is valued at its last known price");
+    }
+    return oldest.isValid()
+               ? tr("%1 holdings are valued at their last known price (the oldest from %2)").arg(count).arg(date)
+               : tr("%1 holdings are valued at their last known price").arg(count);
+}
+
+QString noClassNote(const Holdings &holdings, const CalculationResult &result)
+{
+    int count = 0;
+    double amount = result.total;
+    for (int row = 0; row < HoldingRowCount; ++row) {
+        if (isHeld(holdings[row]) && !isAssetClass(holdings[row].assetClass))
+            ++count;
+    }
+    if (count == 0)
+        return {};
+    for (const double classAmount : result.classSum)
+        amount -= classAmount;
+    const QString has = count == 1 ? tr("1 holding has no asset class")
+                                   : tr("%1 holdings have no asset class").arg(count);
+    return tr("%1; %2 of the total is in no class").arg(has, FormatGroupedAmount(amount));
+}
+
+QString runStatus(const QDateTime &when, const Holdings &holdings, const CalculationResult &result)
+{
+    QString summary = calculationSummary(holdings, result);
+    if (summary.endsWith(u'.'))
+        summary.chop(1);
+    QStringList parts{summary};
+    for (const QString &note : {lastKnownNote(result), noClassNote(holdings, result)}) {
+        if (!note.isEmpty())
+            parts.append(note);
+    }
+    const QString time = QLocale::c().toString(when.toLocalTime().time(), QStringLiteral("HH:mm"));
+    return QStringLiteral("%1 \u2014 %2.").arg(time, parts.join(QStringLiteral(". ")));
 }
 
 bool needsQuoteSite(const CalculationResult &result)

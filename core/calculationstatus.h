@@ -2,6 +2,7 @@
 
 #include "calculation.h"
 
+#include <QDateTime>
 #include <QString>
 
 // The texts of the status line, made from a calculation's rows and result.
@@ -11,13 +12,24 @@
 // for a stopped run, how far it got and what the totals cover.
 QString calculationSummary(const Holdings &holdings, const CalculationResult &result);
 
+// What the total leans on beyond today's prices: the rows valued at their
+// last known price, with the oldest one's date, and the held rows in no
+// class with the amount they add. Empty when there is nothing to say.
+QString lastKnownNote(const CalculationResult &result);
+QString noClassNote(const Holdings &holdings, const CalculationResult &result);
+
+// The status line after a run: its local time (`when`), the summary and
+// the notes above, e.g. "14:02 — 6 holdings priced."
+QString runStatus(const QDateTime &when, const Holdings &holdings, const CalculationResult &result);
+
 // While a run prices its rows: how many of the held rows are done, the count
 // the progress bar shows too.
 QString pricingProgress(int done, int count);
 
 // What a row's Value box says about its lookup: why it has no price, that
-// it was never looked up, or nothing for a priced or empty row.
-QString rowQuoteNote(const CalculationResult &result, int row);
+// it was never looked up, where its price came from (see priceNote(), with
+// `now` for the dates), or nothing for an empty row.
+QString rowQuoteNote(const CalculationResult &result, int row, const QDateTime &now);
 
 // Some row could not be priced because no quote site is set up, which the
 // user can put right.

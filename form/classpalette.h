@@ -32,4 +32,16 @@ inline QColor unpricedText()
     return QColor(Qt::black);
 }
 
+// A last known price: neither the warning amber nor the greyed "not looked
+// up", and with dark text readable on a dark theme as on a light one.
+inline QColor lastKnownBackground()
+{
+    return QColor(0xA9, 0xCC, 0xEE);
+}
+
+inline QColor lastKnownText()
+{
+    return QColor(Qt::black);
+}
+
 } // namespace ClassPalette

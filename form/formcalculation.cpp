@@ -73,10 +73,11 @@ void FormCalculation::showResult()
     const CalculationResult &result = m_run->result();
     m_rows.setResult(result);
     transferFieldsToForm(m_fields, m_form);
-    m_form.showRowOutcomes(result);
+    const QDateTime now = QDateTime::currentDateTime();
+    m_form.showRowOutcomes(result, now);
     m_form.setCalculating(false);
     m_form.quoteSiteLink()->setVisible(needsQuoteSite(result));
-    m_form.statusLabel()->showStatus(calculationSummary(m_run->holdings(), result));
+    m_form.statusLabel()->showStatus(runStatus(now, m_run->holdings(), result));
     Q_EMIT finished();
 }
 

@@ -137,7 +137,7 @@ void HoldingsForm::setCalculating(bool calculating)
     }
 }
 
-void HoldingsForm::showRowOutcomes(const CalculationResult &result)
+void HoldingsForm::showRowOutcomes(const CalculationResult &result, const QDateTime &now)
 {
     for (int r = 0; r < HoldingRowCount; ++r) {
         ComputedBox *box = valueBox(r);
@@ -145,8 +145,11 @@ void HoldingsForm::showRowOutcomes(const CalculationResult &result)
         // Named states for style sheets and tests.
         box->setProperty("unpriced", outcome == RowOutcome::Unpriced);
         box->setProperty("notLookedUp", outcome == RowOutcome::NotLookedUp);
+        box->setProperty("lastKnown", outcome == RowOutcome::LastKnown);
         box->setPalette(outcomePalette(outcome, QPalette()));
-        box->setNote(rowQuoteNote(result, r));
+        const QString note = rowQuoteNote(result, r, now);
+        box->setNote(note);
+        box->setAccessibleDescription(note);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 class AllocationChart;
+class QDateTime;
 class AllocationLegend;
 class DialogUnits;
 struct AllocationPicture;
@@ -79,9 +80,10 @@ public:
     // While a calculation runs: the inputs locked, the commands but Stop and
     // Finished disabled, the progress shown and the quote site link hidden.
     void setCalculating(bool calculating);
-    // Each row's Value box marked by how its lookup ended, with the reason
-    // in its tooltip.
-    void showRowOutcomes(const CalculationResult &result);
+    // Each row's Value box marked by how its lookup ended, with where its
+    // price came from, or why it has none, in its tooltip and accessible
+    // description; `now` dates the prices.
+    void showRowOutcomes(const CalculationResult &result, const QDateTime &now);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -15,6 +15,10 @@ QPalette outcomePalette(RowOutcome outcome, const QPalette &theme)
         look.setColor(QPalette::Base, theme.color(QPalette::Window));
         look.setColor(QPalette::Text, theme.color(QPalette::PlaceholderText));
         break;
+    case RowOutcome::LastKnown:
+        look.setColor(QPalette::Base, ClassPalette::lastKnownBackground());
+        look.setColor(QPalette::Text, ClassPalette::lastKnownText());
+        break;
     case RowOutcome::NotHeld:
     case RowOutcome::Priced:
         break;

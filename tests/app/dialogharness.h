@@ -12,12 +12,22 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 #include <utility>
+
+// The status line after a run without the run's time ("14:02 \u2014 "),
+// which a test cannot know beforehand.
+inline QString statusWithoutTime(const QString &text)
+{
+    static const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d \u2014 "));
+    QString rest = text;
+    return rest.remove(time);
+}
 
 // Everything the holdings dialog asks of the outside world but its quotes.
 struct DialogFakes

@@ -14,6 +14,7 @@ struct Row
     QString symbol;
     double shares = 1.0;
     std::optional<QuoteResult> quote;
+    int assetClass = 2;
 };
 
 Row priced(const char *symbol)
@@ -29,6 +30,22 @@ Row failed(const char *symbol, QuoteFailure failure, int httpStatus = 0)
 Row notLookedUp(const char *symbol)
 {
     return {QString::fromLatin1(symbol), 2.0, std::nullopt};
+}
+
+// Today's lookup timed out; the price found on `fetched` (UTC) stands in.
+Row lastKnown(const char *symbol, double price, const QDateTime &fetched)
+{
+    QuoteResult quote = QuoteResult::failed(QuoteFailure::TimedOut);
+    quote.price = price;
+    quote.lastKnown = true;
+    quote.fetched = fetched;
+    return {QString::fromLatin1(symbol), 2.0, quote};
+}
+
+Row unclassed(Row row)
+{
+    row.assetClass = NoAssetClass;
+    return row;
 }
 
 Row notHeld(const char *symbol)
@@ -48,7 +65,7 @@ Calculated calculated(const QList<Row> &rows)
     Calculated out;
     RowQuotes quotes;
     for (qsizetype r = 0; r < rows.size(); ++r) {
-        out.holdings[r] = Holding{QString(), rows[r].symbol, rows[r].shares, 2};
+        out.holdings[r] = Holding{QString(), rows[r].symbol, rows[r].shares, rows[r].assetClass};
         quotes[r] = rows[r].quote;
     }
     out.result = computeHoldings(out.holdings, quotes);
@@ -74,6 +91,8 @@ private Q_SLOTS:
     void progress_data();
     void progress();
     void rowNotes();
+    void runStatus_data();
+    void runStatus();
     void quoteSiteNeeded_data();
     void quoteSiteNeeded();
 };
@@ -142,6 +161,43 @@ void TestCalculationStatus::summary()
     QCOMPARE(calculationSummary(c.holdings, c.result), summary);
 }
 
+void TestCalculationStatus::runStatus_data()
+{
+    QTest::addColumn<QList<Row>>("rows");
+    QTest::addColumn<QString>("status");
+
+    const QDateTime dec7 = QDateTime(QDate(2026, 12, 7), QTime(14, 2), Qt::UTC);
+    const QDateTime nov20 = QDateTime(QDate(2026, 11, 20), QTime(9, 0), Qt::UTC);
+    QTest::newRow("all priced") << QList<Row>{priced("VTI"), priced("BND")} << "15:30 \u2014 2 holdings priced.";
+    QTest::newRow("one last known")
+        << QList<Row>{priced("VTI"), lastKnown("BND", 70, dec7)}
+        << "15:30 \u2014 1 of 2 holdings could not be priced \u2014 timed out: BND. "
+           "1 holding is valued at its last known price (from 7 Dec 2026).";
+    QTest::newRow("two last known, the oldest named")
+        << QList<Row>{lastKnown("VTI", 200, dec7), lastKnown("BND", 70, nov20), failed("GONE", QuoteFailure::NoQuotePage, 404)}
+        << "15:30 \u2014 3 of 3 holdings could not be priced \u2014 timed out: VTI, BND; "
+           "no quote page for this symbol (HTTP 404): GONE. "
+           "2 holdings are valued at their last known price (the oldest from 20 Nov 2026).";
+    // Two shares at 10 in no class, and 1,724.5 x 2 = 3,449 more.
+    QTest::newRow("no class")
+        << QList<Row>{unclassed(priced("VTI")), priced("BND")}
+        << "15:30 \u2014 2 holdings priced. 1 holding has no asset class; 20 of the total is in no class.";
+    QTest::newRow("no class, last known")
+        << QList<Row>{unclassed(priced("VTI")), unclassed(lastKnown("EMB", 1724.5, dec7)), priced("BND")}
+        << "15:30 \u2014 1 of 3 holdings could not be priced \u2014 timed out: EMB. "
+           "1 holding is valued at its last known price (from 7 Dec 2026). "
+           "2 holdings have no asset class; 3,469 of the total is in no class.";
+}
+
+void TestCalculationStatus::runStatus()
+{
+    QFETCH(QList<Row>, rows);
+    QFETCH(QString, status);
+    const Calculated c = calculated(rows);
+    const QDateTime when(QDate(2026, 12, 8), QTime(15, 30));
+    QCOMPARE(::runStatus(when, c.holdings, c.result), status);
+}
+
 void TestCalculationStatus::progress_data()
 {
     QTest::addColumn<int>("done");
@@ -164,11 +220,11 @@ void TestCalculationStatus::rowNotes()
 {
     const Calculated c = calculated({priced("VTI"), failed("GONE", QuoteFailure::NoPriceOnPage, 404),
                                      notLookedUp("SLOW"), notHeld("IDLE")});
-    QCOMPARE(rowQuoteNote(c.result, 0), QString());
-    QCOMPARE(rowQuoteNote(c.result, 1), QStringLiteral("Not priced: no price on page (HTTP 404)"));
-    QCOMPARE(rowQuoteNote(c.result, 2), QStringLiteral("not looked up: stopped"));
-    QCOMPARE(rowQuoteNote(c.result, 3), QString());
-    QCOMPARE(rowQuoteNote(c.result, HoldingRowCount - 1), QString());
+    QCOMPARE(rowQuoteNote(c.result, 0, QDateTime()), QStringLiteral("10.00 a share"));
+    QCOMPARE(rowQuoteNote(c.result, 1, QDateTime()), QStringLiteral("Not priced: no price on page (HTTP 404)"));
+    QCOMPARE(rowQuoteNote(c.result, 2, QDateTime()), QStringLiteral("not looked up: stopped"));
+    QCOMPARE(rowQuoteNote(c.result, 3, QDateTime()), QString());
+    QCOMPARE(rowQuoteNote(c.result, HoldingRowCount - 1, QDateTime()), QString());
 }
 
 void TestCalculationStatus::quoteSiteNeeded_data()

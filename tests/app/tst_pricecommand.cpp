@@ -121,10 +121,12 @@ void TestPriceCommand::savedSiteServesTheNextRun()
     {
         const std::unique_ptr<QSettings> settings = openUserSettings();
         ScriptedCertificateChooser certificates;
-        QuoteSiteController controller(*settings, {}, certificates,
-                                       [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
-                                           return std::make_shared<HttpQuoteService>(site);
-                                       });
+        QuoteSiteController controller(
+            *settings, {}, certificates,
+            [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
+                return std::make_shared<HttpQuoteService>(site);
+            },
+            [](const QuoteSourcesResolution &sources) { return sourcesQuoteService(sources, {}); });
         const std::unique_ptr<QuoteSiteDialog> dialog = controller.makeDialog(nullptr);
         dialog->hostBox()->setText(m_server.host());
         dialog->certificateBox()->setText(m_server.authorityFile());

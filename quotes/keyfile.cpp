@@ -64,6 +64,8 @@ QString KeyFile::write(const QString &source, const QString &key) const
     QHash<QString, QString> keys = read(&error);
     if (!error.isEmpty())
         return error;
+    if (key.isEmpty() && !keys.contains(source))
+        return {}; // nothing to remove: no file is made for it
     if (key.isEmpty())
         keys.remove(source);
     else

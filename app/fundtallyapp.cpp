@@ -7,9 +7,11 @@
 #include "filechooser.h"
 #include "fundtallydlg.h"
 #include "messagepresenter.h"
+#include "desktopkeystore.h"
 #include "httpquoteservice.h"
 #include "numberprompt.h"
 #include "quotesitecontroller.h"
+#include "sourceaddress.h"
 #include "savechangesquestion.h"
 #include "sessionend.h"
 #include "usersettings.h"
@@ -18,6 +20,8 @@
 #include <QSessionManager>
 #include <QSettings>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -54,10 +58,21 @@ int CFundtallyApp::InitInstance()
 
     const std::unique_ptr<QSettings> settings = openUserSettings();
     DialogCertificateFileChooser certificates;
-    QuoteSiteController quoteSite(*settings, QProcessEnvironment::systemEnvironment(), certificates,
-                                  [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
-                                      return std::make_shared<HttpQuoteService>(site);
-                                  });
+    DesktopKeyStore keyStore(KeyFile(KeyFile::besideSettings(settings->fileName())));
+    std::optional<QHash<QString, QString>> keys;
+    const auto sourcesService = [&keyStore, &keys](const QuoteSourcesResolution &sources) {
+        // Read once, at start, before the window shows: a keyring answers
+        // through the event loop. A site saved later carries no key.
+        if (!keys)
+            keys = readKeysNow(keyStore, keyedSourceNames(sources.sources));
+        return sourcesQuoteService(sources, *keys);
+    };
+    QuoteSiteController quoteSite(
+        *settings, QProcessEnvironment::systemEnvironment(), certificates,
+        [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
+            return std::make_shared<HttpQuoteService>(site);
+        },
+        sourcesService);
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
     MessageBoxPresenter messages;

@@ -1,8 +1,12 @@
 #include "pricecommand.h"
 
-#include "httpquoteservice.h"
+#include "desktopkeystore.h"
+#include "quoteservice.h"
 #include "quotesiteresolution.h"
 #include "quotesitestore.h"
+#include "quotesourceresolution.h"
+#include "quotesourcestore.h"
+#include "sourceaddress.h"
 #include "usersettings.h"
 
 #include <QEventLoop>
@@ -60,10 +64,16 @@ int runPriceCommand(const QStringList &symbols)
 {
     const std::unique_ptr<QSettings> settings = openUserSettings();
     const StoredQuoteSiteRead saved = QuoteSiteStore::read(*settings);
-    for (const QString &problem : saved.problems)
+    const QuoteSourcesResolution sources =
+        resolveQuoteSources(QProcessEnvironment::systemEnvironment(), QuoteSourceStore::read(*settings),
+                            saved.site, builtInQuoteHost());
+    QStringList problems = saved.problems;
+    if (!sources.message.isEmpty())
+        problems << sources.message;
+    for (const QString &problem : std::as_const(problems))
         std::fprintf(stderr, "fundtally: %s\n", problem.toLocal8Bit().constData());
-    const QuoteSiteResolution site =
-        resolveQuoteSite(QProcessEnvironment::systemEnvironment(), saved.site, builtInQuoteHost());
-    HttpQuoteService service(site.settings);
-    return printPrices(service, symbols, stdout);
+    DesktopKeyStore keyStore(KeyFile(KeyFile::besideSettings(settings->fileName())));
+    const std::shared_ptr<QuoteService> service =
+        sourcesQuoteService(sources, readKeysNow(keyStore, keyedSourceNames(sources.sources)));
+    return printPrices(*service, symbols, stdout);
 }

@@ -19,8 +19,8 @@ QString priceLine(const QString &symbol, const QuoteResult &result);
 // loop until then. Returns 0 when every symbol was priced, 1 otherwise.
 int printPrices(QuoteService &service, const QStringList &symbols, std::FILE *out);
 
-// `fundtally --price SYMBOL...`: the quote site as the window resolves it
-// (environment, then the user's saved site, then the built-in one), with
-// the saved values' problems told on standard error. Needs an application
+// `fundtally --price SYMBOL...`: the quote sources as the window resolves
+// them (see resolveQuoteSources), with their API keys, and the saved
+// values' problems or a refused sources file told on standard error. Needs an application
 // object, not a display.
 int runPriceCommand(const QStringList &symbols);

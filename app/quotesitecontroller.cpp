@@ -4,20 +4,25 @@
 
 #include <QCoreApplication>
 #include <QSettings>
+#include <QStringList>
 
 #include <utility>
 
 QuoteSiteController::QuoteSiteController(QSettings &settings, QProcessEnvironment environment,
                                          CertificateFileChooser &certificates,
-                                         QuoteServiceFactory makeService, QString builtInHost)
+                                         QuoteServiceFactory makeService,
+                                         QuoteSourcesServiceFactory makeSourcesService, QString builtInHost)
     : m_settings(settings)
     , m_environment(std::move(environment))
     , m_certificates(certificates)
     , m_makeService(std::move(makeService))
+    , m_makeSourcesService(std::move(makeSourcesService))
     , m_builtInHost(std::move(builtInHost))
     , m_saved(QuoteSiteStore::read(settings))
+    , m_savedSources(QuoteSourceStore::read(settings))
     , m_resolution(resolveQuoteSite(m_environment, m_saved.site, m_builtInHost))
-    , m_quotes(m_makeService(m_resolution.settings))
+    , m_sources(resolveQuoteSources(m_environment, m_savedSources, m_saved.site, m_builtInHost))
+    , m_quotes(m_makeSourcesService(m_sources))
 {
 }
 
@@ -25,12 +30,19 @@ QuoteSiteController::~QuoteSiteController() = default;
 
 QString QuoteSiteController::takeStartupMessage()
 {
-    if (m_startupMessageTaken || m_saved.problems.isEmpty())
+    if (m_startupMessageTaken)
         return {};
     m_startupMessageTaken = true;
-    return m_saved.problems.join(u'\n') + u'\n'
-           + QCoreApplication::translate("QuoteSiteController",
-                                         "Choose Quote Site... (Ctrl+,) in the window's context menu to correct it.");
+    QStringList messages;
+    if (!m_saved.problems.isEmpty()) {
+        messages << m_saved.problems.join(u'\n')
+                 << QCoreApplication::translate(
+                        "QuoteSiteController",
+                        "Choose Quote Site... (Ctrl+,) in the window's context menu to correct it.");
+    }
+    if (!m_sources.message.isEmpty())
+        messages << m_sources.message;
+    return messages.join(u'\n');
 }
 
 std::unique_ptr<QuoteSiteDialog> QuoteSiteController::makeDialog(QWidget *parent)
@@ -54,6 +66,7 @@ QString QuoteSiteController::save(const StoredQuoteSite &site)
     // The dialog has checked both values.
     m_saved = StoredQuoteSiteRead{site, site, {}};
     m_resolution = resolveQuoteSite(m_environment, site, m_builtInHost);
-    m_quotes = m_makeService(m_resolution.settings);
+    m_sources = resolveQuoteSources(m_environment, m_savedSources, site, m_builtInHost);
+    m_quotes = m_makeSourcesService(m_sources);
     return {};
 }

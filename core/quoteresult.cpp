@@ -1,5 +1,7 @@
 #include "quoteresult.h"
 
+#include <QStringList>
+
 QString quoteFailureText(QuoteFailure failure)
 {
     switch (failure) {
@@ -13,6 +15,10 @@ QString quoteFailureText(QuoteFailure failure)
         return QStringLiteral("page address not valid");
     case QuoteFailure::NetworkModuleMissing:
         return QStringLiteral("network module missing");
+    case QuoteFailure::KeyMissing:
+        return QStringLiteral("API key missing");
+    case QuoteFailure::SourcesRefused:
+        return QStringLiteral("quote sources file not usable");
     case QuoteFailure::NoPriceOnPage:
         return QStringLiteral("no price on page");
     case QuoteFailure::NoQuotePage:
@@ -47,10 +53,24 @@ QString quoteFailureText(QuoteFailure failure)
     Q_UNREACHABLE();
 }
 
-QString QuoteResult::reason() const
+namespace {
+
+QString failureReason(QuoteFailure failure, int httpStatus)
 {
     const QString text = quoteFailureText(failure);
     if (httpStatus == 0 || failure == QuoteFailure::None)
         return text;
     return QStringLiteral("%1 (HTTP %2)").arg(text).arg(httpStatus);
+}
+
+} // namespace
+
+QString QuoteResult::reason() const
+{
+    if (failure == QuoteFailure::None || attempts.size() < 2)
+        return failureReason(failure, httpStatus);
+    QStringList reasons;
+    for (const QuoteAttempt &attempt : attempts)
+        reasons << attempt.source + QStringLiteral(": ") + failureReason(attempt.failure, attempt.httpStatus);
+    return reasons.join(QStringLiteral("; "));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 // Why a symbol has no price. Each has one text for the user; code compares
@@ -11,6 +12,8 @@ enum class QuoteFailure {
     NoQuoteSite,            // no site is set up to ask
     AddressNotValid,        // the symbol cannot form a page address
     NetworkModuleMissing,   // the program's network code cannot be loaded
+    KeyMissing,             // the source needs an API key and has none
+    SourcesRefused,         // the quote sources named for this run cannot be used
     NoPriceOnPage,
     NoQuotePage,            // the site has no page for the symbol (HTTP 404)
     RateLimited,            // the site asked to be asked later (HTTP 429, 503)
@@ -31,6 +34,16 @@ enum class QuoteFailure {
 // The short text the window shows for `failure`; empty for None.
 QString quoteFailureText(QuoteFailure failure);
 
+// One source's failure to price a symbol, for a row that several sources
+// were asked about.
+struct QuoteAttempt {
+    QString source;
+    QuoteFailure failure = QuoteFailure::None;
+    int httpStatus = 0;
+
+    friend bool operator==(const QuoteAttempt &, const QuoteAttempt &) = default;
+};
+
 // The outcome of pricing one symbol. A lookup never fails with an exception:
 // every failure is an unpriced result with its reason.
 struct QuoteResult {
@@ -46,12 +59,16 @@ struct QuoteResult {
     // symbol: price, currency, source and fetched are that stored price's,
     // failure and httpStatus say why today's lookup failed.
     bool lastKnown = false;
+    // Every source asked, in order, when more than one was and none priced
+    // the symbol; failure and httpStatus are then the last one's.
+    QList<QuoteAttempt> attempts;
 
     bool priced() const { return failure == QuoteFailure::None; }
     // The row has a price to value it at: today's or the last known one.
     bool valued() const { return priced() || lastKnown; }
     // The reason for the user, with the site's status where it tells more:
-    // "no price on page (HTTP 500)". Empty when priced.
+    // "no price on page (HTTP 500)"; with several sources asked, each one's:
+    // "Prices A: no price on page; Prices B: timed out". Empty when priced.
     QString reason() const;
 
     static QuoteResult withPrice(double price)

@@ -19,16 +19,16 @@ class HttpQuoteRequest final : public QuoteRequest
     Q_OBJECT
 
 public:
-    HttpQuoteRequest(const QString &symbol, QUrl url, HttpQuoteService *service)
+    HttpQuoteRequest(const QString &symbol, PageRequestPlan plan, HttpQuoteService *service)
         : QuoteRequest(symbol)
-        , m_url(std::move(url))
+        , m_plan(std::move(plan))
         , m_service(service)
     {
         m_retryTimer.setSingleShot(true);
     }
     ~HttpQuoteRequest() override { dropWork(); }
 
-    const QUrl &url() const { return m_url; }
+    const PageRequestPlan &plan() const { return m_plan; }
     quint64 id() const { return m_id; }
     void setId(quint64 id) { m_id = id; }
 
@@ -69,16 +69,44 @@ protected:
     }
 
 private:
-    const QUrl m_url;
+    const PageRequestPlan m_plan;
     QPointer<HttpQuoteService> m_service;
     QTimer m_retryTimer;
     quint64 m_id = 0;
     bool m_retried = false;
 };
 
+namespace {
+
+PageRequestPlanner quotePagePlanner(const QuoteSiteSettings &settings)
+{
+    return [host = settings.host, limits = settings.limits](const QString &symbol) {
+        PageRequestPlan plan;
+        if (host.isEmpty()) {
+            plan.problem = QuoteFailure::NoQuoteSite;
+            return plan;
+        }
+        plan.url = quotePageUrl(host, symbol);
+        if (!plan.url.isValid())
+            plan.problem = QuoteFailure::AddressNotValid;
+        plan.newReader = [limits]() -> std::shared_ptr<PageReader> {
+            return std::make_shared<QuotePageReader>(limits.maxBytesBeforePriceLine, limits.maxPriceLineBytes);
+        };
+        return plan;
+    };
+}
+
+} // namespace
+
 HttpQuoteService::HttpQuoteService(QuoteSiteSettings settings, QObject *parent)
+    : HttpQuoteService(settings, quotePagePlanner(settings), parent)
+{
+}
+
+HttpQuoteService::HttpQuoteService(QuoteSiteSettings settings, PageRequestPlanner planner, QObject *parent)
     : QObject(parent)
     , m_settings(std::move(settings))
+    , m_planner(std::move(planner))
 {
 }
 
@@ -96,13 +124,11 @@ std::unique_ptr<QuoteRequest> HttpQuoteService::FetchQuotePrice(const QString &s
 {
     if (isCashSymbol(symbol))
         return std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::withPrice(1.0));
-    if (m_settings.host.isEmpty())
-        return std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::failed(QuoteFailure::NoQuoteSite));
-    QUrl url = quotePageUrl(m_settings.host, symbol);
-    if (!url.isValid())
-        return std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::failed(QuoteFailure::AddressNotValid));
+    PageRequestPlan plan = m_planner(symbol);
+    if (plan.problem != QuoteFailure::None)
+        return std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::failed(plan.problem));
 
-    auto request = std::make_unique<HttpQuoteRequest>(symbol, std::move(url), this);
+    auto request = std::make_unique<HttpQuoteRequest>(symbol, std::move(plan), this);
     send(*request, m_settings.limits.overallTimeout);
     return request;
 }
@@ -117,10 +143,8 @@ void HttpQuoteService::send(HttpQuoteRequest &request, milliseconds budget)
     const quint64 id = m_nextId++;
     request.setId(id);
     m_inFlight.insert(id, &request);
-    const QuoteTransferLimits &limits = m_settings.limits;
-    m_worker->submit(id, request.url(),
-                     std::make_shared<QuotePageReader>(limits.maxBytesBeforePriceLine, limits.maxPriceLineBytes),
-                     budget);
+    const PageRequestPlan &plan = request.plan();
+    m_worker->submit(id, plan.url, plan.headers, plan.newReader(), budget);
 }
 
 void HttpQuoteService::drop(quint64 id)

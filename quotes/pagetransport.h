@@ -4,6 +4,7 @@
 #include "quotesitesettings.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QtGlobal>
 
 #include <chrono>
@@ -26,9 +27,10 @@ public:
 
     // Safe from any thread. The transfer waits while kMaxConnectionsPerHost
     // transfers to its host are running; `budget` is the time it may take
-    // from when it starts, redirects included.
-    virtual void submit(quint64 id, const QByteArray &url, std::shared_ptr<PageReader> reader,
-                        std::chrono::milliseconds budget) = 0;
+    // from when it starts, redirects included. `headers` are sent as they
+    // are ("Name: value"); a transfer with a line break in one is refused.
+    virtual void submit(quint64 id, const QByteArray &url, const QByteArrayList &headers,
+                        std::shared_ptr<PageReader> reader, std::chrono::milliseconds budget) = 0;
     // Safe from any thread: the transfer ends within moments, unreported.
     virtual void cancel(quint64 id) = 0;
     // Safe from any thread: every transfer ends and run() returns.

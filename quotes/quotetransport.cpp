@@ -139,6 +139,13 @@ CloseAlertFlag connectionCloseAlert(CURL *easy)
     return flag ? *flag : CloseAlertFlag{};
 }
 
+// A header line that could end early and add lines of its own, or be cut
+// short where curl takes it for a C string.
+bool isUnsafeHeader(const QByteArray &header)
+{
+    return header.contains('\r') || header.contains('\n') || header.contains('\0');
+}
+
 // The host and port a transfer starts at, for counting connections per host.
 std::string hostKey(const QByteArray &url)
 {
@@ -158,10 +165,12 @@ struct QuoteTransport::CurlGlobal {
 // One transfer and what it has seen so far.
 struct QuoteTransport::Transfer {
     Transfer(QuoteTransport &transport, quint64 transferId, QByteArray address,
-             std::shared_ptr<PageReader> bodyReader, std::chrono::milliseconds timeBudget)
+             const QByteArrayList &headerLines, std::shared_ptr<PageReader> bodyReader,
+             std::chrono::milliseconds timeBudget)
         : owner(transport)
         , id(transferId)
         , url(std::move(address))
+        , headers(headerLines)
         , host(hostKey(url))
         , reader(std::move(bodyReader))
         , budget(timeBudget)
@@ -171,6 +180,7 @@ struct QuoteTransport::Transfer {
     {
         if (easy)
             curl_easy_cleanup(easy);
+        curl_slist_free_all(headerList);
     }
     Transfer(const Transfer &) = delete;
     Transfer &operator=(const Transfer &) = delete;
@@ -178,10 +188,12 @@ struct QuoteTransport::Transfer {
     QuoteTransport &owner;
     const quint64 id;
     const QByteArray url;
+    const QByteArrayList headers;
     const std::string host;
     const std::shared_ptr<PageReader> reader;
     const std::chrono::milliseconds budget;
     CURL *easy = nullptr;
+    curl_slist *headerList = nullptr; // the headers as curl sends them, alive while it does
 
     qint64 headerBytes = 0;
     qint64 bodyBytes = 0;        // unpacked
@@ -225,11 +237,11 @@ QuoteTransport::~QuoteTransport()
         curl_multi_cleanup(m_multi);
 }
 
-void QuoteTransport::submit(quint64 id, const QByteArray &url, std::shared_ptr<PageReader> reader,
-                            std::chrono::milliseconds budget)
+void QuoteTransport::submit(quint64 id, const QByteArray &url, const QByteArrayList &headers,
+                            std::shared_ptr<PageReader> reader, std::chrono::milliseconds budget)
 {
     const std::lock_guard lock(m_mutex);
-    m_submitted.push_back(std::make_unique<Transfer>(*this, id, url, std::move(reader), budget));
+    m_submitted.push_back(std::make_unique<Transfer>(*this, id, url, headers, std::move(reader), budget));
     curl_multi_wakeup(m_multi);
 }
 
@@ -304,7 +316,9 @@ void QuoteTransport::startWaiting()
         }
         std::unique_ptr<Transfer> started = std::move(*it);
         it = m_waiting.erase(it);
-        if (start(*started)) {
+        if (std::any_of(started->headers.begin(), started->headers.end(), isUnsafeHeader)) {
+            report(*started, PageFacts{QuoteFailure::AddressNotValid, 0, {}});
+        } else if (start(*started)) {
             ++m_runningPerHost[started->host];
             m_running.push_back(std::move(started));
         } else {
@@ -356,6 +370,10 @@ void QuoteTransport::configure(Transfer &transfer)
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &QuoteTransport::onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &watchCloseAlert);
+    for (const QByteArray &header : transfer.headers)
+        transfer.headerList = curl_slist_append(transfer.headerList, header.constData());
+    if (transfer.headerList)
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headerList);
 
     // The system store stays curl's default; these are trusted besides it.
     if (!m_trustRead) {

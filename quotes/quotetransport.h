@@ -33,8 +33,8 @@ public:
     QuoteTransport(const QuoteTransport &) = delete;
     QuoteTransport &operator=(const QuoteTransport &) = delete;
 
-    void submit(quint64 id, const QByteArray &url, std::shared_ptr<PageReader> reader,
-                std::chrono::milliseconds budget) override;
+    void submit(quint64 id, const QByteArray &url, const QByteArrayList &headers,
+                std::shared_ptr<PageReader> reader, std::chrono::milliseconds budget) override;
     void cancel(quint64 id) override;
     void shutDown() override;
     void run(const Done &done) override;

@@ -53,14 +53,24 @@ bool isControl(QChar c)
     return c.unicode() < u' ' || c.unicode() == kDelete;
 }
 
-bool usesKey(const QuoteSource &source)
+} // namespace
+
+bool sourceUsesKey(const QuoteSource &source)
 {
     return urlTemplateUse(source.url).key
         || std::any_of(source.headers.begin(), source.headers.end(),
                        [](const SourceHeader &header) { return header.value.contains(kKey); });
 }
 
-} // namespace
+QStringList keyedSourceNames(const QList<QuoteSource> &sources)
+{
+    QStringList names;
+    for (const QuoteSource &source : sources) {
+        if (sourceUsesKey(source))
+            names << source.name;
+    }
+    return names;
+}
 
 UrlTemplateUse urlTemplateUse(QStringView urlTemplate)
 {
@@ -106,7 +116,7 @@ SourceAddress sourceAddress(const QuoteSource &source, const QString &symbol, co
         address.problem = SourceAddressProblem::PathStep;
         return address;
     }
-    if (usesKey(source) && key.isEmpty()) {
+    if (sourceUsesKey(source) && key.isEmpty()) {
         address.problem = SourceAddressProblem::KeyMissing;
         return address;
     }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <QUrl>
 
@@ -35,6 +36,11 @@ struct SourceAddress {
 };
 
 UrlTemplateUse urlTemplateUse(QStringView urlTemplate);
+
+// Whether the source puts an API key in its address or its headers, and the
+// names of those of `sources` that do: the keys a run needs.
+bool sourceUsesKey(const QuoteSource &source);
+QStringList keyedSourceNames(const QList<QuoteSource> &sources);
 
 // The url template for `symbol` and `key`: {SYMBOL}, {symbol} and {KEY}
 // are percent-encoded, so they can neither change the path nor add query

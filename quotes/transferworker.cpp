@@ -65,17 +65,18 @@ TransferWorker::~TransferWorker()
     m_transport.reset();
 }
 
-void TransferWorker::submit(quint64 id, const QUrl &url, std::shared_ptr<PageReader> reader,
-                            std::chrono::milliseconds budget)
+void TransferWorker::submit(quint64 id, const QUrl &url, const QByteArrayList &headers,
+                            std::shared_ptr<PageReader> reader, std::chrono::milliseconds budget)
 {
     const QMutexLocker lock(&m_mutex);
     if (m_loadFailed) {
         Q_EMIT pageDone(id, PageOutcome{QuoteResult::failed(QuoteFailure::NetworkModuleMissing), {}, {}});
         return;
     }
-    Submission submission{id, url.toEncoded(), std::move(reader), budget};
+    Submission submission{id, url.toEncoded(), headers, std::move(reader), budget};
     if (m_transport)
-        m_transport->submit(submission.id, submission.url, std::move(submission.reader), submission.budget);
+        m_transport->submit(submission.id, submission.url, submission.headers, std::move(submission.reader),
+                            submission.budget);
     else
         m_pending.push_back(std::move(submission));
 }
@@ -104,7 +105,8 @@ void TransferWorker::run()
         }
         m_transport.reset(transport);
         for (Submission &submission : std::exchange(m_pending, {}))
-            transport->submit(submission.id, submission.url, std::move(submission.reader), submission.budget);
+            transport->submit(submission.id, submission.url, submission.headers, std::move(submission.reader),
+                              submission.budget);
         if (m_shutDown)
             return;
     }

@@ -39,8 +39,8 @@ public:
     // Ends every transfer and waits for the thread.
     ~TransferWorker() override;
 
-    void submit(quint64 id, const QUrl &url, std::shared_ptr<PageReader> reader,
-                std::chrono::milliseconds budget);
+    void submit(quint64 id, const QUrl &url, const QByteArrayList &headers,
+                std::shared_ptr<PageReader> reader, std::chrono::milliseconds budget);
     // The transfer ends within moments and is not reported.
     void cancel(quint64 id);
 
@@ -51,6 +51,7 @@ private:
     struct Submission {
         quint64 id;
         QByteArray url;
+        QByteArrayList headers;
         std::shared_ptr<PageReader> reader;
         std::chrono::milliseconds budget;
     };

@@ -5,7 +5,9 @@
 #include "httpquoteservice.h"
 #include "loopbackquoteserver.h"
 #include "pricecommand.h"
+#include "desktopkeystore.h"
 #include "quotesitecontroller.h"
+#include "quotesourcestore.h"
 #include "quotesitedialog.h"
 #include "usersettings.h"
 
@@ -13,6 +15,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,6 +64,8 @@ private Q_SLOTS:
     void printsOneLinePerSymbol();
     void refusesNoSymbols();
     void savedSiteServesTheNextRun();
+    void savedSourcesAndKeyServeTheNextRun();
+    void refusesBadSourcesFile();
 
 private:
     LoopbackQuoteServer m_server;
@@ -121,10 +126,12 @@ void TestPriceCommand::savedSiteServesTheNextRun()
     {
         const std::unique_ptr<QSettings> settings = openUserSettings();
         ScriptedCertificateChooser certificates;
-        QuoteSiteController controller(*settings, {}, certificates,
-                                       [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
-                                           return std::make_shared<HttpQuoteService>(site);
-                                       });
+        QuoteSiteController controller(
+            *settings, {}, certificates,
+            [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
+                return std::make_shared<HttpQuoteService>(site);
+            },
+            [](const QuoteSourcesResolution &sources) { return sourcesQuoteService(sources, {}); });
         const std::unique_ptr<QuoteSiteDialog> dialog = controller.makeDialog(nullptr);
         dialog->hostBox()->setText(m_server.host());
         dialog->certificateBox()->setText(m_server.authorityFile());
@@ -135,6 +142,75 @@ void TestPriceCommand::savedSiteServesTheNextRun()
                                       userEnvironment(config.path()));
     QCOMPARE(run.out, QByteArray("VTI\t123.45\n"));
     QCOMPARE(run.exitCode, 0);
+}
+
+// One process saves sources and an API key through the program's own code
+// (no keyring answers here, so the key goes to the user's key file); the
+// next program run asks them in order, sending the key as the source says.
+void TestPriceCommand::savedSourcesAndKeyServeTheNextRun()
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const QByteArray noBus = "unix:path=" + config.filePath(QStringLiteral("no-bus")).toLocal8Bit();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", noBus);
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 closedPort = closed.serverPort();
+    closed.close();
+
+    QuoteSource down;
+    down.name = QStringLiteral("Down");
+    down.url = QStringLiteral("https://127.0.0.1:%1/q/{SYMBOL}").arg(closedPort);
+    down.format = SourceFormat::Text;
+    down.price = QStringLiteral("([0-9.]+)");
+    QuoteSource keyed;
+    keyed.name = QStringLiteral("Keyed");
+    keyed.url = QStringLiteral("https://%1/v2/{symbol}").arg(m_server.host());
+    keyed.format = SourceFormat::Json;
+    keyed.price = QStringLiteral("/quote/last");
+    keyed.headers = {{QStringLiteral("X-Api-Key"), QStringLiteral("{KEY}")}};
+    keyed.certificate = m_server.authorityFile();
+    QuotePage page;
+    page.body = R"({"quote": {"last": 321.5}})";
+    m_server.setTargetPage("/v2/vti", page);
+    {
+        const std::unique_ptr<QSettings> settings = openUserSettings();
+        QCOMPARE(QuoteSourceStore::write(*settings, {down, keyed}), QString());
+        DesktopKeyStore keys{KeyFile(KeyFile::besideSettings(settings->fileName()))};
+        QCOMPARE(writeKeyNow(keys, QStringLiteral("Keyed"), QStringLiteral("k-42")).place, KeyPlace::File);
+    }
+    QProcessEnvironment environment = userEnvironment(config.path());
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLocal8Bit(noBus));
+    const int asked = m_server.requestCount();
+    const ProgramRun run = runProgram({QStringLiteral("--price"), QStringLiteral("VTI")}, environment);
+    QCOMPARE(run.out, QByteArray("VTI\t321.5\n"));
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(m_server.requestCount(), asked + 1);
+    QVERIFY(m_server.requestHeads().constLast().endsWith("\r\nX-Api-Key: k-42"));
+}
+
+// A sources file that cannot be used prices nothing, says why once on
+// standard error, and each row says so too.
+void TestPriceCommand::refusesBadSourcesFile()
+{
+    QTemporaryDir config;
+    const QString file = config.filePath(QStringLiteral("sources.json"));
+    QFile bad(file);
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write(R"({"sources": [{"name": "Broken", "url": "http://x.example/{SYMBOL}", "format": "page"}]})");
+    bad.close();
+    QProcessEnvironment environment = userEnvironment(config.path());
+    environment.insert(QStringLiteral("FUNDTALLY_QUOTE_SOURCES"), file);
+    environment.insert(QStringLiteral("FUNDTALLY_QUOTE_HOST"), m_server.host());
+    environment.insert(QStringLiteral("SSL_CERT_FILE"), m_server.authorityFile());
+
+    const ProgramRun run = runProgram({QStringLiteral("--price"), QStringLiteral("VTI"), QStringLiteral("cash")},
+                                      environment);
+    QCOMPARE(run.out, QByteArray("VTI\t-\tquote sources file not usable\ncash\t1\n"));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err.count("fundtally: "), 1);
+    QVERIFY2(run.err.contains(file.toLocal8Bit()) && run.err.contains("Broken") && run.err.contains("url"),
+             run.err.constData());
 }
 
 QTEST_MAIN(TestPriceCommand)

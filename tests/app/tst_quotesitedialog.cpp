@@ -55,8 +55,11 @@ struct Harness
         const auto network = [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
             return std::make_shared<HttpQuoteService>(site);
         };
+        const auto sources = [](const QuoteSourcesResolution &resolution) {
+            return sourcesQuoteService(resolution, {});
+        };
         controller = std::make_unique<QuoteSiteController>(*settings, environment, certificates,
-                                                           network, builtIn);
+                                                           network, sources, builtIn);
         return *controller;
     }
 

@@ -1,6 +1,7 @@
 #include "blockingquote.h"
 #include "loopbackquoteserver.h"
 #include "httpquoteservice.h"
+#include "quotepageformat.h"
 #include "quoteservice.h"
 #include "quotetransport.h"
 #include "transferworker.h"
@@ -108,6 +109,8 @@ private Q_SLOTS:
     void refusesPathSteps_data();
     void refusesPathSteps();
     void reportsRefusedConnection();
+    void sendsPlannedHeaders_data();
+    void sendsPlannedHeaders();
     void rejectsCertificate_data();
     void rejectsCertificate();
     void timesOutOnSilentServer();
@@ -291,6 +294,45 @@ void TestHttpQuoteService::reportsRefusedConnection()
     QCOMPARE(result.reason(), QStringLiteral("connection refused"));
     QVERIFY(!result.priced());
     QCOMPARE(result.price, 0.0);
+}
+
+void TestHttpQuoteService::sendsPlannedHeaders_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<bool>("sent");
+
+    QTest::newRow("plain") << QByteArray("X-Api-Key: abc") << true;
+    QTest::newRow("carriage return") << QByteArray("X-Api-Key: abc\rHost: evil.example") << false;
+    QTest::newRow("line feed") << QByteArray("X-Api-Key: abc\nHost: evil.example") << false;
+    QTest::newRow("NUL") << QByteArray("X-Api-Key: abc\0def", 18) << false;
+}
+
+// A header line reaches the site as it is; one that could end early or
+// add lines of its own is refused before anything is sent.
+void TestHttpQuoteService::sendsPlannedHeaders()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(bool, sent);
+
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    server.setPrice(QStringLiteral("VTI"), "42.5");
+    const QuoteSiteSettings settings = server.clientSettings();
+    const auto planner = [&settings, &header](const QString &symbol) {
+        PageRequestPlan plan;
+        plan.url = quotePageUrl(settings.host, symbol);
+        plan.headers = {header};
+        plan.newReader = [] { return std::make_shared<QuotePageReader>(); };
+        return plan;
+    };
+    HttpQuoteService service(settings, planner);
+
+    const QuoteResult result = fetchQuotePriceBlocking(service, QStringLiteral("VTI"));
+    QCOMPARE(result.priced(), sent);
+    QCOMPARE(result.failure, sent ? QuoteFailure::None : QuoteFailure::AddressNotValid);
+    QCOMPARE(server.requestCount(), sent ? 1 : 0);
+    if (sent)
+        QVERIFY(server.requestHeads().value(0).endsWith("\r\n" + header));
 }
 
 void TestHttpQuoteService::rejectsCertificate_data()

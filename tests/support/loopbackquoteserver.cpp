@@ -74,6 +74,11 @@ void LoopbackQuoteServer::setPage(const QString &symbol, const QuotePage &page)
     m_pages.insert(symbol, page);
 }
 
+void LoopbackQuoteServer::setTargetPage(const QByteArray &target, const QuotePage &page)
+{
+    m_targetPages.insert(target, page);
+}
+
 void LoopbackQuoteServer::setFillerBytes(const QString &symbol, qint64 bytes)
 {
     m_pages[symbol].fillerBytes = bytes;
@@ -92,6 +97,11 @@ void LoopbackQuoteServer::setBehaviour(Behaviour behaviour)
 QStringList LoopbackQuoteServer::requestedPaths() const
 {
     return m_requestedPaths;
+}
+
+QByteArrayList LoopbackQuoteServer::requestHeads() const
+{
+    return m_requestHeads;
 }
 
 int LoopbackQuoteServer::requestCount() const
@@ -149,11 +159,14 @@ QuoteSiteSettings LoopbackQuoteServer::clientSettings() const
     return settings;
 }
 
-QuotePage LoopbackQuoteServer::pageForRequest(const QByteArray &target)
+QuotePage LoopbackQuoteServer::pageForRequest(const QByteArray &target, const QByteArray &head)
 {
     m_requestedPaths.append(QString::fromLatin1(target));
+    m_requestHeads.append(head);
     if (m_spanStart < 0)
         m_spanStart = m_clock.nsecsElapsed();
+    if (m_targetPages.contains(target))
+        return m_targetPages.value(target);
     const std::optional<QString> symbol = requestedSymbol(target);
     return symbol ? m_pages.value(*symbol, QuotePage::notFound()) : QuotePage::notFound();
 }

@@ -40,12 +40,16 @@ public:
     void setPage(const QString &symbol, const QByteArray &body, const QByteArray &status = "200 OK");
     // Any page, hostile ones included: see QuotePage::Delivery.
     void setPage(const QString &symbol, const QuotePage &page);
+    // A response for one request target ("/v1/price?s=VTI"), whatever it
+    // asks for: how quote sources other than the quote page are served.
+    void setTargetPage(const QByteArray &target, const QuotePage &page);
     // Streams this many bytes of filler lines after the symbol's page.
     void setFillerBytes(const QString &symbol, qint64 bytes);
     void setResponseDelay(std::chrono::milliseconds delay);
     void setBehaviour(Behaviour behaviour);
 
     QStringList requestedPaths() const; // path and query of every request, in order
+    QByteArrayList requestHeads() const; // every request's head, request line and header lines, in order
     int requestCount() const;
     int connectionCount() const;        // connections that completed the TLS handshake
     int openConnections() const;        // of those, the ones still open
@@ -67,7 +71,7 @@ public:
     QuoteSiteSettings clientSettings() const; // host, trust in the test authority, no proxy
 
     // Used by the connections.
-    QuotePage pageForRequest(const QByteArray &target);
+    QuotePage pageForRequest(const QByteArray &target, const QByteArray &head);
     Behaviour behaviour() const;
     std::chrono::milliseconds responseDelay() const;
     void countSent(qint64 bytes);
@@ -81,7 +85,9 @@ private:
     QTemporaryDir m_trustDirectory;
     QByteArrayList m_negotiatedProtocols;
     QHash<QString, QuotePage> m_pages;
+    QHash<QByteArray, QuotePage> m_targetPages;
     QStringList m_requestedPaths;
+    QByteArrayList m_requestHeads;
     std::chrono::milliseconds m_responseDelay{0};
     Behaviour m_behaviour = Behaviour::Answer;
     int m_connectionCount = 0;

@@ -94,7 +94,7 @@ void QuoteServerConnection::readRequests()
     const QByteArray requestLine = lineEnd < 0 ? head : head.first(lineEnd);
     const QByteArray target = requestLine.split(' ').value(1);
     m_responding = true;
-    const QuotePage page = m_server->pageForRequest(target);
+    const QuotePage page = m_server->pageForRequest(target, head);
     if (m_server->behaviour() == LoopbackQuoteServer::Behaviour::Stall)
         return;
     QElapsedTimer held;

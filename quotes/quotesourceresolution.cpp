@@ -1,0 +1,74 @@
+#include "quotesourceresolution.h"
+
+#include "failoverquoteservice.h"
+#include "quotesiteresolution.h"
+#include "sourcequoteservice.h"
+#include "sourcesfile.h"
+
+namespace {
+
+// The quote site as the one page source it is, with the trust the quote
+// site's own resolution gives it.
+QuoteSourcesResolution pageSource(const QuoteSiteResolution &site, QuoteSourcesOrigin origin)
+{
+    QuoteSourcesResolution resolution;
+    resolution.sources = QuoteSourceStore::carriedOver(
+        StoredQuoteSite{site.settings.host, site.settings.trustedCertificateFiles.value(0)});
+    resolution.origin = origin;
+    resolution.certificateDirectories = site.settings.trustedCertificateDirectories;
+    return resolution;
+}
+
+QuoteSourcesResolution fromFile(const QString &path)
+{
+    QuoteSourcesResolution resolution;
+    resolution.origin = QuoteSourcesOrigin::SourcesFile;
+    const SourcesFileRead read = readSourcesFile(path);
+    if (read.problem.ok()) {
+        resolution.sources = read.sources;
+    } else {
+        resolution.noSources = QuoteFailure::SourcesRefused;
+        resolution.message = sourcesFileProblemText(path, read.problem);
+    }
+    return resolution;
+}
+
+} // namespace
+
+QuoteSourcesResolution resolveQuoteSources(const QProcessEnvironment &environment,
+                                           const StoredQuoteSourcesRead &saved,
+                                           const StoredQuoteSite &savedSite, const QString &builtInHost)
+{
+    const QString file = environment.value(QLatin1String(QuoteSourcesEnvironment::kSourcesFileVariable));
+    if (!file.isEmpty())
+        return fromFile(file);
+
+    const QuoteSiteResolution site = resolveQuoteSite(environment, savedSite, builtInHost);
+    QuoteSourcesResolution resolution;
+    if (site.hostOrigin == QuoteSiteOrigin::Environment) {
+        resolution = pageSource(site, QuoteSourcesOrigin::EnvironmentHost);
+    } else if (!saved.sources.isEmpty()) {
+        resolution.sources = saved.sources;
+        resolution.origin = QuoteSourcesOrigin::Saved;
+    } else if (site.hostOrigin == QuoteSiteOrigin::Stored) {
+        resolution = pageSource(site, QuoteSourcesOrigin::SavedSite);
+    } else if (site.hostOrigin == QuoteSiteOrigin::BuiltIn) {
+        resolution = pageSource(site, QuoteSourcesOrigin::BuiltIn);
+    }
+    resolution.message = saved.problems.join(u'\n');
+    return resolution;
+}
+
+std::shared_ptr<QuoteService> sourcesQuoteService(const QuoteSourcesResolution &resolution,
+                                                  const QHash<QString, QString> &keys,
+                                                  const QuoteSiteSettings &base)
+{
+    QuoteSiteSettings shared = base;
+    shared.trustedCertificateDirectories << resolution.certificateDirectories;
+    QList<NamedQuoteService> services;
+    for (const QuoteSource &source : resolution.sources) {
+        services << NamedQuoteService{
+            source.name, std::make_shared<SourceQuoteService>(source, keys.value(source.name), shared)};
+    }
+    return std::make_shared<FailoverQuoteService>(services, resolution.noSources);
+}

@@ -8,13 +8,19 @@ CommandMenu::CommandMenu(QWidget *window)
     : QMenu(window)
     , m_window(window)
     , m_quoteSite(new QAction(tr("Quote &Site..."), window))
+    , m_useLastKnown(new QAction(tr("Use &Last Known Prices"), window))
+    , m_forgetPrices(new QAction(tr("&Forget Prices"), window))
     , m_about(new QAction(tr("&About Fundtally..."), window))
 {
     setAccessibleName(tr("Commands"));
     // Ctrl+, is the usual key for a program's settings, and this is its only one.
     m_quoteSite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     m_about->setShortcut(QKeySequence::HelpContents);
-    for (QAction *action : {m_quoteSite, m_about}) {
+    m_useLastKnown->setCheckable(true);
+    m_useLastKnown->setChecked(true);
+    m_useLastKnown->setToolTip(tr("Value a holding whose lookup fails at the last price found for it"));
+    m_forgetPrices->setToolTip(tr("Forget every price kept from earlier calculations"));
+    for (QAction *action : {m_quoteSite, m_useLastKnown, m_forgetPrices, m_about}) {
         // The keys work from anywhere in the window, and the menu says which
         // they are, since nothing else does.
         action->setShortcutContext(Qt::WindowShortcut);
@@ -22,6 +28,8 @@ CommandMenu::CommandMenu(QWidget *window)
         window->addAction(action);
         addAction(action);
     }
+    insertSeparator(m_useLastKnown);
+    insertSeparator(m_about);
 
     // The desktop's keys for the menu of whatever has the focus; the boxes'
     // own menus are the mouse's, so the keys open the window's.

@@ -5,8 +5,9 @@
 class QContextMenuEvent;
 
 // The menu of the window's background: the commands that have no button
-// (the quote site, the About box), with their keys, which work anywhere in
-// the window. The right mouse button, Shift+F10 and the Menu key open it.
+// (the quote site, the last known prices, the About box), with their keys,
+// which work anywhere in the window. The right mouse button, Shift+F10 and
+// the Menu key open it.
 class CommandMenu : public QMenu
 {
     Q_OBJECT
@@ -16,6 +17,9 @@ public:
 
     QAction *quoteSiteAction() const { return m_quoteSite; }
     QAction *aboutAction() const { return m_about; }
+    // Checked while a failed lookup is valued at its last known price.
+    QAction *useLastKnownAction() const { return m_useLastKnown; }
+    QAction *forgetPricesAction() const { return m_forgetPrices; }
 
     // Opens at the mouse, or, opened from the keyboard, at the control with
     // the focus. Shown, not run: the window's own loop keeps going.
@@ -26,5 +30,7 @@ private:
 
     QWidget *m_window;
     QAction *m_quoteSite;
+    QAction *m_useLastKnown;
+    QAction *m_forgetPrices;
     QAction *m_about;
 };

@@ -3,19 +3,24 @@
 #include "appicon.h"
 #include "certificatefilechooser.h"
 #include "commandline.h"
+#include "commandmenu.h"
 #include "dialogservices.h"
 #include "filechooser.h"
 #include "fundtallydlg.h"
+#include "holdingsform.h"
 #include "messagepresenter.h"
 #include "desktopkeystore.h"
 #include "httpquoteservice.h"
 #include "numberprompt.h"
+#include "pricememory.h"
 #include "quotesitecontroller.h"
 #include "sourceaddress.h"
 #include "savechangesquestion.h"
 #include "sessionend.h"
+#include "statusline.h"
 #include "usersettings.h"
 
+#include <QAction>
 #include <QProcessEnvironment>
 #include <QSessionManager>
 #include <QSettings>
@@ -36,6 +41,30 @@ public:
 private:
     QSessionManager &m_manager;
 };
+
+// The prices found are kept after every calculation; the menu turns their
+// use on and off and forgets them. What went wrong with the file is said in
+// the status line, once, and never stops anything.
+void keepPrices(CFundtallyDlg &dialog, PriceMemory &prices, const QString &loadProblem)
+{
+    StatusLine *status = dialog.form().statusLabel();
+    if (!loadProblem.isEmpty())
+        status->showStatus(loadProblem);
+    QObject::connect(&dialog, &CFundtallyDlg::calculationFinished, &dialog, [&prices, status] {
+        const QString problem = prices.save();
+        if (!problem.isEmpty())
+            status->showStatus(status->text() + u' ' + problem);
+    });
+    QAction *useLastKnown = dialog.contextMenu()->useLastKnownAction();
+    useLastKnown->setChecked(prices.usesLastKnown());
+    QObject::connect(useLastKnown, &QAction::toggled, &dialog,
+                     [&prices](bool use) { prices.setUsesLastKnown(use); });
+    QObject::connect(dialog.contextMenu()->forgetPricesAction(), &QAction::triggered, &dialog, [&prices, status] {
+        const QString problem = prices.forget();
+        status->showStatus(problem.isEmpty() ? QCoreApplication::translate("CFundtallyApp", "Forgot every kept price.")
+                                             : problem);
+    });
+}
 
 } // namespace
 
@@ -78,8 +107,12 @@ int CFundtallyApp::InitInstance()
     MessageBoxPresenter messages;
     MessageBoxSaveChangesQuestion saveChanges;
 
-    CFundtallyDlg dialog(
-        DialogServices{[&quoteSite] { return quoteSite.quotes(); }, numberPrompt, files, messages, quoteSite, saveChanges});
+    PriceMemory prices(*settings);
+    const QString pricesProblem = prices.load();
+
+    CFundtallyDlg dialog(DialogServices{[&] { return prices.remembering(quoteSite.quotes()); }, numberPrompt,
+                                        files, messages, quoteSite, saveChanges});
+    keepPrices(dialog, prices, pricesProblem);
     connect(this, &QGuiApplication::commitDataRequest, &dialog, [&dialog](QSessionManager &manager) {
         ManagedSessionEnd session(manager);
         dialog.commitData(session);

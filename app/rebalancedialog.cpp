@@ -64,6 +64,7 @@ RebalanceDialog::RebalanceDialog(const RebalanceBasis &basis, const AssetTargets
     m_advice = addNote(tr("Advice"));
     m_coverage = addNote(tr("Holdings left unpriced"));
     m_unclassed = addNote(tr("Holdings without a class"));
+    m_lastKnown = addNote(tr("Holdings at their last known price"));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     // Alt+O presses OK even from a box, whatever the desktop's theme calls
@@ -84,6 +85,7 @@ RebalanceDialog::RebalanceDialog(const RebalanceBasis &basis, const AssetTargets
     layout->addWidget(m_advice);
     layout->addWidget(m_coverage);
     layout->addWidget(m_unclassed);
+    layout->addWidget(m_lastKnown);
     layout->addWidget(buttons);
 
     // The focus chain follows the order of creation: the five targets, the
@@ -195,6 +197,7 @@ void RebalanceDialog::refresh()
     showNote(m_advice, advice.note);
     showNote(m_coverage, coverageWarning(m_basis));
     showNote(m_unclassed, unclassedNote(m_basis));
+    showNote(m_lastKnown, lastKnownPricesNote(m_basis));
 }
 
 void RebalanceDialog::showNote(QLabel *label, const QString &note)

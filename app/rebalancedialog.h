@@ -40,6 +40,7 @@ public:
     QLabel *adviceLabel() const { return m_advice; }
     QLabel *coverageLabel() const { return m_coverage; }
     QLabel *unclassedLabel() const { return m_unclassed; }
+    QLabel *lastKnownLabel() const { return m_lastKnown; }
     QPushButton *okButton() const { return m_ok; }
 
     void accept() override;
@@ -71,5 +72,6 @@ private:
     QLabel *m_advice = nullptr;
     QLabel *m_coverage = nullptr;
     QLabel *m_unclassed = nullptr;
+    QLabel *m_lastKnown = nullptr;
     QPushButton *m_ok = nullptr;
 };

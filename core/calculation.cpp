@@ -34,6 +34,8 @@ CalculationResult computeHoldings(const Holdings &holdings, const RowQuotes &quo
         result.total += amount;
         if (isAssetClass(holding.assetClass))
             result.classSum[holding.assetClass] += amount;
+        else
+            result.unclassedSum += amount;
     }
 
     // With nothing to divide by every percentage is 0.
@@ -42,6 +44,7 @@ CalculationResult computeHoldings(const Holdings &holdings, const RowQuotes &quo
             result.percent[row] = percentOf(result.value[row], result.total);
         for (int assetClass = 0; assetClass < AssetClassCount; ++assetClass)
             result.classPercent[assetClass] = percentOf(result.classSum[assetClass], result.total);
+        result.unclassedPercent = percentOf(result.unclassedSum, result.total);
     }
 
     result.totalText = FormatGroupedAmount(result.total);

@@ -33,6 +33,9 @@ struct CalculationResult
     double total = 0.0;
     std::array<double, AssetClassCount> classSum{};
     std::array<qint64, AssetClassCount> classPercent{};
+    // The held rows in no class, which the total counts and no class does.
+    double unclassedSum = 0.0;
+    qint64 unclassedPercent = 0;
     QString totalText;
     std::array<QString, AssetClassCount> classAmountText;
 };

@@ -149,18 +149,15 @@ QString lastKnownNote(const CalculationResult &result)
 QString noClassNote(const Holdings &holdings, const CalculationResult &result)
 {
     int count = 0;
-    double amount = result.total;
     for (int row = 0; row < HoldingRowCount; ++row) {
         if (isHeld(holdings[row]) && !isAssetClass(holdings[row].assetClass))
             ++count;
     }
     if (count == 0)
         return {};
-    for (const double classAmount : result.classSum)
-        amount -= classAmount;
     const QString has = count == 1 ? tr("1 holding has no asset class")
                                    : tr("%1 holdings have no asset class").arg(count);
-    return tr("%1; %2 of the total is in no class").arg(has, FormatGroupedAmount(amount));
+    return tr("%1; %2 of the total is in no class").arg(has, FormatGroupedAmount(result.unclassedSum));
 }
 
 QString runStatus(const QDateTime &when, const Holdings &holdings, const CalculationResult &result)

@@ -28,10 +28,12 @@ RebalanceBasis rebalanceBasis(const Holdings &holdings, const CalculationResult 
             continue;
         ++basis.heldCount;
         const std::optional<QuoteResult> &quote = result.quotes[row];
-        if (!quote || !quote->priced()) {
+        if (!quote || !quote->valued()) {
             ++basis.unpricedCount;
             continue;
         }
+        if (quote->lastKnown)
+            basis.lastKnownSymbols.append(holding.symbol);
         // Summed from the rows rather than taken as the total less the
         // classes, so that no rounding residue passes for an unclassed amount.
         if (!isAssetClass(holding.assetClass)) {
@@ -65,6 +67,14 @@ QString coverageWarning(const RebalanceBasis &basis)
             .arg(covers);
     }
     return {};
+}
+
+QString lastKnownPricesNote(const RebalanceBasis &basis)
+{
+    if (basis.lastKnownSymbols.isEmpty())
+        return {};
+    return tr("Valued at the last known price, as today's lookup failed: %1")
+        .arg(basis.lastKnownSymbols.join(QStringLiteral(", ")));
 }
 
 QString unclassedNote(const RebalanceBasis &basis)

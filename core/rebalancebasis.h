@@ -4,6 +4,7 @@
 #include "rebalance.h"
 
 #include <QString>
+#include <QStringList>
 
 // What a rebalancing rests on: the class amounts of the last calculation and
 // what that calculation could not take into account.
@@ -17,6 +18,7 @@ struct RebalanceBasis
     bool hasUnclassed = false;    // a held row without a class was priced
     int heldCount = 0;
     int unpricedCount = 0;        // held rows left without a price
+    QStringList lastKnownSymbols; // held rows valued at their last known price, in row order
     bool stopped = false;         // the calculation was stopped before its end
 };
 
@@ -29,6 +31,9 @@ bool canAdvise(const RebalanceBasis &basis);
 // Says how many holdings the advice leaves out for want of a price, and why;
 // empty when every held row was priced.
 QString coverageWarning(const RebalanceBasis &basis);
+
+// Names the holdings valued at their last known price; empty when none.
+QString lastKnownPricesNote(const RebalanceBasis &basis);
 
 // Names the amount of the holdings without a class; empty when there are none.
 QString unclassedNote(const RebalanceBasis &basis);

@@ -97,6 +97,27 @@ void markPartial(AllocationPicture &picture)
                           : tr("Partial: the calculation was stopped\n%1").arg(picture.toolTip);
 }
 
+void markLastKnown(AllocationPicture &picture)
+{
+    const QString mark = tr("with last known prices");
+    picture.caption = picture.caption.isEmpty() ? mark : QStringLiteral("%1, %2").arg(picture.caption, mark);
+    const QString line = tr("Some holdings are valued at their last known price");
+    picture.toolTip = picture.toolTip.isEmpty() ? line : QStringLiteral("%1\n%2").arg(line, picture.toolTip);
+}
+
+void addNoClass(AllocationPicture &picture, double amount, qint64 percent)
+{
+    if (amount <= 0.0)
+        return;
+    // Holdings in no class are still something to chart.
+    picture.emptyText.clear();
+    const AllocationSlice slice{NoAssetClass, tr("No class %1%").arg(percent), amount,
+                                ClassPalette::noClassColor()};
+    picture.slices.append(slice);
+    const QString line = QStringLiteral("%1: %2").arg(slice.label, FormatGroupedAmount(amount));
+    picture.toolTip = picture.toolTip.isEmpty() ? line : QStringLiteral("%1\n%2").arg(picture.toolTip, line);
+}
+
 QString chartTitle(const AllocationPicture &picture)
 {
     if (picture.caption.isEmpty())

@@ -42,6 +42,11 @@ AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &c
 
 // Marks a picture of a stopped calculation as covering only part.
 void markPartial(AllocationPicture &picture);
+// Marks a picture whose amounts include last known prices.
+void markLastKnown(AllocationPicture &picture);
+// Adds the held rows in no class as a slice of their own, "No class", when
+// they add something.
+void addNoClass(AllocationPicture &picture, double amount, qint64 percent);
 
 // The chart's title: why nothing is drawn, and whether it is partial.
 QString chartTitle(const AllocationPicture &picture);

@@ -21,6 +21,12 @@ inline QColor classColor(int assetClass)
     return colors.at(assetClass);
 }
 
+// Holdings in no class: a neutral grey apart from every class colour.
+inline QColor noClassColor()
+{
+    return QColor(0x9A, 0x9A, 0x9A);
+}
+
 inline QColor unpricedBackground()
 {
     return QColor(0xF2, 0xB1, 0x34);

@@ -12,6 +12,8 @@
 
 #include <QProgressBar>
 
+#include <algorithm>
+
 FormCalculation::FormCalculation(HoldingsForm &form, const RowTable &rows, FormFields &fields, QObject *parent)
     : QObject(parent)
     , m_form(form)
@@ -94,7 +96,10 @@ void FormCalculation::showAllocation(const AssetTargets &targets) const
     const CalculationResult none;
     const CalculationResult &result = m_run && !m_run->isRunning() ? m_run->result() : none;
     AllocationPicture picture = allocationPicture(result.classSum, result.classPercent, result.total, targets);
+    addNoClass(picture, result.unclassedSum, result.unclassedPercent);
     if (result.partial)
         markPartial(picture);
+    if (std::find(result.outcome.begin(), result.outcome.end(), RowOutcome::LastKnown) != result.outcome.end())
+        markLastKnown(picture);
     m_form.showAllocation(picture);
 }

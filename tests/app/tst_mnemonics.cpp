@@ -87,7 +87,7 @@ void TestMnemonics::everyWindow_data()
 
     QTest::newRow("holdings") << "holdings" << "BCFGST";
     QTest::newRow("holdings, scrolling") << "scrolling" << "BCFGST";
-    QTest::newRow("context menu") << "menu" << "AS";
+    QTest::newRow("context menu") << "menu" << "AFLS";
     QTest::newRow("save question") << "question" << "DS";
     QTest::newRow("quote site") << "site" << "BCHOTY";
     QTest::newRow("rebalance") << "rebalance" << "BIOT";

@@ -340,35 +340,44 @@ void TestRebalance::basis_data()
     QTest::addColumn<ClassAmounts>("classAmount");
     QTest::addColumn<QString>("unclassed");
     QTest::addColumn<QString>("warning");
+    QTest::addColumn<QString>("lastKnown");
 
     const QuoteResult ten = QuoteResult::withPrice(10.0);
     const QuoteResult unpriced = QuoteResult::failed(QuoteFailure::NoPriceOnPage);
+    QuoteResult storedTen = QuoteResult::failed(QuoteFailure::TimedOut);
+    storedTen.price = 10.0;
+    storedTen.lastKnown = true;
     const QString covers = QStringLiteral(" The advice covers only what was priced.");
 
     QTest::newRow("all priced and classed")
         << QList<Priced>{{0, 10, 2, ten}, {3, 5, 0, ten}} << false
-        << ClassAmounts{50, 0, 100, 0, 0} << QString() << QString();
+        << ClassAmounts{50, 0, 100, 0, 0} << QString() << QString() << QString();
     QTest::newRow("unclassed holdings are left out")
         << QList<Priced>{{0, 10, 2, ten}, {1, 100, NoAssetClass, ten}, {2, 50, NoAssetClass, ten}} << false
-        << ClassAmounts{0, 0, 100, 0, 0} << "Unclassed holdings of 1,500 are left out" << QString();
+        << ClassAmounts{0, 0, 100, 0, 0} << "Unclassed holdings of 1,500 are left out" << QString() << QString();
     QTest::newRow("unclassed short holding")
         << QList<Priced>{{0, 10, 2, ten}, {1, -150, NoAssetClass, ten}} << false
-        << ClassAmounts{0, 0, 100, 0, 0} << "Unclassed holdings of (1,500) are left out" << QString();
+        << ClassAmounts{0, 0, 100, 0, 0} << "Unclassed holdings of (1,500) are left out" << QString() << QString();
     QTest::newRow("an unpriced row")
         << QList<Priced>{{0, 10, 2, ten}, {1, 10, 1, unpriced}, {2, 10, 0, ten}} << false
         << ClassAmounts{100, 0, 100, 0, 0} << QString()
-        << "1 of 3 holdings could not be priced." + covers;
+        << "1 of 3 holdings could not be priced." + covers << QString();
     QTest::newRow("an unpriced unclassed row is only unpriced")
         << QList<Priced>{{0, 10, 2, ten}, {1, 10, NoAssetClass, unpriced}} << false
         << ClassAmounts{0, 0, 100, 0, 0} << QString()
-        << "1 of 2 holdings could not be priced." + covers;
+        << "1 of 2 holdings could not be priced." + covers << QString();
     QTest::newRow("stopped")
         << QList<Priced>{{0, 10, 2, ten}, {4, 10, 1, std::nullopt}, {7, 10, NoAssetClass, std::nullopt}} << true
         << ClassAmounts{0, 0, 100, 0, 0} << QString()
-        << "The last calculation was stopped: 2 of 3 holdings were not priced." + covers;
+        << "The last calculation was stopped: 2 of 3 holdings were not priced." + covers << QString();
     QTest::newRow("stopped with every row priced")
         << QList<Priced>{{0, 10, 2, ten}} << true << ClassAmounts{0, 0, 100, 0, 0} << QString()
-        << "The last calculation was stopped." + covers;
+        << "The last calculation was stopped." + covers << QString();
+    // Valued, so covered by the advice, and named.
+    QTest::newRow("last known prices")
+        << QList<Priced>{{0, 10, 2, ten}, {1, 10, 1, storedTen}, {5, 3, NoAssetClass, storedTen}} << false
+        << ClassAmounts{0, 100, 100, 0, 0} << "Unclassed holdings of 30 are left out" << QString()
+        << "Valued at the last known price, as today's lookup failed: S1, S5";
 }
 
 void TestRebalance::basis()
@@ -378,6 +387,7 @@ void TestRebalance::basis()
     QFETCH(ClassAmounts, classAmount);
     QFETCH(QString, unclassed);
     QFETCH(QString, warning);
+    QFETCH(QString, lastKnown);
 
     Holdings holdings;
     const CalculationResult result = calculated(rows, holdings);
@@ -389,6 +399,7 @@ void TestRebalance::basis()
     QCOMPARE(basis.heldCount, int(rows.size()));
     QCOMPARE(unclassedNote(basis), unclassed);
     QCOMPARE(coverageWarning(basis), warning);
+    QCOMPARE(lastKnownPricesNote(basis), lastKnown);
 }
 
 void TestRebalance::adviceNeedsACalculationWithATotal()

@@ -56,6 +56,8 @@ private Q_SLOTS:
     void chartDrawsTheTargetRing();
     void partialPicture_data();
     void partialPicture();
+    void noClassAndLastKnown_data();
+    void noClassAndLastKnown();
 };
 
 void TestAllocationPicture::slicesFromClassSums_data()
@@ -132,6 +134,15 @@ void TestAllocationPicture::paletteKeepsClassesAndWarningApart()
             QVERIFY2(distance(color, ClassPalette::classColor(b)) > 60, AssetClassLabels[b]);
     }
     QVERIFY(contrast(warning, ClassPalette::unpricedText()) > 7.0);
+    // A last known price is told apart from a failure and from a box that
+    // was never looked up, on either theme, and reads as well as amber.
+    const QColor lastKnown = ClassPalette::lastKnownBackground();
+    QVERIFY(distance(lastKnown, warning) > 80);
+    QVERIFY(distance(lastKnown, lightWindow) > 60);
+    QVERIFY(distance(lastKnown, darkWindow) > 60);
+    QVERIFY(contrast(lastKnown, ClassPalette::lastKnownText()) > 7.0);
+    for (int a = 0; a < AssetClassCount; ++a)
+        QVERIFY2(distance(ClassPalette::noClassColor(), ClassPalette::classColor(a)) > 60, AssetClassLabels[a]);
 }
 
 void TestAllocationPicture::chartAndKeyShowThePicture()
@@ -297,6 +308,55 @@ void TestAllocationPicture::partialPicture()
     legend.showPicture(picture);
     QCOMPARE(legend.accessibleDescription(), keyText);
     QCOMPARE(legend.text().contains(QStringLiteral("<b>partial</b>")), partial && !picture.slices.isEmpty());
+}
+
+void TestAllocationPicture::noClassAndLastKnown_data()
+{
+    QTest::addColumn<Sums>("sums");
+    QTest::addColumn<Percents>("percents");
+    QTest::addColumn<double>("total");
+    QTest::addColumn<double>("noClass");
+    QTest::addColumn<qint64>("noClassPercent");
+    QTest::addColumn<bool>("partial");
+    QTest::addColumn<bool>("lastKnown");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("keyText");
+
+    QTest::newRow("no class beside a class") << Sums{0, 0, 60, 0, 0} << Percents{0, 0, 60, 0, 0} << 100.0 << 40.0
+                                             << qint64(40) << false << false << "" << "Stocks 60%, No class 40%";
+    QTest::newRow("nothing but no class") << Sums{} << Percents{} << 50.0 << 50.0 << qint64(100) << false << false
+                                          << "" << "No class 100%";
+    QTest::newRow("no class worth nothing") << Sums{0, 0, 60, 0, 0} << Percents{0, 0, 100, 0, 0} << 60.0 << 0.0
+                                            << qint64(0) << false << false << "" << "Stocks 100%";
+    QTest::newRow("last known") << Sums{0, 0, 60, 0, 0} << Percents{0, 0, 100, 0, 0} << 60.0 << 0.0 << qint64(0)
+                                << false << true << "with last known prices"
+                                << "with last known prices, Stocks 100%";
+    QTest::newRow("partial, last known") << Sums{0, 0, 60, 0, 0} << Percents{0, 0, 100, 0, 0} << 60.0 << 0.0
+                                         << qint64(0) << true << true << "partial, with last known prices"
+                                         << "partial, with last known prices, Stocks 100%";
+}
+
+void TestAllocationPicture::noClassAndLastKnown()
+{
+    QFETCH(Sums, sums);
+    QFETCH(Percents, percents);
+    QFETCH(double, total);
+    QFETCH(double, noClass);
+    QFETCH(qint64, noClassPercent);
+    QFETCH(bool, partial);
+    QFETCH(bool, lastKnown);
+    QFETCH(QString, title);
+    QFETCH(QString, keyText);
+
+    AllocationPicture picture = allocationPicture(sums, percents, total);
+    addNoClass(picture, noClass, noClassPercent);
+    if (partial)
+        markPartial(picture);
+    if (lastKnown)
+        markLastKnown(picture);
+    QCOMPARE(chartTitle(picture), title);
+    QCOMPARE(legendText(picture), keyText);
+    QCOMPARE(picture.toolTip.contains(QStringLiteral("last known price")), lastKnown);
 }
 
 QTEST_MAIN(TestAllocationPicture)

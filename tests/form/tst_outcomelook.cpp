@@ -45,6 +45,8 @@ void TestOutcomeLook::colours_data()
                                                << own.color(QPalette::Text);
         QTest::addRow("not held, %s", themeName) << RowOutcome::NotHeld << dark << own.color(QPalette::Base)
                                                  << own.color(QPalette::Text);
+        QTest::addRow("last known, %s", themeName) << RowOutcome::LastKnown << dark << QColor(0xA9, 0xCC, 0xEE)
+                                                   << QColor(Qt::black);
         // Amber with black text whatever the theme, so it reads on both.
         QTest::addRow("unpriced, %s", themeName) << RowOutcome::Unpriced << dark << amber << QColor(Qt::black);
         QTest::addRow("not looked up, %s", themeName)

@@ -14,6 +14,18 @@ QString tr(const char *text)
     return QCoreApplication::translate("CommandLine", text);
 }
 
+bool namesTerminalCommand(const QStringList &arguments)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        const QString option = argument.section(u'=', 0, 0);
+        for (const char *command : {"--price", "--report", "--forget-prices", "--json"}) {
+            if (option == QLatin1String(command))
+                return true;
+        }
+    }
+    return false;
+}
+
 QString programName(const QStringList &arguments)
 {
     const QString name = arguments.isEmpty() ? QString() : QFileInfo(arguments.constFirst()).fileName();
@@ -22,12 +34,14 @@ QString programName(const QStringList &arguments)
 
 QString usageLine(const QString &program)
 {
-    return tr("Usage: %1 [options] [FILE]\n       %1 --price SYMBOL...").arg(program);
+    return tr("Usage: %1 [options] [FILE]\n       %1 --price SYMBOL...\n"
+              "       %1 --report FILE [--json]\n       %1 --forget-prices")
+        .arg(program);
 }
 
 CommandLine refusal(const QString &program, const QString &problem)
 {
-    return {CommandLine::Action::Refuse, {}, {},
+    return {CommandLine::Action::Refuse, {}, {}, false,
             QStringLiteral("%1: %2\n%3\n%4\n")
                 .arg(program, problem, usageLine(program),
                      tr("Try '%1 --help' for more.").arg(program))};
@@ -42,6 +56,16 @@ QString profilePathFrom(const QString &argument)
             return url.toLocalFile();
     }
     return argument;
+}
+
+CommandLine reportCommand(const QString &program, const QStringList &files, const QStringList &extra, bool json)
+{
+    if (files.size() + extra.size() > MaxProfileArguments)
+        return refusal(program, tr("--report prints one profile at a time."));
+    const QString path = profilePathFrom(files.constFirst());
+    if (path.isEmpty())
+        return refusal(program, tr("the profile's file name is empty."));
+    return {CommandLine::Action::Report, path, {}, json, {}};
 }
 
 } // namespace
@@ -65,9 +89,19 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                    tr("Prints the price of each SYMBOL, one line each, from the quote "
                                       "site the window uses; no window opens. Exit status 0 when "
                                       "every symbol was priced, 1 otherwise."));
-    parser.addOption(help);
-    parser.addOption(version);
-    parser.addOption(price);
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    tr("Prices the profile FILE as the window does, last known prices "
+                                       "included, and prints its holdings, classes and total; no window "
+                                       "opens. Exit status 0 when every holding was priced now, 1 when "
+                                       "some was not or only at its last known price, 2 when FILE cannot "
+                                       "be read."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  tr("With --report: prints the report as one JSON document."));
+    const QCommandLineOption forgetPrices(QStringLiteral("forget-prices"),
+                                          tr("Forgets every last known price the program kept."));
+    for (const QCommandLineOption *option : {&help, &version, &price, &report, &json, &forgetPrices})
+        parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  tr("A profile (.ftly) to open and price at start."),
                                  QStringLiteral("[FILE]"));
@@ -78,11 +112,23 @@ CommandLine parseCommandLine(const QStringList &arguments)
         // The parser's own first line names the program only once the toolkit
         // runs; this one names it the same way before and after.
         const QString details = parser.helpText().section(QLatin1Char('\n'), 1);
-        return {CommandLine::Action::ShowHelp, {}, {}, usageLine(program) + QLatin1Char('\n') + details};
+        return {CommandLine::Action::ShowHelp, {}, {}, false, usageLine(program) + QLatin1Char('\n') + details};
     }
     if (parser.isSet(version))
-        return {CommandLine::Action::ShowVersion, {}, {},
+        return {CommandLine::Action::ShowVersion, {}, {}, false,
                 QStringLiteral("Fundtally %1\n").arg(QStringLiteral(FUNDTALLY_VERSION))};
+    const int commands = int(parser.isSet(price)) + int(parser.isSet(report)) + int(parser.isSet(forgetPrices));
+    if (commands > 1)
+        return refusal(program, tr("--price, --report and --forget-prices cannot be combined."));
+    if (parser.isSet(json) && !parser.isSet(report))
+        return refusal(program, tr("--json goes with --report only."));
+    if (parser.isSet(report))
+        return reportCommand(program, parser.values(report), parser.positionalArguments(), parser.isSet(json));
+    if (parser.isSet(forgetPrices)) {
+        if (!parser.positionalArguments().isEmpty())
+            return refusal(program, tr("--forget-prices takes no file."));
+        return {CommandLine::Action::ForgetPrices, {}, {}, false, {}};
+    }
     if (parser.isSet(price)) {
         const QStringList symbols = parser.positionalArguments();
         if (symbols.isEmpty())
@@ -91,7 +137,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
             return refusal(program, tr("%1 symbols were given, but at most %2 can be priced at a time.")
                                         .arg(symbols.size())
                                         .arg(MaxPricedSymbols));
-        return {CommandLine::Action::Price, {}, symbols, {}};
+        return {CommandLine::Action::Price, {}, symbols, false, {}};
     }
 
     const QStringList files = parser.positionalArguments();
@@ -104,7 +150,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QString path = profilePathFrom(files.constFirst());
     if (path.isEmpty())
         return refusal(program, tr("the profile's file name is empty."));
-    return {CommandLine::Action::Run, path, {}, {}};
+    return {CommandLine::Action::Run, path, {}, false, {}};
 }
 
 std::optional<CommandLine> commandLineBeforeToolkit(const QStringList &arguments)
@@ -114,10 +160,12 @@ std::optional<CommandLine> commandLineBeforeToolkit(const QStringList &arguments
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
     case CommandLine::Action::Price:
+    case CommandLine::Action::Report:
+    case CommandLine::Action::ForgetPrices:
         return command;
     case CommandLine::Action::Refuse:
-        // Pricing from a terminal is never a window's business.
-        if (arguments.contains(QStringLiteral("--price")))
+        // The terminal's commands are never a window's business.
+        if (namesTerminalCommand(arguments))
             return command;
         for (const QString &argument : arguments.mid(1)) {
             if (argument.startsWith(QLatin1Char('-')))

@@ -17,16 +17,19 @@ inline constexpr int MaxPricedSymbols = 1000;
 inline constexpr int CommandLineErrorExitCode = 2;
 
 // What the command line asks for: `fundtally [FILE]`, `--price SYMBOL...`,
-// --help or --version.
+// `--report FILE [--json]`, `--forget-prices`, --help or --version.
 struct CommandLine
 {
-    enum class Action { Run, Price, ShowHelp, ShowVersion, Refuse };
+    enum class Action { Run, Price, Report, ForgetPrices, ShowHelp, ShowVersion, Refuse };
 
     Action action = Action::Run;
     // Run: the profile to open and price at start; empty for an empty form.
+    // Report: the profile to price and print.
     QString profilePath;
     // Price: the symbols to price, in the order given.
     QStringList symbols;
+    // Report: as one JSON document rather than aligned text.
+    bool json = false;
     // ShowHelp, ShowVersion: the text for standard output. Refuse: what was
     // wrong followed by the usage line, for standard error.
     QString text;
@@ -39,7 +42,7 @@ struct CommandLine
 CommandLine parseCommandLine(const QStringList &arguments);
 
 // What can be settled before the toolkit starts, so that help, version,
-// pricing from the terminal and plain mistakes need no display. Nothing when the window's toolkit has to
+// the terminal's commands and plain mistakes need no display. Nothing when the window's toolkit has to
 // start first: to run, or because an option the program does not know may be
 // one of the toolkit's own (-platform, -style ...).
 std::optional<CommandLine> commandLineBeforeToolkit(const QStringList &arguments);

@@ -17,21 +17,17 @@
 #include <memory>
 #include <vector>
 
-namespace {
-
-QString shortestText(double value)
+QString shortestNumberText(double value)
 {
     std::array<char, 32> text{};
     const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() ? QString::fromLatin1(text.data(), end - text.data()) : QString();
 }
 
-} // namespace
-
 QString priceLine(const QString &symbol, const QuoteResult &result)
 {
     if (result.priced())
-        return symbol + u'\t' + shortestText(result.price);
+        return symbol + u'\t' + shortestNumberText(result.price);
     return symbol + QStringLiteral("\t-\t") + result.reason();
 }
 
@@ -60,20 +56,23 @@ int printPrices(QuoteService &service, const QStringList &symbols, std::FILE *ou
     return status;
 }
 
-int runPriceCommand(const QStringList &symbols)
+std::shared_ptr<QuoteService> terminalQuoteService(QSettings &settings)
 {
-    const std::unique_ptr<QSettings> settings = openUserSettings();
-    const StoredQuoteSiteRead saved = QuoteSiteStore::read(*settings);
+    const StoredQuoteSiteRead saved = QuoteSiteStore::read(settings);
     const QuoteSourcesResolution sources =
-        resolveQuoteSources(QProcessEnvironment::systemEnvironment(), QuoteSourceStore::read(*settings),
+        resolveQuoteSources(QProcessEnvironment::systemEnvironment(), QuoteSourceStore::read(settings),
                             saved.site, builtInQuoteHost());
     QStringList problems = saved.problems;
     if (!sources.message.isEmpty())
         problems << sources.message;
     for (const QString &problem : std::as_const(problems))
         std::fprintf(stderr, "fundtally: %s\n", problem.toLocal8Bit().constData());
-    DesktopKeyStore keyStore(KeyFile(KeyFile::besideSettings(settings->fileName())));
-    const std::shared_ptr<QuoteService> service =
-        sourcesQuoteService(sources, readKeysNow(keyStore, keyedSourceNames(sources.sources)));
-    return printPrices(*service, symbols, stdout);
+    DesktopKeyStore keyStore(KeyFile(KeyFile::besideSettings(settings.fileName())));
+    return sourcesQuoteService(sources, readKeysNow(keyStore, keyedSourceNames(sources.sources)));
+}
+
+int runPriceCommand(const QStringList &symbols)
+{
+    const std::unique_ptr<QSettings> settings = openUserSettings();
+    return printPrices(*terminalQuoteService(*settings), symbols, stdout);
 }

@@ -24,6 +24,8 @@ class TestCommandLine : public QObject
 private Q_SLOTS:
     void parse_data();
     void parse();
+    void terminalCommands_data();
+    void terminalCommands();
     void settledBeforeToolkit_data();
     void settledBeforeToolkit();
     void argumentsAreDecodedAsText();
@@ -75,6 +77,75 @@ void TestCommandLine::parse_data()
         << Action::Refuse << QString() << "at most 1000";
     QTest::newRow("--help lists --price") << QStringList{program, "--help"} << Action::ShowHelp << QString()
                                           << "--price";
+    QTest::newRow("--help lists --report") << QStringList{program, "--help"} << Action::ShowHelp << QString()
+                                           << "--report FILE [--json]";
+    QTest::newRow("--help lists --forget-prices") << QStringList{program, "--help"} << Action::ShowHelp
+                                                  << QString() << "--forget-prices";
+}
+
+void TestCommandLine::terminalCommands_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("json");
+    QTest::addColumn<QString>("refusal");
+
+    const QString program = QStringLiteral("fundtally");
+    QTest::newRow("report, one profile, the limit")
+        << QStringList{program, "--report", "a.ftly"} << Action::Report << "a.ftly" << false << QString();
+    QTest::newRow("report as JSON, option after")
+        << QStringList{program, "--report", "a.ftly", "--json"} << Action::Report << "a.ftly" << true << QString();
+    QTest::newRow("report as JSON, option before")
+        << QStringList{program, "--json", "--report=a.ftly"} << Action::Report << "a.ftly" << true << QString();
+    QTest::newRow("report of a file address")
+        << QStringList{program, "--report", "file:///home/me/my%20savings.ftly"} << Action::Report
+        << "/home/me/my savings.ftly" << false << QString();
+    QTest::newRow("report, two profiles, past the limit")
+        << QStringList{program, "--report", "a.ftly", "b.ftly"} << Action::Refuse << QString() << false
+        << "one profile at a time";
+    QTest::newRow("report twice") << QStringList{program, "--report", "a.ftly", "--report", "b.ftly"}
+                                  << Action::Refuse << QString() << false << "one profile at a time";
+    QTest::newRow("report without a file")
+        << QStringList{program, "--report"} << Action::Refuse << QString() << false << "Missing value";
+    QTest::newRow("report of an empty name")
+        << QStringList{program, "--report", ""} << Action::Refuse << QString() << false << "empty";
+    QTest::newRow("JSON without a report")
+        << QStringList{program, "--json", "a.ftly"} << Action::Refuse << QString() << false << "--json";
+    QTest::newRow("JSON with prices") << QStringList{program, "--price", "VTI", "--json"} << Action::Refuse
+                                      << QString() << false << "--json";
+    QTest::newRow("report and price") << QStringList{program, "--report", "a.ftly", "--price", "VTI"}
+                                      << Action::Refuse << QString() << false << "cannot be combined";
+    QTest::newRow("forget prices") << QStringList{program, "--forget-prices"} << Action::ForgetPrices
+                                   << QString() << false << QString();
+    QTest::newRow("forget prices and a file") << QStringList{program, "--forget-prices", "a.ftly"}
+                                              << Action::Refuse << QString() << false << "takes no file";
+    QTest::newRow("forget prices and report")
+        << QStringList{program, "--forget-prices", "--report", "a.ftly"} << Action::Refuse << QString() << false
+        << "cannot be combined";
+}
+
+void TestCommandLine::terminalCommands()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(Action, action);
+    QFETCH(QString, path);
+    QFETCH(bool, json);
+    QFETCH(QString, refusal);
+
+    const CommandLine command = parseCommandLine(arguments);
+    QCOMPARE(command.action, action);
+    QCOMPARE(command.profilePath, path);
+    QCOMPARE(command.json, json);
+    if (refusal.isEmpty()) {
+        QCOMPARE(command.text, QString());
+        QCOMPARE(command.exitCode(), 0);
+    } else {
+        QVERIFY2(command.text.startsWith(QStringLiteral("fundtally: ")) && command.text.contains(refusal)
+                     && command.text.contains(usage),
+                 qPrintable(command.text));
+        QCOMPARE(command.exitCode(), CommandLineErrorExitCode);
+    }
 }
 
 void TestCommandLine::parse()
@@ -91,6 +162,8 @@ void TestCommandLine::parse()
     switch (action) {
     case Action::Run:
     case Action::Price:
+    case Action::Report:
+    case Action::ForgetPrices:
         QVERIFY(command.text.isEmpty());
         QCOMPARE(command.exitCode(), 0);
         break;
@@ -119,6 +192,12 @@ void TestCommandLine::settledBeforeToolkit_data()
     QTest::newRow("help") << QStringList{"fundtally", "-h"} << true;
     QTest::newRow("price") << QStringList{"fundtally", "--price", "VTI"} << true;
     QTest::newRow("two profiles") << QStringList{"fundtally", "a.ftly", "b.ftly"} << true;
+    QTest::newRow("report") << QStringList{"fundtally", "--report", "a.ftly", "--json"} << true;
+    QTest::newRow("forget prices") << QStringList{"fundtally", "--forget-prices"} << true;
+    // A terminal command's mistakes are the program's, whatever else is there.
+    QTest::newRow("report with a toolkit option")
+        << QStringList{"fundtally", "-platform", "xcb", "--report", "a.ftly"} << true;
+    QTest::newRow("JSON alone") << QStringList{"fundtally", "--json=1"} << true;
     // The window has to start for these.
     QTest::newRow("nothing") << QStringList{"fundtally"} << false;
     QTest::newRow("one profile") << QStringList{"fundtally", "a.ftly"} << false;
@@ -155,6 +234,8 @@ void TestCommandLine::programAnswersWithoutADisplay_data()
     QTest::newRow("--help") << QStringList{"--help"} << 0 << usage << QString();
     QTest::newRow("two profiles") << QStringList{"a.ftly", "b.ftly"} << CommandLineErrorExitCode << QString()
                                   << "2 files were given";
+    QTest::newRow("report without a file") << QStringList{"--report"} << CommandLineErrorExitCode << QString()
+                                           << "Missing value after '--report'";
 }
 
 // The program itself, on a window system it cannot reach: had it started the

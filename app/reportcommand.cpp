@@ -3,9 +3,8 @@
 #include "amountformat.h"
 #include "calculationrun.h"
 #include "calculationstatus.h"
-#include "lastknownquoteservice.h"
 #include "pricecommand.h"
-#include "pricestore.h"
+#include "pricememory.h"
 #include "profilefile.h"
 #include "usersettings.h"
 
@@ -25,7 +24,6 @@
 namespace {
 
 // The saved "Use last known prices" choice; on until the user turns it off.
-const QString UseLastKnownKey = QStringLiteral("Prices/UseLastKnown");
 
 // Between the columns of the text tables.
 const QString ColumnGap = QStringLiteral("  ");
@@ -227,11 +225,6 @@ void tell(const QString &problem)
         std::fprintf(stderr, "fundtally: %s\n", problem.toLocal8Bit().constData());
 }
 
-bool useLastKnownPrices(const QSettings &settings)
-{
-    return settings.value(UseLastKnownKey, true).toBool();
-}
-
 // All rows at once, as the window's Calculate does; returns once every held
 // row has settled.
 CalculationResult priceHoldings(const Holdings &holdings, std::shared_ptr<QuoteService> service)
@@ -284,15 +277,12 @@ int runReportCommand(const QString &path, bool json)
         return ReportProfileErrorExitCode;
     }
     const std::unique_ptr<QSettings> settings = openUserSettings();
-    const QString storePath = priceStorePath();
-    const auto store = std::make_shared<PriceStore>();
-    tell(store->load(storePath).message());
-    const auto service = std::make_shared<LastKnownQuoteService>(terminalQuoteService(*settings), store);
-    service->setFallbackEnabled(useLastKnownPrices(*settings));
+    PriceMemory prices(*settings);
+    tell(prices.load());
 
-    const CalculationResult result = priceHoldings(*profile.holdings, service);
+    const CalculationResult result = priceHoldings(*profile.holdings, prices.remembering(terminalQuoteService(*settings)));
     const QDateTime when = QDateTime::currentDateTime();
-    tell(store->save(storePath).error);
+    tell(prices.save());
 
     const QByteArray report = json ? reportJson(*profile.holdings, result, when).toJson()
                                    : reportText(*profile.holdings, result, when).toLocal8Bit();
@@ -303,9 +293,8 @@ int runReportCommand(const QString &path, bool json)
 
 int runForgetPricesCommand()
 {
-    PriceStore store;
-    store.forget();
-    const PriceFileSave saved = store.save(priceStorePath());
-    tell(saved.error);
-    return saved.saved ? 0 : 1;
+    const std::unique_ptr<QSettings> settings = openUserSettings();
+    const QString problem = PriceMemory(*settings).forget();
+    tell(problem);
+    return problem.isEmpty() ? 0 : 1;
 }

@@ -2,10 +2,11 @@
 #include "allocationchart.h"
 #include "allocationlegend.h"
 #include "classpalette.h"
-#include "dialogharness.h"
 #include "commandmenu.h"
+#include "dialogharness.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
+#include "rebalancedialog.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -113,6 +114,7 @@ class TestFundtallyDlg : public QObject
 
 private Q_SLOTS:
     void freshDialog();
+    void lastKnownPriceValuesTheRow();
     void enterRunsCalculate();
     void escapeCloses();
     void finishedNeedsNumbers();
@@ -618,6 +620,49 @@ void TestFundtallyDlg::manyFailuresAreElidedNotLost()
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(status);
     QCOMPARE(iface->text(QAccessible::Name), whole);
     QCOMPARE(iface->text(QAccessible::Description), whole);
+}
+
+// A failed lookup answered with the last price found: counted in every
+// figure, marked apart, and said in the box, the status line, the chart's
+// key and the Rebalance dialog.
+void TestFundtallyDlg::lastKnownPriceValuesTheRow()
+{
+    Harness h;
+    h.quotes.hold = true;
+    h.type(0, "Total Market", "VTI", "10", 2);
+    h.type(1, "Bonds", "BND", "4", 1);
+    QVERIFY(h.showActive());
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    QuoteResult stored = QuoteResult::failed(QuoteFailure::TimedOut);
+    stored.price = 70.25;
+    stored.currency = QStringLiteral("USD");
+    stored.source = QStringLiteral("Prices A");
+    stored.fetched = QDateTime(QDate(2026, 11, 20), QTime(12, 0), Qt::UTC);
+    stored.lastKnown = true;
+    h.quotes.held.first()->settle(QuoteResult::withPrice(12.5));
+    h.quotes.held.last()->settle(stored);
+    QVERIFY(finished.count() == 1 || finished.wait());
+
+    // 10 x 12.5 + 4 x 70.25 = 125 + 281 = 406
+    ComputedBox *box = h.form().valueBox(1);
+    QCOMPARE(box->text(), QStringLiteral("281"));
+    QCOMPARE(h.form().totalBox()->text(), QStringLiteral("406"));
+    QCOMPARE(h.form().classAmountBox(1)->text(), QStringLiteral("281"));
+    QVERIFY(box->property("lastKnown").toBool());
+    QVERIFY(!box->property("unpriced").toBool());
+    QCOMPARE(box->palette().color(QPalette::Base), ClassPalette::lastKnownBackground());
+    QVERIFY(box->toolTip().startsWith(QStringLiteral("Last known price 70.25 USD from Prices A, 20 Nov 2026 ")));
+    QVERIFY(box->toolTip().endsWith(QStringLiteral("; today's lookup failed: timed out")));
+    QCOMPARE(box->accessibleDescription(), box->toolTip());
+    QVERIFY(statusWithoutTime(h.form().statusLabel()->text())
+                .endsWith(QStringLiteral("1 holding is valued at its last known price (from 20 Nov 2026).")));
+    QVERIFY(h.form().allocationLegend()->accessibleDescription().startsWith(QStringLiteral("with last known prices")));
+
+    RebalanceDialog rebalance(h.dialog->lastCalculation(), TargetPercents{0, 50, 50, 0, 0});
+    QCOMPARE(rebalance.lastKnownLabel()->text(),
+             QStringLiteral("Valued at the last known price, as today's lookup failed: BND"));
+    QVERIFY(rebalance.coverageLabel()->isHidden());
 }
 
 QTEST_MAIN(TestFundtallyDlg)

@@ -24,9 +24,10 @@ QString utf8Prefix(QByteArrayView text, qsizetype bytes)
     return decoder(text.first(std::min(bytes, text.size())));
 }
 
-// The answer's start for the user: line feeds kept, so that it reads as
-// sent, other control characters written out.
-QString answerStart(QByteArrayView body)
+} // namespace
+
+// Line feeds are kept so that the answer reads as sent.
+QString answerStartText(QByteArrayView body)
 {
     QString shown;
     for (const QChar c : utf8Prefix(body, SourceLimits::kEvidenceAnswerBytes)) {
@@ -42,6 +43,8 @@ QString answerStart(QByteArrayView body)
     }
     return shown;
 }
+
+namespace {
 
 // A currency found in an answer counts when it is a three-letter code.
 QString currencyCode(const QString &text)
@@ -187,7 +190,7 @@ SourceAnswer readSourceAnswer(const QuoteSource &source, const QString &symbol, 
     if (answer.miss != SourceMiss::None) {
         answer.price = 0.0;
         if (detail == AnswerDetail::Evidence)
-            answer.answerStart = answerStart(body);
+            answer.answerStart = answerStartText(body);
     }
     return answer;
 }

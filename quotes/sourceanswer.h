@@ -53,5 +53,9 @@ enum class AnswerDetail { Price, Evidence };
 SourceAnswer readSourceAnswer(const QuoteSource &source, const QString &symbol, QByteArrayView body,
                               AnswerDetail detail);
 
+// The first SourceLimits::kEvidenceAnswerBytes of an answer for the user:
+// line feeds kept, other control characters written out (\r, \x1b).
+QString answerStartText(QByteArrayView body);
+
 // The reason for a source test; empty for None.
 QString sourceMissText(SourceMiss miss);

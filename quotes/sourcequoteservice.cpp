@@ -22,21 +22,22 @@ QuoteFailure failureFor(SourceAddressProblem problem)
 
 PageRequestPlanner sourcePlanner(const QuoteSource &source, const QString &key)
 {
-    return [source, key](const QString &symbol) {
-        const SourceAddress address = sourceAddress(source, symbol, key);
-        PageRequestPlan plan;
-        plan.problem = failureFor(address.problem);
-        plan.url = address.url;
-        for (const auto &[name, value] : address.headers)
-            plan.headers << name + ": " + value;
-        plan.newReader = [source, symbol]() -> std::shared_ptr<PageReader> {
-            return makePageReader(source, symbol);
-        };
-        return plan;
-    };
+    return [source, key](const QString &symbol) { return SourceQuoteService::requestPlan(source, key, symbol); };
 }
 
 } // namespace
+
+PageRequestPlan SourceQuoteService::requestPlan(const QuoteSource &source, const QString &key, const QString &symbol)
+{
+    const SourceAddress address = sourceAddress(source, symbol, key);
+    PageRequestPlan plan;
+    plan.problem = failureFor(address.problem);
+    plan.url = address.url;
+    for (const auto &[name, value] : address.headers)
+        plan.headers << name + ": " + value;
+    plan.newReader = [source, symbol]() -> std::shared_ptr<PageReader> { return makePageReader(source, symbol); };
+    return plan;
+}
 
 SourceQuoteService::SourceQuoteService(const QuoteSource &source, const QString &key,
                                        const QuoteSiteSettings &base)

@@ -25,6 +25,8 @@ public:
 
     // The transport's settings for `source` over `base`.
     static QuoteSiteSettings transportSettings(const QuoteSource &source, const QuoteSiteSettings &base);
+    // What is sent for `symbol`, and how its answer is read.
+    static PageRequestPlan requestPlan(const QuoteSource &source, const QString &key, const QString &symbol);
 
 private:
     HttpQuoteService m_http;

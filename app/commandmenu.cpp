@@ -7,7 +7,7 @@
 CommandMenu::CommandMenu(QWidget *window)
     : QMenu(window)
     , m_window(window)
-    , m_quoteSite(new QAction(tr("Quote &Site..."), window))
+    , m_quoteSite(new QAction(tr("Quote &Sources..."), window))
     , m_useLastKnown(new QAction(tr("Use &Last Known Prices"), window))
     , m_forgetPrices(new QAction(tr("&Forget Prices"), window))
     , m_about(new QAction(tr("&About Fundtally..."), window))

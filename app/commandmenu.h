@@ -5,7 +5,7 @@
 class QContextMenuEvent;
 
 // The menu of the window's background: the commands that have no button
-// (the quote site, the last known prices, the About box), with their keys,
+// (the quote sources, the last known prices, the About box), with their keys,
 // which work anywhere in the window. The right mouse button, Shift+F10 and
 // the Menu key open it.
 class CommandMenu : public QMenu

@@ -10,13 +10,13 @@
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "desktopkeystore.h"
-#include "httpquoteservice.h"
 #include "numberprompt.h"
 #include "pricememory.h"
 #include "quotesitecontroller.h"
 #include "sourceaddress.h"
 #include "savechangesquestion.h"
 #include "sessionend.h"
+#include "sourcesfilechooser.h"
 #include "statusline.h"
 #include "usersettings.h"
 
@@ -89,26 +89,27 @@ int CFundtallyApp::InitInstance()
     DialogCertificateFileChooser certificates;
     DesktopKeyStore keyStore(KeyFile(KeyFile::besideSettings(settings->fileName())));
     std::optional<QHash<QString, QString>> keys;
-    const auto sourcesService = [&keyStore, &keys](const QuoteSourcesResolution &sources) {
+    const auto sourcesService = [&keyStore, &keys](const QuoteSourcesResolution &sources,
+                                                   const QHash<QString, QString> &edited) {
         // Read once, at start, before the window shows: a keyring answers
-        // through the event loop. A site saved later carries no key.
+        // through the event loop. Keys changed later come from the dialog.
         if (!keys)
             keys = readKeysNow(keyStore, keyedSourceNames(sources.sources));
-        return sourcesQuoteService(sources, *keys);
+        QHash<QString, QString> known = *keys;
+        known.insert(edited);
+        return sourcesQuoteService(sources, known);
     };
-    QuoteSiteController quoteSite(
-        *settings, QProcessEnvironment::systemEnvironment(), certificates,
-        [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
-            return std::make_shared<HttpQuoteService>(site);
-        },
-        sourcesService);
+    PriceMemory prices(*settings);
+    const QString pricesProblem = prices.load();
+    DialogSourcesFileChooser sourcesFiles;
+    QuoteSiteController quoteSite(*settings, QProcessEnvironment::systemEnvironment(),
+                                  QuoteSourcesTools{certificates, sourcesFiles, keyStore,
+                                                    [&prices] { return prices.forget(); }, {}},
+                                  sourcesService);
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
     MessageBoxPresenter messages;
     MessageBoxSaveChangesQuestion saveChanges;
-
-    PriceMemory prices(*settings);
-    const QString pricesProblem = prices.load();
 
     CFundtallyDlg dialog(DialogServices{[&] { return prices.remembering(quoteSite.quotes()); }, numberPrompt,
                                         files, messages, quoteSite, saveChanges});

@@ -1,7 +1,5 @@
 #include "quotesitecontroller.h"
 
-#include "quotesitedialog.h"
-
 #include <QCoreApplication>
 #include <QSettings>
 #include <QStringList>
@@ -9,20 +7,17 @@
 #include <utility>
 
 QuoteSiteController::QuoteSiteController(QSettings &settings, QProcessEnvironment environment,
-                                         CertificateFileChooser &certificates,
-                                         QuoteServiceFactory makeService,
-                                         QuoteSourcesServiceFactory makeSourcesService, QString builtInHost)
+                                         QuoteSourcesTools tools, QuoteSourcesServiceFactory makeSourcesService,
+                                         QString builtInHost)
     : m_settings(settings)
     , m_environment(std::move(environment))
-    , m_certificates(certificates)
-    , m_makeService(std::move(makeService))
+    , m_tools(std::move(tools))
     , m_makeSourcesService(std::move(makeSourcesService))
     , m_builtInHost(std::move(builtInHost))
-    , m_saved(QuoteSiteStore::read(settings))
+    , m_savedSite(QuoteSiteStore::read(settings))
     , m_savedSources(QuoteSourceStore::read(settings))
-    , m_resolution(resolveQuoteSite(m_environment, m_saved.site, m_builtInHost))
-    , m_sources(resolveQuoteSources(m_environment, m_savedSources, m_saved.site, m_builtInHost))
-    , m_quotes(m_makeSourcesService(m_sources))
+    , m_sources(resolveQuoteSources(m_environment, m_savedSources, m_savedSite.site, m_builtInHost))
+    , m_quotes(m_makeSourcesService(m_sources, m_editedKeys))
 {
 }
 
@@ -34,23 +29,33 @@ QString QuoteSiteController::takeStartupMessage()
         return {};
     m_startupMessageTaken = true;
     QStringList messages;
-    if (!m_saved.problems.isEmpty()) {
-        messages << m_saved.problems.join(u'\n')
+    const QStringList problems = m_savedSite.problems + m_savedSources.problems;
+    if (!problems.isEmpty()) {
+        messages << problems.join(u'\n')
                  << QCoreApplication::translate(
                         "QuoteSiteController",
-                        "Choose Quote Site... (Ctrl+,) in the window's context menu to correct it.");
+                        "Choose Quote Sources... (Ctrl+,) in the window's context menu to correct it.");
     }
     if (!m_sources.message.isEmpty())
         messages << m_sources.message;
     return messages.join(u'\n');
 }
 
-std::unique_ptr<QuoteSiteDialog> QuoteSiteController::makeDialog(QWidget *parent)
+std::unique_ptr<QuoteSourcesDialog> QuoteSiteController::makeDialog(QWidget *parent)
 {
-    QuoteSiteDialogSetup setup{m_saved.texts, m_saved.problems, m_environment, m_builtInHost};
-    return std::make_unique<QuoteSiteDialog>(
-        setup, m_certificates, m_makeService,
-        [this](const StoredQuoteSite &site) { return save(site); }, parent);
+    // With no list saved, the quote site carried over is the list to start from.
+    const QList<QuoteSource> saved = m_savedSources.sources.isEmpty()
+                                         ? QuoteSourceStore::carriedOver(m_savedSite.site)
+                                         : m_savedSources.sources;
+    const QuoteSourcesDialogSetup setup{saved, m_savedSources.problems, m_sources, m_tools.testBase};
+    auto dialog = std::make_unique<QuoteSourcesDialog>(
+        setup, m_tools.keys, m_tools.files, m_tools.certificates,
+        [this](const QList<QuoteSource> &sources) { return save(sources); }, m_tools.forgetPrices, parent);
+    QObject::connect(dialog.get(), &QDialog::accepted, dialog.get(), [this, shown = dialog.get()] {
+        m_editedKeys.insert(shown->savedKeys());
+        m_quotes = m_makeSourcesService(m_sources, m_editedKeys);
+    });
+    return dialog;
 }
 
 void QuoteSiteController::chooseQuoteSite(QWidget *parent)
@@ -58,15 +63,14 @@ void QuoteSiteController::chooseQuoteSite(QWidget *parent)
     makeDialog(parent)->exec();
 }
 
-QString QuoteSiteController::save(const StoredQuoteSite &site)
+QString QuoteSiteController::save(const QList<QuoteSource> &sources)
 {
-    const QString error = QuoteSiteStore::write(m_settings, site);
+    const QString error = QuoteSourceStore::write(m_settings, sources);
     if (!error.isEmpty())
         return error;
-    // The dialog has checked both values.
-    m_saved = StoredQuoteSiteRead{site, site, {}};
-    m_resolution = resolveQuoteSite(m_environment, site, m_builtInHost);
-    m_sources = resolveQuoteSources(m_environment, m_savedSources, site, m_builtInHost);
-    m_quotes = m_makeSourcesService(m_sources);
+    // The dialog's editor has checked every source.
+    m_savedSources = StoredQuoteSourcesRead{sources, {}};
+    m_sources = resolveQuoteSources(m_environment, m_savedSources, m_savedSite.site, m_builtInHost);
+    m_quotes = m_makeSourcesService(m_sources, m_editedKeys);
     return {};
 }

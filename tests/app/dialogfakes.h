@@ -7,9 +7,13 @@
 #include "messagepresenter.h"
 #include "numberprompt.h"
 #include "quotesitechooser.h"
+#include "keystore.h"
 #include "savechangesquestion.h"
+#include "sourcesfilechooser.h"
 
 #include <QComboBox>
+#include <QHash>
+#include <QTimer>
 #include <QLineEdit>
 #include <QList>
 #include <QStringList>
@@ -91,6 +95,43 @@ public:
     }
     QString answer;
     QStringList offered;
+};
+
+class ScriptedSourcesFileChooser final : public SourcesFileChooser
+{
+public:
+    QString chooseSourcesToImport(QWidget *) override { return importPath; }
+    QString chooseSourcesToExport(QWidget *) override { return exportPath; }
+    QString importPath;
+    QString exportPath;
+};
+
+// Keys in memory, answered from the event loop as a keyring answers; every
+// key kept is in `place`.
+class MemoryKeyStore final : public KeyStore
+{
+public:
+    void readKey(const QString &source, Done done) override
+    {
+        const QString key = keys.value(source);
+        answer(std::move(done), KeyAnswer{key, key.isEmpty() ? KeyPlace::None : place, {}});
+    }
+    void writeKey(const QString &source, const QString &key, Done done) override
+    {
+        if (key.isEmpty())
+            keys.remove(source);
+        else
+            keys.insert(source, key);
+        answer(std::move(done), KeyAnswer{key, key.isEmpty() ? KeyPlace::None : place, {}});
+    }
+    QHash<QString, QString> keys;
+    KeyPlace place = KeyPlace::Keyring;
+
+private:
+    static void answer(Done done, const KeyAnswer &given)
+    {
+        QTimer::singleShot(0, [done = std::move(done), given] { done(given); });
+    }
 };
 
 // Every box's text and every selector's choice, to tell whether anything on

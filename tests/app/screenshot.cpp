@@ -3,8 +3,8 @@
 // priced through a loopback quote site serving sample prices. Beside the
 // picture it renders the rebalance dialog over that calculation with sample
 // targets (<output>-rebalance.png) and the window showing those targets on
-// its chart (<output>-targets.png), and the quote site dialog after a test
-// of the loopback site (<output>-quotesite.png). Two more show how a
+// its chart (<output>-targets.png), and a quote source's editor after a
+// test of the loopback site (<output>-quotesource.png). Two more show how a
 // calculation can go wrong: stopped part way (<output>-stopped.png) and with
 // many holdings that could not be priced (<output>-failures.png).
 //
@@ -15,9 +15,8 @@
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
 #include "httpquoteservice.h"
-#include "quotesitedialog.h"
+#include "quotesourceeditor.h"
 #include "rebalancedialog.h"
-#include "testcertificates.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -157,38 +157,28 @@ bool renderFailures(const QString &path)
     return savePicture(*h.dialog, path);
 }
 
-// The quote site dialog set to the loopback site, its certificate file
-// given, once a test of VTI has priced it.
-bool saveQuoteSitePicture(const LoopbackQuoteServer &server, QWidget &parent, const QString &path)
+// A quote source's editor set to the loopback site's quote page, its
+// certificate file given, once a test of VTI has priced it.
+bool saveQuoteSourcePicture(const LoopbackQuoteServer &server, QWidget &parent, const QString &path)
 {
-    QTemporaryDir dir;
-    const QString caFile = dir.filePath(QStringLiteral("loopback-ca.pem"));
-    QFile file(caFile);
-    if (!dir.isValid() || !file.open(QIODevice::WriteOnly)
-        || file.write(TestCertificates::authority().toPem()) <= 0) {
-        std::fprintf(stderr, "cannot write the loopback site's certificate\n");
-        return false;
-    }
-    file.close();
-
+    QuoteSource source;
+    source.name = QStringLiteral("Loopback");
+    source.url = QStringLiteral("https://%1/quote/{SYMBOL}/?p={SYMBOL}").arg(server.host());
+    source.currency = QStringLiteral("=USD");
+    source.certificate = server.authorityFile();
+    QuoteSiteSettings direct;
+    direct.proxy = QuoteProxy{};
     ScriptedCertificateChooser certificates;
-    const QuoteSiteDialogSetup setup{{server.host(), caFile}, {}, {}, {}};
-    QuoteSiteDialog quoteSite(
-        setup, certificates,
-        [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
-            return std::make_shared<HttpQuoteService>(site);
-        },
-        [](const StoredQuoteSite &) { return QString(); }, &parent);
-    quoteSite.show();
-    quoteSite.symbolBox()->setText(QStringLiteral("VTI"));
-    QSignalSpy tested(&quoteSite, &QuoteSiteDialog::testFinished);
-    quoteSite.testButton()->click();
+    QuoteSourceEditor editor(source, {}, {}, certificates, direct, &parent);
+    editor.show();
+    QSignalSpy tested(&editor, &QuoteSourceEditor::testFinished);
+    editor.testButton()->click();
     if (!tested.wait(30000)) {
-        std::fprintf(stderr, "the quote site test did not finish: %s\n",
-                     qPrintable(quoteSite.testResultLabel()->text()));
+        std::fprintf(stderr, "the quote source test did not finish: %s\n",
+                     qPrintable(editor.reportBox()->toPlainText()));
         return false;
     }
-    return savePicture(quoteSite, path);
+    return savePicture(editor, path);
 }
 
 } // namespace
@@ -238,7 +228,7 @@ int main(int argc, char *argv[])
     rebalance.hide();
     if (!savePicture(dialog, besidePath(output, "targets")))
         return 1;
-    if (!saveQuoteSitePicture(server, dialog, besidePath(output, "quotesite")))
+    if (!saveQuoteSourcePicture(server, dialog, besidePath(output, "quotesource")))
         return 1;
     if (!renderStopped(rowsOf(dialog), 2, besidePath(output, "stopped")))
         return 1;

@@ -248,7 +248,7 @@ void TestFundtallyDlg::quoteSiteCommand()
     const QList<QAction *> actions = h.dialog->actions();
     QCOMPARE(actions.size(), 4);
     QAction *quoteSite = actions.first();
-    QCOMPARE(quoteSite->text(), QStringLiteral("Quote &Site..."));
+    QCOMPARE(quoteSite->text(), QStringLiteral("Quote &Sources..."));
     QCOMPARE(quoteSite->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
     QVERIFY(quoteSite->shortcut() != actions.last()->shortcut());
 
@@ -300,7 +300,7 @@ void TestFundtallyDlg::menuKeysOpenTheMenuAtTheFocus()
                             ? u'\t' + action->shortcut().toString()
                             : QString());
     }
-    QCOMPARE(items, (QStringList{"Quote &Site...\tCtrl+,", "", "Use &Last Known Prices", "&Forget Prices", "",
+    QCOMPARE(items, (QStringList{"Quote &Sources...\tCtrl+,", "", "Use &Last Known Prices", "&Forget Prices", "",
                                  "&About Fundtally...\tF1"}));
 
     QTest::keyClick(menu, Qt::Key_Escape);

@@ -8,7 +8,8 @@
 #include "commandmenu.h"
 #include "dialogharness.h"
 #include "fittingform.h"
-#include "quotesitedialog.h"
+#include "quotesourceeditor.h"
+#include "quotesourcesdialog.h"
 #include "rebalancedialog.h"
 #include "savechangesquestion.h"
 
@@ -24,14 +25,25 @@
 
 namespace {
 
-QuoteSiteDialog *quoteSiteDialog(ScriptedCertificateChooser &certificates, QStringList &saved)
-{
-    return new QuoteSiteDialog(QuoteSiteDialogSetup{}, certificates, nullptr,
-                               [&saved](const StoredQuoteSite &site) {
-                                   saved << site.host;
-                                   return QString();
-                               });
-}
+// The windows of the quote sources and the fakes they work with.
+struct SourceWindows {
+    ScriptedCertificateChooser certificates;
+    ScriptedSourcesFileChooser files;
+    MemoryKeyStore keys;
+
+    QuoteSourcesDialog *sourcesDialog()
+    {
+        return new QuoteSourcesDialog({}, keys, files, certificates, [](const QList<QuoteSource> &) { return QString(); },
+                                      [] { return QString(); });
+    }
+    QuoteSourceEditor *editor()
+    {
+        QuoteSource source;
+        source.name = QStringLiteral("Prices");
+        source.url = QStringLiteral("https://prices.example/{SYMBOL}");
+        return new QuoteSourceEditor(source, {}, {}, certificates, {});
+    }
+};
 
 bool escapePresses(const QAbstractButton *button)
 {
@@ -89,7 +101,8 @@ void TestMnemonics::everyWindow_data()
     QTest::newRow("holdings, scrolling") << "scrolling" << "BCFGST";
     QTest::newRow("context menu") << "menu" << "AFLS";
     QTest::newRow("save question") << "question" << "DS";
-    QTest::newRow("quote site") << "site" << "BCHOTY";
+    QTest::newRow("quote sources") << "sources" << "ADEFIORSUX";
+    QTest::newRow("quote source") << "source" << "ABCDEFHIKLMNOPRTUY";
     QTest::newRow("rebalance") << "rebalance" << "BIOT";
     QTest::newRow("about") << "about" << "";
 }
@@ -100,8 +113,7 @@ void TestMnemonics::everyWindow()
     QFETCH(QString, letters);
 
     DialogHarness<> h;
-    ScriptedCertificateChooser certificates;
-    QStringList saved;
+    SourceWindows sources;
     std::unique_ptr<QWidget> other;
     QWidget *walked = h.dialog.get();
     if (window == QLatin1String("scrolling"))
@@ -110,8 +122,10 @@ void TestMnemonics::everyWindow()
         walked = h.dialog->contextMenu();
     else if (window == QLatin1String("question"))
         other = createSaveChangesBox(nullptr, SetAsideReason::Closing);
-    else if (window == QLatin1String("site"))
-        other.reset(quoteSiteDialog(certificates, saved));
+    else if (window == QLatin1String("sources"))
+        other.reset(sources.sourcesDialog());
+    else if (window == QLatin1String("source"))
+        other.reset(sources.editor());
     else if (window == QLatin1String("rebalance"))
         other = std::make_unique<RebalanceDialog>(RebalanceBasis{}, std::nullopt);
     else if (window == QLatin1String("about"))
@@ -134,7 +148,7 @@ void TestMnemonics::pressedFromABox_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<int>("key");
 
-    QTest::newRow("OK from the quote site's symbol") << "site" << int(Qt::Key_O);
+    QTest::newRow("OK from a source's sample symbol") << "source" << int(Qt::Key_O);
     QTest::newRow("OK from a rebalance target") << "rebalance" << int(Qt::Key_O);
     QTest::newRow("Get Profile from a name") << "holdings" << int(Qt::Key_G);
 }
@@ -145,14 +159,13 @@ void TestMnemonics::pressedFromABox()
     QFETCH(int, key);
 
     DialogHarness<> h;
-    ScriptedCertificateChooser certificates;
-    QStringList saved;
+    SourceWindows sources;
     std::unique_ptr<QDialog> dialog;
     QLineEdit *box = h.form().nameBox(0);
-    if (window == QLatin1String("site")) {
-        auto *site = quoteSiteDialog(certificates, saved);
-        dialog.reset(site);
-        box = site->symbolBox();
+    if (window == QLatin1String("source")) {
+        auto *editor = sources.editor();
+        dialog.reset(editor);
+        box = editor->symbolBox();
     } else if (window == QLatin1String("rebalance")) {
         auto *rebalance = new RebalanceDialog(RebalanceBasis{}, std::nullopt);
         dialog.reset(rebalance);

@@ -2,13 +2,12 @@
 // start-up, a loopback quote site, and a settings folder of its own.
 #include "certificatefilechooser.h"
 #include "dialogfakes.h"
-#include "httpquoteservice.h"
 #include "loopbackquoteserver.h"
 #include "pricecommand.h"
 #include "desktopkeystore.h"
 #include "quotesitecontroller.h"
 #include "quotesourcestore.h"
-#include "quotesitedialog.h"
+#include "quotesourceeditor.h"
 #include "usersettings.h"
 
 #include <QLineEdit>
@@ -117,8 +116,8 @@ void TestPriceCommand::refusesNoSymbols()
     QVERIFY2(run.err.contains("--price needs at least one symbol"), run.err.constData());
 }
 
-// One process saves the site through the Quote Site dialog; the next
-// program run prices from it, though nothing in its environment names it.
+// One process saves a page source through the Quote Sources dialog; the
+// next program run prices from it, though nothing in its environment names it.
 void TestPriceCommand::savedSiteServesTheNextRun()
 {
     QTemporaryDir config;
@@ -126,15 +125,22 @@ void TestPriceCommand::savedSiteServesTheNextRun()
     {
         const std::unique_ptr<QSettings> settings = openUserSettings();
         ScriptedCertificateChooser certificates;
+        ScriptedSourcesFileChooser files;
+        MemoryKeyStore keys;
         QuoteSiteController controller(
-            *settings, {}, certificates,
-            [](const QuoteSiteSettings &site) -> std::shared_ptr<QuoteService> {
-                return std::make_shared<HttpQuoteService>(site);
-            },
-            [](const QuoteSourcesResolution &sources) { return sourcesQuoteService(sources, {}); });
-        const std::unique_ptr<QuoteSiteDialog> dialog = controller.makeDialog(nullptr);
-        dialog->hostBox()->setText(m_server.host());
-        dialog->certificateBox()->setText(m_server.authorityFile());
+            *settings, {}, QuoteSourcesTools{certificates, files, keys, [] { return QString(); }, {}},
+            [](const QuoteSourcesResolution &sources, const QHash<QString, QString> &edited) {
+                return sourcesQuoteService(sources, edited);
+            });
+        const std::unique_ptr<QuoteSourcesDialog> dialog = controller.makeDialog(nullptr);
+        dialog->addSource();
+        QuoteSourceEditor *editor = dialog->editor();
+        QVERIFY(editor);
+        editor->nameBox()->setText(QStringLiteral("Loopback"));
+        editor->urlBox()->setText(QStringLiteral("https://%1/quote/{SYMBOL}/?p={SYMBOL}").arg(m_server.host()));
+        editor->certificateBox()->setText(m_server.authorityFile());
+        editor->accept();
+        QCOMPARE(editor->result(), int(QDialog::Accepted));
         dialog->accept();
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
     }

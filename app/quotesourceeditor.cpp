@@ -1,0 +1,342 @@
+#include "quotesourceeditor.h"
+
+#include "certificatefilechooser.h"
+#include "numbertext.h"
+#include "sourcetest.h"
+#include "sourcetestreport.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+
+// The symbol the address shows and Test fetches until the user types one.
+const QString kSampleSymbol = QStringLiteral("VTI");
+// The header box shows a few lines before it scrolls.
+constexpr int kHeaderLinesShown = 3;
+
+QLabel *noteLabel(QWidget *parent, const QString &accessibleName)
+{
+    auto *label = new QLabel(parent);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    label->setAccessibleName(accessibleName);
+    return label;
+}
+
+QLineEdit *lineBox(QWidget *parent, const QString &accessibleName, const QString &placeholder = {})
+{
+    auto *box = new QLineEdit(parent);
+    box->setAccessibleName(accessibleName);
+    box->setPlaceholderText(placeholder);
+    return box;
+}
+
+void addRow(QFormLayout *form, const QString &text, QWidget *box, QLayout *row = nullptr)
+{
+    auto *label = new QLabel(text, box->parentWidget());
+    label->setBuddy(box);
+    if (row)
+        form->addRow(label, row);
+    else
+        form->addRow(label, box);
+}
+
+QString headersText(const QList<SourceHeader> &headers)
+{
+    QStringList lines;
+    for (const SourceHeader &header : headers)
+        lines << header.name + QStringLiteral(": ") + header.value;
+    return lines.join(u'\n');
+}
+
+// One header a line, "Name: value"; a line without ": " is a name alone,
+// which the check refuses by name.
+QList<SourceHeader> typedHeaders(const QString &text)
+{
+    QList<SourceHeader> headers;
+    for (const QString &line : text.split(u'\n', Qt::SkipEmptyParts)) {
+        const qsizetype colon = line.indexOf(u':');
+        if (colon < 0)
+            headers << SourceHeader{line.trimmed(), QString()};
+        else
+            headers << SourceHeader{line.first(colon).trimmed(), line.mid(colon + 1).trimmed()};
+    }
+    return headers;
+}
+
+} // namespace
+
+QuoteSourceEditor::QuoteSourceEditor(const QuoteSource &source, const QString &key, QStringList otherNames,
+                                     CertificateFileChooser &certificates, QuoteSiteSettings testBase,
+                                     QWidget *parent)
+    : QDialog(parent)
+    , m_otherNames(std::move(otherNames))
+    , m_certificates(certificates)
+    , m_tester(new SourceTest(std::move(testBase), this))
+{
+    setWindowTitle(tr("Quote Source"));
+    buildLayout();
+    fill(source, key);
+    for (QLineEdit *box : {m_url, m_symbol})
+        connect(box, &QLineEdit::textChanged, this, &QuoteSourceEditor::updateAddress);
+    connect(m_headers, &QPlainTextEdit::textChanged, this, &QuoteSourceEditor::updateAddress);
+    connect(m_browse, &QPushButton::clicked, this, &QuoteSourceEditor::browseCertificate);
+    connect(m_test, &QPushButton::clicked, this, &QuoteSourceEditor::toggleTest);
+    connect(m_tester, &SourceTest::finished, this, &QuoteSourceEditor::showReport);
+    updateAddress();
+    m_name->setFocus(Qt::OtherFocusReason);
+}
+
+QuoteSourceEditor::~QuoteSourceEditor() = default;
+
+void QuoteSourceEditor::buildLayout()
+{
+    m_name = lineBox(this, tr("Source name"));
+    m_url = lineBox(this, tr("Address"), tr("https://api.example.com/quote?s={SYMBOL}&apikey={KEY}"));
+    m_format = new QComboBox(this);
+    m_format->setAccessibleName(tr("Format"));
+    for (const SourceFormat format : {SourceFormat::Page, SourceFormat::Json, SourceFormat::Csv, SourceFormat::Text})
+        m_format->addItem(sourceFormatName(format), int(format));
+    m_price = lineBox(this, tr("Price place"), tr("JSON Pointer or JSONPath, CSV column, or pattern"));
+    m_match = lineBox(this, tr("Match column"), tr("CSV: the column holding the symbol"));
+    m_currency = lineBox(this, tr("Currency"), tr("a place as for the price, or =USD"));
+    m_factor = lineBox(this, tr("Factor"));
+    m_decimal = new QComboBox(this);
+    m_decimal->setAccessibleName(tr("Decimal mark"));
+    m_decimal->addItem(tr("point (1234.5)"), int(DecimalMark::Point));
+    m_decimal->addItem(tr("comma (1234,5)"), int(DecimalMark::Comma));
+    m_delimiter = new QComboBox(this);
+    m_delimiter->setAccessibleName(tr("CSV delimiter"));
+    m_delimiter->addItem(tr("comma"), int(','));
+    m_delimiter->addItem(tr("semicolon"), int(';'));
+    m_delimiter->addItem(tr("tab"), int('\t'));
+    m_headers = new QPlainTextEdit(this);
+    m_headers->setAccessibleName(tr("Header lines"));
+    m_headers->setPlaceholderText(tr("Name: value, one a line; {KEY} for the API key"));
+    m_headers->setTabChangesFocus(true);
+    m_headers->setFixedHeight(fontMetrics().lineSpacing() * (kHeaderLinesShown + 1));
+    m_certificate = lineBox(this, tr("Certificate file"), tr("none: the system's certificates only"));
+    m_browse = new QPushButton(tr("&Browse..."), this);
+    m_browse->setAccessibleName(tr("Browse for a certificate file"));
+    m_browse->setAutoDefault(false);
+    auto *certificateRow = new QHBoxLayout;
+    certificateRow->addWidget(m_certificate, 1);
+    certificateRow->addWidget(m_browse);
+    m_connections = new QSpinBox(this);
+    m_connections->setAccessibleName(tr("Connections at a time"));
+    m_connections->setRange(SourceLimits::kMinConnections, SourceLimits::kMaxConnections);
+    m_key = lineBox(this, tr("API key"), tr("none"));
+    m_key->setEchoMode(QLineEdit::Password);
+
+    m_symbol = lineBox(this, tr("Sample symbol"), kSampleSymbol);
+    m_test = new QPushButton(this);
+    m_test->setAutoDefault(false);
+    auto *testRow = new QHBoxLayout;
+    testRow->addWidget(m_symbol, 1);
+    testRow->addWidget(m_test);
+    m_address = noteLabel(this, tr("Address asked for the sample symbol"));
+    m_report = new QPlainTextEdit(this);
+    m_report->setReadOnly(true);
+    m_report->setAccessibleName(tr("Test result"));
+    m_report->setTabChangesFocus(true);
+    m_problem = noteLabel(this, tr("Problem"));
+    m_problem->setStyleSheet(QStringLiteral("color: #b00020;"));
+    m_problem->hide();
+    setTestRunning(false);
+
+    auto *form = new QFormLayout;
+    addRow(form, tr("&Name:"), m_name);
+    addRow(form, tr("&Address:"), m_url);
+    addRow(form, tr("&Format:"), m_format);
+    addRow(form, tr("&Price:"), m_price);
+    addRow(form, tr("&Match column:"), m_match);
+    addRow(form, tr("&Currency:"), m_currency);
+    addRow(form, tr("Facto&r:"), m_factor);
+    addRow(form, tr("&Decimal mark:"), m_decimal);
+    addRow(form, tr("De&limiter:"), m_delimiter);
+    addRow(form, tr("&Headers:"), m_headers);
+    addRow(form, tr("Cert&ificate file:"), m_certificate, certificateRow);
+    addRow(form, tr("Conn&ections:"), m_connections);
+    addRow(form, tr("API &key:"), m_key);
+    addRow(form, tr("S&ymbol:"), m_symbol, testRow);
+    form->addRow(QString(), m_address);
+    addRow(form, tr("Test res&ult:"), m_report);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QuoteSourceEditor::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QuoteSourceEditor::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_problem);
+    layout->addWidget(buttons);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 80);
+}
+
+void QuoteSourceEditor::fill(const QuoteSource &source, const QString &key)
+{
+    m_name->setText(source.name);
+    m_url->setText(source.url);
+    m_format->setCurrentIndex(m_format->findData(int(source.format)));
+    m_price->setText(source.price);
+    m_match->setText(source.match);
+    m_currency->setText(source.currency);
+    m_factor->setText(QString::number(source.factor, 'g', QLocale::FloatingPointShortest));
+    m_decimal->setCurrentIndex(m_decimal->findData(int(source.decimal)));
+    m_delimiter->setCurrentIndex(m_delimiter->findData(int(source.delimiter)));
+    m_headers->setPlainText(headersText(source.headers));
+    m_certificate->setText(source.certificate);
+    m_connections->setValue(source.connections);
+    m_key->setText(key);
+}
+
+QuoteSource QuoteSourceEditor::typed() const
+{
+    QuoteSource source;
+    source.name = m_name->text().trimmed();
+    source.url = m_url->text().trimmed();
+    source.format = SourceFormat(m_format->currentData().toInt());
+    source.price = m_price->text();
+    source.match = m_match->text();
+    source.currency = m_currency->text().trimmed();
+    // Not a number: 0, which the check refuses; problemWith() says why.
+    source.factor = numberFromText(m_factor->text(), DecimalMark::Point).value_or(0.0);
+    source.decimal = DecimalMark(m_decimal->currentData().toInt());
+    source.delimiter = char(m_delimiter->currentData().toInt());
+    source.headers = typedHeaders(m_headers->toPlainText());
+    source.certificate = m_certificate->text().trimmed();
+    source.connections = m_connections->value();
+    return source;
+}
+
+QString QuoteSourceEditor::key() const
+{
+    return m_key->text();
+}
+
+QWidget *QuoteSourceEditor::boxFor(SourceField field) const
+{
+    switch (field) {
+    case SourceField::None:
+    case SourceField::Sources:
+    case SourceField::Name: return m_name;
+    case SourceField::Url: return m_url;
+    case SourceField::Format: return m_format;
+    case SourceField::Price: return m_price;
+    case SourceField::Match: return m_match;
+    case SourceField::Currency: return m_currency;
+    case SourceField::Factor: return m_factor;
+    case SourceField::Decimal: return m_decimal;
+    case SourceField::Delimiter: return m_delimiter;
+    case SourceField::Headers: return m_headers;
+    case SourceField::Certificate: return m_certificate;
+    case SourceField::Connections: return m_connections;
+    }
+    Q_UNREACHABLE();
+}
+
+QString QuoteSourceEditor::problemWith(const QuoteSource &source, QWidget *&box) const
+{
+    const QString who = isSourceName(source.name) ? source.name : tr("This source");
+    SourceProblem problem = checkQuoteSource(source);
+    // typed() reads a factor that is not a number as 0: say what it is.
+    if (problem.field == SourceField::Factor && !numberFromText(m_factor->text(), DecimalMark::Point))
+        problem.issue = SourceIssue::WrongType;
+    if (problem.ok() && m_otherNames.contains(source.name, Qt::CaseInsensitive))
+        problem = SourceProblem{SourceField::Name, SourceIssue::Duplicate, -1, -1};
+    if (problem.ok())
+        return {};
+    box = boxFor(problem.field);
+    return sourceProblemText(who, problem);
+}
+
+void QuoteSourceEditor::updateAddress()
+{
+    const QString symbol = m_symbol->text().isEmpty() ? kSampleSymbol : m_symbol->text();
+    const SourceSample sample = sourceSample(typed(), symbol);
+    if (sample.problem != SourceAddressProblem::None) {
+        m_address->setText(sourceAddressProblemText(sample.problem));
+        return;
+    }
+    QStringList lines{sample.address};
+    lines << sample.headers;
+    m_address->setText(lines.join(u'\n'));
+}
+
+void QuoteSourceEditor::browseCertificate()
+{
+    const QString chosen = m_certificates.chooseCertificateFile(this, m_certificate->text());
+    if (!chosen.isEmpty())
+        m_certificate->setText(chosen);
+}
+
+bool QuoteSourceEditor::isTesting() const
+{
+    return m_tester->isRunning();
+}
+
+void QuoteSourceEditor::toggleTest()
+{
+    if (isTesting()) {
+        m_tester->stop();   // reports "stopped" through showReport
+        return;
+    }
+    const QuoteSource source = typed();
+    QWidget *box = nullptr;
+    const QString problem = problemWith(source, box);
+    if (!problem.isEmpty()) {
+        m_report->setPlainText(problem);
+        return;
+    }
+    const QString symbol = m_symbol->text().isEmpty() ? kSampleSymbol : m_symbol->text();
+    m_tester->start(source, m_key->text(), symbol);
+    m_report->setPlainText(tr("Fetching %1\u2026").arg(symbol));
+    setTestRunning(true);
+}
+
+void QuoteSourceEditor::showReport(const SourceTestReport &report)
+{
+    m_report->setPlainText(report.text);
+    setTestRunning(false);
+    Q_EMIT testFinished();
+}
+
+void QuoteSourceEditor::setTestRunning(bool running)
+{
+    m_test->setText(running ? tr("&Stop") : tr("&Test"));
+    m_test->setAccessibleName(running ? tr("Stop the test") : tr("Test"));
+}
+
+void QuoteSourceEditor::accept()
+{
+    m_tester->stop();
+    QWidget *box = nullptr;
+    const QString problem = problemWith(typed(), box);
+    if (!problem.isEmpty()) {
+        m_problem->setText(problem);
+        m_problem->show();
+        box->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    QDialog::accept();
+}
+
+void QuoteSourceEditor::reject()
+{
+    m_tester->stop();
+    QDialog::reject();
+}

@@ -1,0 +1,286 @@
+#include "dialogfakes.h"
+#include "loopbackquoteserver.h"
+#include "quotesourceeditor.h"
+#include "quotesourcesdialog.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+QuoteSource jsonSource(const QString &name, const QString &url)
+{
+    QuoteSource source;
+    source.name = name;
+    source.url = url;
+    source.format = SourceFormat::Json;
+    source.price = QStringLiteral("/last");
+    return source;
+}
+
+// The dialog over `saved`, with fakes that record what it keeps.
+struct SourcesHarness {
+    ScriptedCertificateChooser certificates;
+    ScriptedSourcesFileChooser files;
+    MemoryKeyStore keys;
+    QList<QList<QuoteSource>> saves;
+    int forgets = 0;
+    std::unique_ptr<QuoteSourcesDialog> dialog;
+
+    explicit SourcesHarness(const QList<QuoteSource> &saved = {}, QuoteSourcesResolution inUse = {})
+    {
+        keys.keys.insert(QStringLiteral("Keyed"), QStringLiteral("k3y-0ld"));
+        QuoteSiteSettings direct;
+        direct.proxy = QuoteProxy{};
+        dialog = std::make_unique<QuoteSourcesDialog>(
+            QuoteSourcesDialogSetup{saved, {}, std::move(inUse), direct}, keys, files, certificates,
+            [this](const QList<QuoteSource> &sources) {
+                saves << sources;
+                return QString();
+            },
+            [this] {
+                ++forgets;
+                return QString();
+            });
+    }
+
+    // Adds a source through the editor, as typed.
+    void add(const QString &name, const QString &url, const QString &key = {})
+    {
+        dialog->addSource();
+        QuoteSourceEditor *editor = dialog->editor();
+        QVERIFY(editor);
+        editor->nameBox()->setText(name);
+        editor->urlBox()->setText(url);
+        editor->formatBox()->setCurrentIndex(editor->formatBox()->findText(QStringLiteral("json")));
+        editor->priceBox()->setText(QStringLiteral("/last"));
+        editor->keyBox()->setText(key);
+        editor->accept();
+        QCOMPARE(editor->result(), int(QDialog::Accepted));
+    }
+
+    QStringList listed() const
+    {
+        QStringList texts;
+        for (int row = 0; row < dialog->sourceList()->count(); ++row)
+            texts << dialog->sourceList()->item(row)->text();
+        return texts;
+    }
+};
+
+} // namespace
+
+class TestQuoteSourcesDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void addsEditsAndOrders();
+    void editorNamesTheFieldAtFault_data();
+    void editorNamesTheFieldAtFault();
+    void okSavesListAndKeys();
+    void cancelKeepsNothing();
+    void exportAndImportRoundTrip();
+    void saysWhenAnotherListIsInUse();
+    void forgetsPrices();
+    void testFetchesThroughTheEngine();
+};
+
+void TestQuoteSourcesDialog::addsEditsAndOrders()
+{
+    SourcesHarness h;
+    h.add("Alpha", "https://a.example/{SYMBOL}");
+    h.add("Beta", "https://b.example/{SYMBOL}");
+    h.add("Gamma", "https://g.example/{SYMBOL}");
+
+    h.dialog->sourceList()->setCurrentRow(2);
+    h.dialog->upButton()->click();
+    QCOMPARE(h.listed(), QStringList({"Alpha (json)", "Gamma (json)", "Beta (json)"}));
+    QVERIFY(h.dialog->downButton()->isEnabled());
+    h.dialog->sourceList()->setCurrentRow(0);
+    QVERIFY(!h.dialog->upButton()->isEnabled());
+    h.dialog->removeButton()->click();
+    QCOMPARE(h.listed(), QStringList({"Gamma (json)", "Beta (json)"}));
+
+    h.dialog->editSource();
+    QuoteSourceEditor *editor = h.dialog->editor();
+    QVERIFY(editor);
+    QCOMPARE(editor->nameBox()->text(), QStringLiteral("Gamma"));
+    editor->nameBox()->setText("beta");
+    editor->accept();
+    QCOMPARE(editor->problemLabel()->text(), QStringLiteral("beta: name: another source has this name"));
+    editor->nameBox()->setText("Delta");
+    editor->accept();
+    QCOMPARE(h.listed(), QStringList({"Delta (json)", "Beta (json)"}));
+    QCOMPARE(h.dialog->sources().at(0).url, QStringLiteral("https://g.example/{SYMBOL}"));
+}
+
+void TestQuoteSourcesDialog::editorNamesTheFieldAtFault_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("factor");
+    QTest::addColumn<QString>("headers");
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("focused");   // the accessible name of the box given the focus
+
+    QTest::newRow("url") << "http://a.example/{SYMBOL}" << "1" << ""
+                         << "Alpha: url: must start with https://" << "Address";
+    QTest::newRow("factor not a number") << "https://a.example/{SYMBOL}" << "one" << ""
+                                         << "Alpha: factor: must be a number" << "Factor";
+    QTest::newRow("header twice") << "https://a.example/{SYMBOL}" << "1" << "X-A: 1\nx-a: 2"
+                                  << "Alpha: headers: names a header twice" << "Header lines";
+}
+
+void TestQuoteSourcesDialog::editorNamesTheFieldAtFault()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, factor);
+    QFETCH(QString, headers);
+    ScriptedCertificateChooser certificates;
+    QuoteSourceEditor editor(jsonSource("Alpha", url), {}, {}, certificates, {});
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    editor.factorBox()->setText(factor);
+    editor.headersBox()->setPlainText(headers);
+
+    editor.accept();
+
+    QCOMPARE(editor.result(), int(QDialog::Rejected));
+    QTEST(editor.problemLabel()->text(), "problem");
+    QTEST(QApplication::focusWidget()->accessibleName(), "focused");
+}
+
+void TestQuoteSourcesDialog::okSavesListAndKeys()
+{
+    SourcesHarness h({jsonSource("Keyed", "https://k.example/{SYMBOL}?k={KEY}")});
+    QSignalSpy read(h.dialog.get(), &QuoteSourcesDialog::keysRead);
+    QVERIFY(read.wait(kWaitMs));
+    QCOMPARE(h.listed(), QStringList({"Keyed (json, key in the keyring)"}));
+    h.add("Fresh", "https://f.example/{SYMBOL}?k={KEY}", "n3w");
+    QCOMPARE(h.listed().at(1), QStringLiteral("Fresh (json, key to keep)"));
+
+    QSignalSpy accepted(h.dialog.get(), &QDialog::accepted);
+    h.dialog->accept();
+    QVERIFY(accepted.wait(kWaitMs));
+
+    QCOMPARE(h.saves.size(), 1);
+    QCOMPARE(h.saves.at(0).size(), 2);
+    QCOMPARE(h.keys.keys.value("Fresh"), QStringLiteral("n3w"));
+    QCOMPARE(h.keys.keys.value("Keyed"), QStringLiteral("k3y-0ld"));
+    QCOMPARE(h.dialog->keyPlace(1), KeyPlace::Keyring);
+    QCOMPARE(h.dialog->savedKeys().value("Fresh"), QStringLiteral("n3w"));
+}
+
+void TestQuoteSourcesDialog::cancelKeepsNothing()
+{
+    SourcesHarness h({jsonSource("Keyed", "https://k.example/{SYMBOL}?k={KEY}")});
+    h.add("Fresh", "https://f.example/{SYMBOL}", "n3w");
+    h.dialog->sourceList()->setCurrentRow(0);
+    h.dialog->removeSource();
+
+    h.dialog->reject();
+    QTest::qWait(0);
+
+    QCOMPARE(h.saves.size(), 0);
+    QCOMPARE(h.keys.keys, (QHash<QString, QString>{{"Keyed", "k3y-0ld"}}));
+}
+
+void TestQuoteSourcesDialog::exportAndImportRoundTrip()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sources.json");
+    QuoteSource keyed = jsonSource("Keyed", "https://k.example/{SYMBOL}");
+    keyed.headers = {{"X-Api-Key", "{KEY}"}};
+    keyed.delimiter = ';';
+    const QList<QuoteSource> sources{keyed, jsonSource("Plain", "https://p.example/{symbol}")};
+    SourcesHarness exporting(sources);
+    QSignalSpy read(exporting.dialog.get(), &QuoteSourcesDialog::keysRead);
+    QVERIFY(read.wait(kWaitMs));
+    exporting.files.exportPath = path;
+    exporting.dialog->exportButton()->click();
+    QCOMPARE(exporting.dialog->statusLabel()->text(),
+             "Exported 2 source(s) to " + path + ", without their keys.");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(!file.readAll().contains("k3y-0ld"));
+
+    SourcesHarness importing;
+    importing.files.importPath = path;
+    importing.dialog->importButton()->click();
+
+    QCOMPARE(importing.dialog->sources(), sources);
+    QCOMPARE(importing.dialog->statusLabel()->text(), "Imported 2 source(s) from " + path + ".");
+}
+
+void TestQuoteSourcesDialog::saysWhenAnotherListIsInUse()
+{
+    QuoteSourcesResolution inUse;
+    inUse.origin = QuoteSourcesOrigin::SourcesFile;
+    inUse.sources = {jsonSource("Team A", "https://t.example/{SYMBOL}"),
+                     jsonSource("Team B", "https://u.example/{SYMBOL}")};
+    SourcesHarness h({jsonSource("Mine", "https://m.example/{SYMBOL}")}, inUse);
+
+    QCOMPARE(h.dialog->inUseNote()->text(),
+             QStringLiteral("FUNDTALLY_QUOTE_SOURCES names a sources file: calculations use its sources "
+                            "(Team A, Team B), not the list here."));
+    QCOMPARE(h.listed(), QStringList({"Mine (json)"}));
+}
+
+void TestQuoteSourcesDialog::forgetsPrices()
+{
+    SourcesHarness h;
+    h.dialog->forgetButton()->click();
+    QCOMPARE(h.forgets, 1);
+    QCOMPARE(h.dialog->statusLabel()->text(), QStringLiteral("The last known prices are forgotten."));
+}
+
+// Test reads the typed source and key, leaves the form as it was, and can
+// be stopped from the same button.
+void TestQuoteSourcesDialog::testFetchesThroughTheEngine()
+{
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    QuotePage page;
+    page.body = R"({"last": 41.25})";
+    server.setTargetPage("/q/VTI?k=s3cr3t", page);
+    QuoteSource source = jsonSource("Loopback", "https://" + server.host() + "/q/{SYMBOL}?k={KEY}");
+    source.currency = "=EUR";
+    source.certificate = server.authorityFile();
+    QuoteSiteSettings direct;
+    direct.proxy = QuoteProxy{};
+    ScriptedCertificateChooser certificates;
+    QuoteSourceEditor editor(source, "s3cr3t", {}, certificates, direct);
+    QCOMPARE(editor.addressLabel()->text(), "https://" + server.host() + "/q/VTI?k={KEY}");
+    QSignalSpy finished(&editor, &QuoteSourceEditor::testFinished);
+
+    editor.testButton()->click();
+    QCOMPARE(editor.testButton()->text(), QStringLiteral("&Stop"));
+    QVERIFY(finished.wait(kWaitMs));
+
+    QCOMPARE(editor.reportBox()->toPlainText(),
+             QStringLiteral("Price: 41.25 (EUR)\nFound \"41.25\" at $['last'], in:\n{\n    \"last\": 41.25\n}\n"));
+    QCOMPARE(editor.typed(), source);
+    QCOMPARE(editor.testButton()->text(), QStringLiteral("&Test"));
+
+    server.setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
+    editor.testButton()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(), 2, kWaitMs);
+    editor.testButton()->click();
+    QCOMPARE(finished.count(), 2);
+    QCOMPARE(editor.reportBox()->toPlainText(), QStringLiteral("No price: stopped."));
+}
+
+QTEST_MAIN(TestQuoteSourcesDialog)
+#include "tst_quotesourcesdialog.moc"

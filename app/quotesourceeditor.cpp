@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -141,6 +142,7 @@ void QuoteSourceEditor::buildLayout()
     m_key->setEchoMode(QLineEdit::Password);
 
     m_symbol = lineBox(this, tr("Sample symbol"), kSampleSymbol);
+    m_symbol->installEventFilter(this);
     m_test = new QPushButton(this);
     m_test->setAutoDefault(false);
     auto *testRow = new QHBoxLayout;
@@ -282,6 +284,18 @@ void QuoteSourceEditor::browseCertificate()
     const QString chosen = m_certificates.chooseCertificateFile(this, m_certificate->text());
     if (!chosen.isEmpty())
         m_certificate->setText(chosen);
+}
+
+bool QuoteSourceEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_symbol && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            toggleTest();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 bool QuoteSourceEditor::isTesting() const

@@ -63,6 +63,10 @@ public:
 Q_SIGNALS:
     void testFinished();
 
+protected:
+    // Enter in the symbol box tests rather than pressing OK.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildLayout();
     QWidget *boxFor(SourceField field) const;

@@ -1,7 +1,10 @@
 #include "dialogfakes.h"
 #include "loopbackquoteserver.h"
+#include "quotesitecontroller.h"
 #include "quotesourceeditor.h"
 #include "quotesourcesdialog.h"
+#include "quotesourcestore.h"
+#include "fakequoteservice.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -10,6 +13,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,6 +100,10 @@ private Q_SLOTS:
     void saysWhenAnotherListIsInUse();
     void forgetsPrices();
     void testFetchesThroughTheEngine();
+    void addStopsAtTheMostSources_data();
+    void addStopsAtTheMostSources();
+    void controllerAppliesWhatOkSaves_data();
+    void controllerAppliesWhatOkSaves();
 };
 
 void TestQuoteSourcesDialog::addsEditsAndOrders()
@@ -280,6 +288,84 @@ void TestQuoteSourcesDialog::testFetchesThroughTheEngine()
     editor.testButton()->click();
     QCOMPARE(finished.count(), 2);
     QCOMPARE(editor.reportBox()->toPlainText(), QStringLiteral("No price: stopped."));
+}
+
+void TestQuoteSourcesDialog::addStopsAtTheMostSources_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("addable");
+
+    QTest::newRow("one short of the most") << 19 << true;
+    QTest::newRow("the most") << 20 << false;
+}
+
+void TestQuoteSourcesDialog::addStopsAtTheMostSources()
+{
+    QFETCH(int, count);
+    QList<QuoteSource> saved;
+    for (int number = 1; number <= count; ++number)
+        saved << jsonSource(QStringLiteral("S%1").arg(number),
+                            QStringLiteral("https://s%1.example/{SYMBOL}").arg(number));
+    SourcesHarness h(saved);
+
+    QTEST(h.dialog->addButton()->isEnabled(), "addable");
+    h.dialog->addSource();
+    QTEST(h.dialog->editor() != nullptr, "addable");
+}
+
+// OK writes the list to the settings and gives the next calculation a
+// service over it with the keys typed; Cancel writes nothing.
+void TestQuoteSourcesDialog::controllerAppliesWhatOkSaves_data()
+{
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestQuoteSourcesDialog::controllerAppliesWhatOkSaves()
+{
+    QFETCH(bool, ok);
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("Fundtally.conf"), QSettings::IniFormat);
+    ScriptedCertificateChooser certificates;
+    ScriptedSourcesFileChooser files;
+    MemoryKeyStore keys;
+    QList<QuoteSourcesResolution> made;
+    QList<QHash<QString, QString>> keysGiven;
+    QuoteSiteController controller(
+        settings, {}, QuoteSourcesTools{certificates, files, keys, [] { return QString(); }, {}},
+        [&](const QuoteSourcesResolution &resolution, const QHash<QString, QString> &edited) {
+            made << resolution;
+            keysGiven << edited;
+            return std::make_shared<FakeQuoteService>();
+        },
+        QString());
+    const auto before = controller.quotes();
+    const auto dialog = controller.makeDialog(nullptr);
+    dialog->addSource();
+    QuoteSourceEditor *editor = dialog->editor();
+    editor->nameBox()->setText("Mine");
+    editor->urlBox()->setText("https://m.example/{SYMBOL}?k={KEY}");
+    editor->formatBox()->setCurrentIndex(editor->formatBox()->findText("json"));
+    editor->priceBox()->setText("/last");
+    editor->keyBox()->setText("m1ne");
+    editor->accept();
+
+    if (ok) {
+        QSignalSpy accepted(dialog.get(), &QDialog::accepted);
+        dialog->accept();
+        QVERIFY(accepted.wait(kWaitMs));
+        const QList<QuoteSource> expected{jsonSource("Mine", "https://m.example/{SYMBOL}?k={KEY}")};
+        QCOMPARE(QuoteSourceStore::read(settings).sources, expected);
+        QCOMPARE(made.last().origin, QuoteSourcesOrigin::Saved);
+        QCOMPARE(keysGiven.last(), (QHash<QString, QString>{{"Mine", "m1ne"}}));
+        QVERIFY(controller.quotes() != before);
+    } else {
+        dialog->reject();
+        QVERIFY(QuoteSourceStore::read(settings).sources.isEmpty());
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(controller.quotes(), before);
+    }
 }
 
 QTEST_MAIN(TestQuoteSourcesDialog)

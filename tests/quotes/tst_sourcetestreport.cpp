@@ -115,6 +115,20 @@ void TestSourceTestReport::reports_data()
     QTest::newRow("fetch failed, no answer")
         << source(SourceFormat::Json, url, "/p") << QuoteResult::failed(QuoteFailure::CertificateNotTrusted)
         << QByteArray() << false << "No price: certificate not trusted.";
+    // What is shown of an answer stops at 4096 bytes, of the text either
+    // side of a match at 80 characters.
+    const QuoteSource words = source(SourceFormat::Text, url, "price=([0-9]+)");
+    for (const int size : {4096, 4097}) {
+        QTest::addRow("answer of %d bytes", size) << words << noPrice << QByteArray(size, 'a') << false
+                                                  << "No price: the pattern matches nowhere in the answer.\n"
+                                                     "The answer starts:\n" + QString(4096, u'a');
+    }
+    for (const int size : {80, 81}) {
+        QTest::addRow("%d characters either side", size)
+            << words << pricedAt(5.0, {}) << QByteArray(size, 'x') + "price=5" + QByteArray(size, 'y') << true
+            << "Price: 5 (no currency found)\nFound \"5\" in the match \"price=5\", in:\n" + QString(80, u'x')
+                   + "price=5" + QString(80, u'y');
+    }
     QTest::newRow("page priced, fixed currency") << source(SourceFormat::Page, url, {}, "=USD")
                                                  << pricedAt(99.0, "USD") << QByteArray("...") << true
                                                  << "Price: 99 (USD)";

@@ -160,13 +160,28 @@ QString noClassNote(const Holdings &holdings, const CalculationResult &result)
     return tr("%1; %2 of the total is in no class").arg(has, FormatGroupedAmount(result.unclassedSum));
 }
 
+QString currencyNote(const CalculationResult &result)
+{
+    QStringList currencies;
+    for (int row = 0; row < HoldingRowCount; ++row) {
+        const std::optional<QuoteResult> &quote = result.quotes[row];
+        if (quote && quote->valued() && !quote->currency.isEmpty() && !currencies.contains(quote->currency))
+            currencies.append(quote->currency);
+    }
+    if (currencies.size() < 2)
+        return {};
+    const QString last = currencies.takeLast();
+    return tr("Prices are in %1 and %2; the total adds them as they are")
+        .arg(currencies.join(QStringLiteral(", ")), last);
+}
+
 QString runStatus(const QDateTime &when, const Holdings &holdings, const CalculationResult &result)
 {
     QString summary = calculationSummary(holdings, result);
     if (summary.endsWith(u'.'))
         summary.chop(1);
     QStringList parts{summary};
-    for (const QString &note : {lastKnownNote(result), noClassNote(holdings, result)}) {
+    for (const QString &note : {lastKnownNote(result), noClassNote(holdings, result), currencyNote(result)}) {
         if (!note.isEmpty())
             parts.append(note);
     }

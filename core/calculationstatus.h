@@ -17,6 +17,9 @@ QString calculationSummary(const Holdings &holdings, const CalculationResult &re
 // class with the amount they add. Empty when there is nothing to say.
 QString lastKnownNote(const CalculationResult &result);
 QString noClassNote(const Holdings &holdings, const CalculationResult &result);
+// When the valued rows' prices are in more than one currency: which, in
+// the order the rows give them. Nothing is converted.
+QString currencyNote(const CalculationResult &result);
 
 // The status line after a run: its local time (`when`), the summary and
 // the notes above, e.g. "14:02 — 6 holdings priced."

@@ -2,16 +2,14 @@
 
 #include "messagetext.h"
 #include "profileformat.h"
+#include "wholefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <cerrno>
 
-#include <unistd.h>
 
 namespace {
 
@@ -40,21 +38,6 @@ QString tooLargeProblem()
 {
     return tr("the file is larger than %1 KiB, too large to be a profile")
         .arg(MaxProfileFileSize / 1024);
-}
-
-// A disk that fills up part-way takes the first bytes of a write and reports
-// nothing; writing the rest again brings out the system's reason, which the
-// file then holds in errorString().
-bool writeAll(QFileDevice &file, const QByteArray &bytes)
-{
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
 }
 
 } // namespace
@@ -92,26 +75,17 @@ ProfileSave saveProfileFile(const QString &path, const Holdings &records,
     if (QFileInfo(path).isDir())
         return saveFailure(path, tr("it is a folder"));
 
-    const QByteArray bytes = writeProfile(records, targets);
-    QSaveFile file(path);
-    // Unbuffered, so that every byte reaches the file in writeAll(): Qt 6.4's
-    // commit() ignores a failed flush of buffered bytes and would put a cut
-    // short file in place of the old one when the disk is full.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return saveFailure(path, tr("the file cannot be created there (%1)").arg(file.errorString()));
-    if (!writeAll(file, bytes)) {
-        const QString reason = tr("writing failed (%1)").arg(file.errorString());
-        file.cancelWriting();
-        return saveFailure(path, reason);
+    const WholeFileWrite written = writeWholeFile(path, writeProfile(records, targets));
+    switch (written.failure) {
+    case WholeFileFailure::None:
+        break;
+    case WholeFileFailure::Create:
+        return saveFailure(path, tr("the file cannot be created there (%1)").arg(written.reason));
+    case WholeFileFailure::Write:
+        return saveFailure(path, tr("writing failed (%1)").arg(written.reason));
+    case WholeFileFailure::Replace:
+        return saveFailure(path, tr("the new contents could not be put in place (%1); any earlier file there is unchanged")
+                                     .arg(written.reason));
     }
-    // commit() does not look at a failed sync either; some file systems
-    // (network ones, a failing device) only report lost writes here.
-    if (::fsync(file.handle()) != 0) {
-        const QString reason = tr("writing failed (%1)").arg(qt_error_string(errno));
-        file.cancelWriting();
-        return saveFailure(path, reason);
-    }
-    if (!file.commit())
-        return saveFailure(path, tr("the new contents could not be put in place (%1); any earlier file there is unchanged").arg(file.errorString()));
     return {true, {}};
 }

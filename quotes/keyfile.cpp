@@ -1,10 +1,11 @@
 #include "keyfile.h"
 
+#include "wholefile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <utility>
@@ -76,12 +77,10 @@ QString KeyFile::write(const QString &source, const QString &key) const
         text += QUrl::toPercentEncoding(it.key()) + '=' + QUrl::toPercentEncoding(it.value()) + '\n';
     if (!QDir().mkpath(QFileInfo(m_path).path()))
         return tr("The folder of the key file %1 cannot be made.").arg(m_path);
-    QSaveFile file(m_path);
-    // The temporary file is the user's alone before a key is in it, and
-    // keeps that when it takes the file's place.
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(kOwnerOnly) || file.write(text) != text.size()
-        || !file.commit()) {
-        return tr("The key file %1 cannot be written: %2").arg(m_path, file.errorString());
-    }
+    // The new file is the user's alone before a key is in it, and keeps that
+    // when it takes the file's place.
+    const WholeFileWrite written = writeWholeFile(m_path, text, kOwnerOnly);
+    if (!written.ok())
+        return tr("The key file %1 cannot be written: %2").arg(m_path, written.reason);
     return {};
 }

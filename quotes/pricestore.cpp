@@ -1,5 +1,7 @@
 #include "pricestore.h"
 
+#include "wholefile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,15 +9,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <variant>
 
-#include <unistd.h>
 
 namespace {
 
@@ -210,20 +209,6 @@ PriceFileSave saveFailure(const QString &path, const QString &reason)
                        .arg(QDir::toNativeSeparators(path), reason)};
 }
 
-// A disk that fills up part-way takes the first bytes of a write and reports
-// nothing; writing the rest again brings out the system's reason.
-bool writeAll(QFileDevice &file, const QByteArray &bytes)
-{
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const qint64 count = file.write(bytes.constData() + written, bytes.size() - written);
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
-}
-
 QString problemText(const PriceFileLoad &load)
 {
     switch (load.problem) {
@@ -316,25 +301,17 @@ PriceFileSave PriceStore::save(const QString &path) const
     if (!QDir().mkpath(info.absolutePath()))
         return saveFailure(path, tr("its folder cannot be created"));
 
-    const QByteArray bytes = priceFileBytes(prices());
-    QSaveFile file(path);
-    // Unbuffered, so that every byte reaches the file in writeAll(): Qt 6.4's
-    // commit() ignores a failed flush of buffered bytes.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return saveFailure(path, tr("the file cannot be created there (%1)").arg(file.errorString()));
-    if (!writeAll(file, bytes)) {
-        const QString reason = tr("writing failed (%1)").arg(file.errorString());
-        file.cancelWriting();
-        return saveFailure(path, reason);
+    const WholeFileWrite written = writeWholeFile(path, priceFileBytes(prices()));
+    switch (written.failure) {
+    case WholeFileFailure::None:
+        break;
+    case WholeFileFailure::Create:
+        return saveFailure(path, tr("the file cannot be created there (%1)").arg(written.reason));
+    case WholeFileFailure::Write:
+        return saveFailure(path, tr("writing failed (%1)").arg(written.reason));
+    case WholeFileFailure::Replace:
+        return saveFailure(path, tr("the new file could not be put in place (%1)").arg(written.reason));
     }
-    // commit() does not look at a failed sync either.
-    if (::fsync(file.handle()) != 0) {
-        const QString reason = tr("writing failed (%1)").arg(qt_error_string(errno));
-        file.cancelWriting();
-        return saveFailure(path, reason);
-    }
-    if (!file.commit())
-        return saveFailure(path, tr("the new file could not be put in place (%1)").arg(file.errorString()));
     return {true, {}};
 }
 

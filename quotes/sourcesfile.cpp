@@ -1,10 +1,11 @@
 #include "sourcesfile.h"
 
+#include "wholefile.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -284,10 +285,10 @@ SourcesFileProblem writeSourcesFile(const QString &path, const QList<QuoteSource
             problem.sourceName = isSourceName(sources[source.index].name) ? sources[source.index].name : QString();
         return problem;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(sourcesFileText(sources)) < 0 || !file.commit()) {
+    const WholeFileWrite written = writeWholeFile(path, sourcesFileText(sources));
+    if (!written.ok()) {
         problem.issue = SourcesFileIssue::Unwritable;
-        problem.detail = file.errorString();
+        problem.detail = written.reason;
     }
     return problem;
 }

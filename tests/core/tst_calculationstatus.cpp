@@ -42,6 +42,12 @@ Row lastKnown(const char *symbol, double price, const QDateTime &fetched)
     return {QString::fromLatin1(symbol), 2.0, quote};
 }
 
+Row inCurrency(Row row, const char *currency)
+{
+    row.quote->currency = QString::fromLatin1(currency);
+    return row;
+}
+
 Row unclassed(Row row)
 {
     row.assetClass = NoAssetClass;
@@ -91,6 +97,8 @@ private Q_SLOTS:
     void progress_data();
     void progress();
     void rowNotes();
+    void currencies_data();
+    void currencies();
     void runStatus_data();
     void runStatus();
     void quoteSiteNeeded_data();
@@ -187,6 +195,33 @@ void TestCalculationStatus::runStatus_data()
         << "15:30 \u2014 1 of 3 holdings could not be priced \u2014 timed out: EMB. "
            "1 holding is valued at its last known price (from 7 Dec 2026). "
            "2 holdings have no asset class; 3,469 of the total is in no class.";
+}
+
+void TestCalculationStatus::currencies_data()
+{
+    QTest::addColumn<QList<Row>>("rows");
+    QTest::addColumn<QString>("note");
+
+    const QDateTime dec7 = QDateTime(QDate(2026, 12, 7), QTime(14, 2), Qt::UTC);
+    QTest::newRow("one currency") << QList<Row>{inCurrency(priced("VTI"), "USD"), inCurrency(priced("BND"), "USD")}
+                                  << QString();
+    QTest::newRow("one known, one not") << QList<Row>{inCurrency(priced("VTI"), "USD"), priced("BND")} << QString();
+    QTest::newRow("two") << QList<Row>{inCurrency(priced("VTI"), "USD"), inCurrency(priced("SAP"), "EUR")}
+                         << "Prices are in USD and EUR; the total adds them as they are";
+    QTest::newRow("three, a last known among them")
+        << QList<Row>{inCurrency(priced("VTI"), "USD"), inCurrency(lastKnown("ULVR", 40, dec7), "GBP"),
+                      inCurrency(priced("SAP"), "EUR"), inCurrency(priced("BND"), "USD")}
+        << "Prices are in USD, GBP and EUR; the total adds them as they are";
+    QTest::newRow("a failed row's currency is not counted")
+        << QList<Row>{inCurrency(priced("VTI"), "USD"), inCurrency(failed("SAP", QuoteFailure::TimedOut), "EUR")}
+        << QString();
+}
+
+void TestCalculationStatus::currencies()
+{
+    QFETCH(QList<Row>, rows);
+    QFETCH(QString, note);
+    QCOMPARE(currencyNote(calculated(rows).result), note);
 }
 
 void TestCalculationStatus::runStatus()

@@ -146,9 +146,11 @@ void QuoteSourcesDialog::showInUse(const QuoteSourcesDialogSetup &setup)
         notes << tr("%1 is set: calculations use that site's quote page (%2), not the list here.")
                      .arg(QLatin1String(QuoteSiteEnvironment::kHostVariable), inUse);
         break;
+    case QuoteSourcesOrigin::BuiltIn:
+        notes << tr("No list is saved: calculations use the quote page of the site built in (%1).").arg(inUse);
+        break;
     case QuoteSourcesOrigin::Saved:
     case QuoteSourcesOrigin::SavedSite:
-    case QuoteSourcesOrigin::BuiltIn:
     case QuoteSourcesOrigin::None:
         break;
     }

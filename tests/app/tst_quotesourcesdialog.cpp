@@ -97,6 +97,7 @@ private Q_SLOTS:
     void okSavesListAndKeys();
     void cancelKeepsNothing();
     void exportAndImportRoundTrip();
+    void saysWhenAnotherListIsInUse_data();
     void saysWhenAnotherListIsInUse();
     void forgetsPrices();
     void testFetchesThroughTheEngine();
@@ -232,17 +233,30 @@ void TestQuoteSourcesDialog::exportAndImportRoundTrip()
     QCOMPARE(importing.dialog->statusLabel()->text(), "Imported 2 source(s) from " + path + ".");
 }
 
+void TestQuoteSourcesDialog::saysWhenAnotherListIsInUse_data()
+{
+    QTest::addColumn<QuoteSourcesOrigin>("origin");
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("sources file") << QuoteSourcesOrigin::SourcesFile
+                                  << "FUNDTALLY_QUOTE_SOURCES names a sources file: calculations use its "
+                                     "sources (Team A, Team B), not the list here.";
+    QTest::newRow("environment host") << QuoteSourcesOrigin::EnvironmentHost
+                                      << "FUNDTALLY_QUOTE_HOST is set: calculations use that site's quote page "
+                                         "(Team A, Team B), not the list here.";
+    QTest::newRow("saved list") << QuoteSourcesOrigin::Saved << "";
+}
+
 void TestQuoteSourcesDialog::saysWhenAnotherListIsInUse()
 {
     QuoteSourcesResolution inUse;
-    inUse.origin = QuoteSourcesOrigin::SourcesFile;
+    QFETCH(QuoteSourcesOrigin, origin);
+    inUse.origin = origin;
     inUse.sources = {jsonSource("Team A", "https://t.example/{SYMBOL}"),
                      jsonSource("Team B", "https://u.example/{SYMBOL}")};
     SourcesHarness h({jsonSource("Mine", "https://m.example/{SYMBOL}")}, inUse);
 
-    QCOMPARE(h.dialog->inUseNote()->text(),
-             QStringLiteral("FUNDTALLY_QUOTE_SOURCES names a sources file: calculations use its sources "
-                            "(Team A, Team B), not the list here."));
+    QTEST(h.dialog->inUseNote()->text(), "note");
     QCOMPARE(h.listed(), QStringList({"Mine (json)"}));
 }
 

@@ -68,6 +68,12 @@ QString QuoteSiteController::save(const QList<QuoteSource> &sources)
     const QString error = QuoteSourceStore::write(m_settings, sources);
     if (!error.isEmpty())
         return error;
+    // The dialog started from the quote site carried over, so the list saved
+    // holds it when the user kept it; left behind, it would come back as the
+    // only source once every source is removed.
+    if (const QString siteError = QuoteSiteStore::write(m_settings, StoredQuoteSite{}); !siteError.isEmpty())
+        return siteError;
+    m_savedSite = StoredQuoteSiteRead{};
     // The dialog's editor has checked every source.
     m_savedSources = StoredQuoteSourcesRead{sources, {}};
     m_sources = resolveQuoteSources(m_environment, m_savedSources, m_savedSite.site, m_builtInHost);

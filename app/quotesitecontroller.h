@@ -67,7 +67,7 @@ private:
     const QuoteSourcesTools m_tools;
     const QuoteSourcesServiceFactory m_makeSourcesService;
     const QString m_builtInHost;
-    const StoredQuoteSiteRead m_savedSite;
+    StoredQuoteSiteRead m_savedSite;
     StoredQuoteSourcesRead m_savedSources;
     QuoteSourcesResolution m_sources;
     QHash<QString, QString> m_editedKeys;

@@ -105,6 +105,7 @@ private Q_SLOTS:
     void addStopsAtTheMostSources();
     void controllerAppliesWhatOkSaves_data();
     void controllerAppliesWhatOkSaves();
+    void removingTheCarriedOverSiteLeavesNoSource();
 };
 
 void TestQuoteSourcesDialog::addsEditsAndOrders()
@@ -380,6 +381,39 @@ void TestQuoteSourcesDialog::controllerAppliesWhatOkSaves()
         QCOMPARE(made.size(), 1);
         QCOMPARE(controller.quotes(), before);
     }
+}
+
+// A quote site saved before sources existed is the list the dialog starts
+// from; once a list is saved it is gone, so removing every source leaves none.
+void TestQuoteSourcesDialog::removingTheCarriedOverSiteLeavesNoSource()
+{
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("Fundtally.conf"), QSettings::IniFormat);
+    QCOMPARE(QuoteSiteStore::write(settings, StoredQuoteSite{QStringLiteral("quotes.example.com"), QString()}),
+             QString());
+    ScriptedCertificateChooser certificates;
+    ScriptedSourcesFileChooser files;
+    MemoryKeyStore keys;
+    QList<QuoteSourcesResolution> made;
+    QuoteSiteController controller(
+        settings, {}, QuoteSourcesTools{certificates, files, keys, [] { return QString(); }, {}},
+        [&](const QuoteSourcesResolution &resolution, const QHash<QString, QString> &) {
+            made << resolution;
+            return std::make_shared<FakeQuoteService>();
+        },
+        QString());
+    QCOMPARE(made.last().origin, QuoteSourcesOrigin::SavedSite);
+    const auto dialog = controller.makeDialog(nullptr);
+    QCOMPARE(dialog->sources().size(), 1);
+    dialog->sourceList()->setCurrentRow(0);
+    dialog->removeSource();
+    QSignalSpy accepted(dialog.get(), &QDialog::accepted);
+    dialog->accept();
+    QVERIFY(accepted.count() == 1 || accepted.wait(kWaitMs));
+
+    QCOMPARE(made.last().origin, QuoteSourcesOrigin::None);
+    QVERIFY(made.last().sources.isEmpty());
+    QCOMPARE(QuoteSiteStore::read(settings).site, StoredQuoteSite{});
 }
 
 QTEST_MAIN(TestQuoteSourcesDialog)

@@ -26,16 +26,6 @@ const QString kSampleSymbol = QStringLiteral("VTI");
 // The header box shows a few lines before it scrolls.
 constexpr int kHeaderLinesShown = 3;
 
-QLabel *noteLabel(QWidget *parent, const QString &accessibleName)
-{
-    auto *label = new QLabel(parent);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    label->setAccessibleName(accessibleName);
-    return label;
-}
-
 QLineEdit *lineBox(QWidget *parent, const QString &accessibleName, const QString &placeholder = {})
 {
     auto *box = new QLineEdit(parent);
@@ -148,12 +138,12 @@ void QuoteSourceEditor::buildLayout()
     auto *testRow = new QHBoxLayout;
     testRow->addWidget(m_symbol, 1);
     testRow->addWidget(m_test);
-    m_address = noteLabel(this, tr("Address asked for the sample symbol"));
+    m_address = sourceNoteLabel(this, tr("Address asked for the sample symbol"));
     m_report = new QPlainTextEdit(this);
     m_report->setReadOnly(true);
     m_report->setAccessibleName(tr("Test result"));
     m_report->setTabChangesFocus(true);
-    m_problem = noteLabel(this, tr("Problem"));
+    m_problem = sourceNoteLabel(this, tr("Problem"));
     m_problem->setStyleSheet(QStringLiteral("color: #b00020;"));
     m_problem->hide();
     setTestRunning(false);
@@ -353,4 +343,14 @@ void QuoteSourceEditor::reject()
 {
     m_tester->stop();
     QDialog::reject();
+}
+
+QLabel *sourceNoteLabel(QWidget *parent, const QString &accessibleName)
+{
+    auto *label = new QLabel(parent);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    label->setAccessibleName(accessibleName);
+    return label;
 }

@@ -102,3 +102,7 @@ private:
     QPlainTextEdit *m_report = nullptr;
     QLabel *m_problem = nullptr;
 };
+
+// A note the source dialogs show: wrapped plain text the user can select
+// and copy, with its accessible name.
+QLabel *sourceNoteLabel(QWidget *parent, const QString &accessibleName);

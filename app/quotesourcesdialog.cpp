@@ -17,16 +17,6 @@
 
 namespace {
 
-QLabel *noteLabel(QWidget *parent, const QString &accessibleName)
-{
-    auto *label = new QLabel(parent);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    label->setAccessibleName(accessibleName);
-    return label;
-}
-
 QPushButton *button(QWidget *parent, const QString &text, const QString &accessibleName)
 {
     auto *made = new QPushButton(text, parent);
@@ -100,8 +90,8 @@ void QuoteSourcesDialog::buildLayout()
     side->addStretch(1);
     side->addWidget(m_forget);
 
-    m_inUseNote = noteLabel(this, tr("Sources in use"));
-    m_status = noteLabel(this, tr("Status"));
+    m_inUseNote = sourceNoteLabel(this, tr("Sources in use"));
+    m_status = sourceNoteLabel(this, tr("Status"));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);

@@ -1,5 +1,6 @@
 #include "wholefile.h"
 
+#include <QCoreApplication>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -49,4 +50,21 @@ WholeFileWrite writeWholeFile(const QString &path, const QByteArray &bytes, QFil
     if (!file.commit())
         return {WholeFileFailure::Replace, file.errorString()};
     return {};
+}
+
+QString wholeFileProblem(const WholeFileWrite &written)
+{
+    const auto tr = [](const char *text) { return QCoreApplication::translate("WholeFile", text); };
+    switch (written.failure) {
+    case WholeFileFailure::None:
+        return {};
+    case WholeFileFailure::Create:
+        return tr("the file cannot be created there (%1)").arg(written.reason);
+    case WholeFileFailure::Write:
+        return tr("writing failed (%1)").arg(written.reason);
+    case WholeFileFailure::Replace:
+        return tr("the new file could not be put in place (%1); any earlier file there is unchanged")
+            .arg(written.reason);
+    }
+    Q_UNREACHABLE();
 }

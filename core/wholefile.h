@@ -17,6 +17,10 @@ struct WholeFileWrite {
     bool ok() const { return failure == WholeFileFailure::None; }
 };
 
+// Why the write stopped, for a message naming the file: "writing failed
+// (No space left on device)"; empty when it did not.
+QString wholeFileProblem(const WholeFileWrite &written);
+
 // Writes `bytes` to `path` so that the file afterwards is either the old one,
 // untouched, or the new one whole, never a part: on a full disk, a file size
 // limit or a failing device the old file stays. With `permissions`, the new

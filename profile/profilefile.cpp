@@ -76,16 +76,7 @@ ProfileSave saveProfileFile(const QString &path, const Holdings &records,
         return saveFailure(path, tr("it is a folder"));
 
     const WholeFileWrite written = writeWholeFile(path, writeProfile(records, targets));
-    switch (written.failure) {
-    case WholeFileFailure::None:
-        break;
-    case WholeFileFailure::Create:
-        return saveFailure(path, tr("the file cannot be created there (%1)").arg(written.reason));
-    case WholeFileFailure::Write:
-        return saveFailure(path, tr("writing failed (%1)").arg(written.reason));
-    case WholeFileFailure::Replace:
-        return saveFailure(path, tr("the new contents could not be put in place (%1); any earlier file there is unchanged")
-                                     .arg(written.reason));
-    }
+    if (!written.ok())
+        return saveFailure(path, wholeFileProblem(written));
     return {true, {}};
 }

@@ -302,16 +302,8 @@ PriceFileSave PriceStore::save(const QString &path) const
         return saveFailure(path, tr("its folder cannot be created"));
 
     const WholeFileWrite written = writeWholeFile(path, priceFileBytes(prices()));
-    switch (written.failure) {
-    case WholeFileFailure::None:
-        break;
-    case WholeFileFailure::Create:
-        return saveFailure(path, tr("the file cannot be created there (%1)").arg(written.reason));
-    case WholeFileFailure::Write:
-        return saveFailure(path, tr("writing failed (%1)").arg(written.reason));
-    case WholeFileFailure::Replace:
-        return saveFailure(path, tr("the new file could not be put in place (%1)").arg(written.reason));
-    }
+    if (!written.ok())
+        return saveFailure(path, wholeFileProblem(written));
     return {true, {}};
 }
 

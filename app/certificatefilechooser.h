@@ -5,7 +5,7 @@
 class QWidget;
 
 // Asks the user for a certificate file. An empty path means the user
-// cancelled. Passed into the quote site dialog so tests can answer.
+// cancelled. Passed into the quote source editor so tests can answer.
 class CertificateFileChooser
 {
 public:

@@ -7,20 +7,20 @@
 CommandMenu::CommandMenu(QWidget *window)
     : QMenu(window)
     , m_window(window)
-    , m_quoteSite(new QAction(tr("Quote &Sources..."), window))
+    , m_quoteSources(new QAction(tr("Quote &Sources..."), window))
     , m_useLastKnown(new QAction(tr("Use &Last Known Prices"), window))
     , m_forgetPrices(new QAction(tr("&Forget Prices"), window))
     , m_about(new QAction(tr("&About Fundtally..."), window))
 {
     setAccessibleName(tr("Commands"));
     // Ctrl+, is the usual key for a program's settings, and this is its only one.
-    m_quoteSite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_quoteSources->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     m_about->setShortcut(QKeySequence::HelpContents);
     m_useLastKnown->setCheckable(true);
     m_useLastKnown->setChecked(true);
     m_useLastKnown->setToolTip(tr("Value a holding whose lookup fails at the last price found for it"));
     m_forgetPrices->setToolTip(tr("Forget every price kept from earlier calculations"));
-    for (QAction *action : {m_quoteSite, m_useLastKnown, m_forgetPrices, m_about}) {
+    for (QAction *action : {m_quoteSources, m_useLastKnown, m_forgetPrices, m_about}) {
         // The keys work from anywhere in the window, and the menu says which
         // they are, since nothing else does.
         action->setShortcutContext(Qt::WindowShortcut);

@@ -15,7 +15,7 @@ class CommandMenu : public QMenu
 public:
     explicit CommandMenu(QWidget *window);
 
-    QAction *quoteSiteAction() const { return m_quoteSite; }
+    QAction *quoteSourcesAction() const { return m_quoteSources; }
     QAction *aboutAction() const { return m_about; }
     // Checked while a failed lookup is valued at its last known price.
     QAction *useLastKnownAction() const { return m_useLastKnown; }
@@ -29,7 +29,7 @@ private:
     QPoint focusedControlCorner() const;
 
     QWidget *m_window;
-    QAction *m_quoteSite;
+    QAction *m_quoteSources;
     QAction *m_useLastKnown;
     QAction *m_forgetPrices;
     QAction *m_about;

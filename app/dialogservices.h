@@ -7,7 +7,7 @@ class FileChooser;
 class MessagePresenter;
 class NumberPrompt;
 class QuoteService;
-class QuoteSiteChooser;
+class QuoteSourcesChooser;
 class SaveChangesQuestion;
 
 // What the holdings dialog asks of the outside world. The start-up owns the
@@ -19,6 +19,6 @@ struct DialogServices
     NumberPrompt &numberPrompt;
     FileChooser &files;
     MessagePresenter &messages;
-    QuoteSiteChooser &quoteSite;
+    QuoteSourcesChooser &quoteSources;
     SaveChangesQuestion &saveChanges;
 };

@@ -9,11 +9,9 @@
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"
-#include "desktopkeystore.h"
 #include "numberprompt.h"
-#include "pricememory.h"
-#include "quotesitecontroller.h"
-#include "sourceaddress.h"
+#include "programpricing.h"
+#include "quotesourcescontroller.h"
 #include "savechangesquestion.h"
 #include "sessionend.h"
 #include "sourcesfilechooser.h"
@@ -21,12 +19,10 @@
 #include "usersettings.h"
 
 #include <QAction>
-#include <QProcessEnvironment>
 #include <QSessionManager>
 #include <QSettings>
 #include <QTimer>
 
-#include <optional>
 
 namespace {
 
@@ -86,33 +82,23 @@ int CFundtallyApp::InitInstance()
         return reportCommandLine(command);
 
     const std::unique_ptr<QSettings> settings = openUserSettings();
-    DialogCertificateFileChooser certificates;
-    DesktopKeyStore keyStore(KeyFile(KeyFile::besideSettings(settings->fileName())));
-    std::optional<QHash<QString, QString>> keys;
-    const auto sourcesService = [&keyStore, &keys](const QuoteSourcesResolution &sources,
-                                                   const QHash<QString, QString> &edited) {
-        // Read once, at start, before the window shows: a keyring answers
-        // through the event loop. Keys changed later come from the dialog.
-        if (!keys)
-            keys = readKeysNow(keyStore, keyedSourceNames(sources.sources));
-        QHash<QString, QString> known = *keys;
-        known.insert(edited);
-        return sourcesQuoteService(sources, known);
-    };
-    PriceMemory prices(*settings);
+    ProgramPricing pricing(*settings);
+    PriceMemory &prices = pricing.prices();
     const QString pricesProblem = prices.load();
+    DialogCertificateFileChooser certificates;
     DialogSourcesFileChooser sourcesFiles;
-    QuoteSiteController quoteSite(*settings, QProcessEnvironment::systemEnvironment(),
-                                  QuoteSourcesTools{certificates, sourcesFiles, keyStore,
-                                                    [&prices] { return prices.forget(); }, {}},
-                                  sourcesService);
+    QuoteSourcesController quoteSources(*settings,
+                                        QuoteSourcesTools{certificates, sourcesFiles, pricing.keyStore(),
+                                                          pricing.keys(), [&prices] { return prices.forget(); },
+                                                          SourceTestTransfers{pricing.worker(), {}}},
+                                        [&pricing] { return pricing.chain(); });
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;
     MessageBoxPresenter messages;
     MessageBoxSaveChangesQuestion saveChanges;
 
-    CFundtallyDlg dialog(DialogServices{[&] { return prices.remembering(quoteSite.quotes()); }, numberPrompt,
-                                        files, messages, quoteSite, saveChanges});
+    CFundtallyDlg dialog(DialogServices{[&quoteSources] { return quoteSources.quotes(); }, numberPrompt,
+                                        files, messages, quoteSources, saveChanges});
     keepPrices(dialog, prices, pricesProblem);
     connect(this, &QGuiApplication::commitDataRequest, &dialog, [&dialog](QSessionManager &manager) {
         ManagedSessionEnd session(manager);
@@ -120,7 +106,7 @@ int CFundtallyApp::InitInstance()
     });
     // Over the window once it is up, and only this once.
     QTimer::singleShot(0, &dialog, [&] {
-        const QString problem = quoteSite.takeStartupMessage();
+        const QString problem = quoteSources.takeStartupMessage();
         if (!problem.isEmpty())
             messages.showError(&dialog, problem);
     });

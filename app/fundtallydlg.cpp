@@ -12,7 +12,7 @@
 #include "messagetext.h"
 #include "profiledrop.h"
 #include "profilefile.h"
-#include "quotesitechooser.h"
+#include "quotesourceschooser.h"
 #include "rebalancedialog.h"
 #include "sessionend.h"
 #include "statusline.h"
@@ -64,7 +64,7 @@ void CFundtallyDlg::setUpWindow()
     layout->addWidget(m_view);
     setFixedSize(m_view->designedSize());
     m_contextMenu = new CommandMenu(this);
-    connect(m_contextMenu->quoteSiteAction(), &QAction::triggered, this, &CFundtallyDlg::showQuoteSiteDialog);
+    connect(m_contextMenu->quoteSourcesAction(), &QAction::triggered, this, &CFundtallyDlg::showQuoteSourcesDialog);
     connect(m_contextMenu->aboutAction(), &QAction::triggered, this, &CFundtallyDlg::showAboutBox);
 }
 
@@ -96,8 +96,8 @@ void CFundtallyDlg::connectCommands()
     connect(m_form->getProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnGetProfile);
     connect(m_form->saveProfileButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnSaveProfile);
     connect(m_form->stopButton(), &QPushButton::clicked, this, &CFundtallyDlg::stopCalculation);
-    connect(m_form->quoteSiteLink(), &StatusLink::activated, this, &CFundtallyDlg::quoteSiteRequested);
-    connect(this, &CFundtallyDlg::quoteSiteRequested, this, &CFundtallyDlg::showQuoteSiteDialog);
+    connect(m_form->quoteSourcesLink(), &StatusLink::activated, this, &CFundtallyDlg::quoteSourcesRequested);
+    connect(this, &CFundtallyDlg::quoteSourcesRequested, this, &CFundtallyDlg::showQuoteSourcesDialog);
     connect(m_form->rebalanceButton(), &QPushButton::clicked, this, &CFundtallyDlg::OnRebalance);
     connect(m_form, &HoldingsForm::rowsEdited, this, &CFundtallyDlg::showModifiedMark);
 }
@@ -263,9 +263,9 @@ void CFundtallyDlg::showAboutBox()
     about.exec();
 }
 
-void CFundtallyDlg::showQuoteSiteDialog()
+void CFundtallyDlg::showQuoteSourcesDialog()
 {
-    m_services.quoteSite.chooseQuoteSite(this);
+    m_services.quoteSources.chooseQuoteSources(this);
 }
 
 void CFundtallyDlg::accept()

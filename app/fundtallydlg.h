@@ -53,8 +53,8 @@ public:
     void OnSaveProfile();
     void OnRebalance();
     void showAboutBox();
-    // Lets the user choose the quote site; see QuoteSiteChooser.
-    void showQuoteSiteDialog();
+    // Lets the user choose the quote sources; see QuoteSourcesChooser.
+    void showQuoteSourcesDialog();
 
     // The targets belong to the holdings: profiles carry them and the chart
     // draws them.
@@ -87,8 +87,8 @@ public:
 
 Q_SIGNALS:
     void calculationFinished();
-    // The user asked, through the status line's link, to choose a quote site.
-    void quoteSiteRequested();
+    // The user asked, through the status line's link, to choose quote sources.
+    void quoteSourcesRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

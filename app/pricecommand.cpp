@@ -1,12 +1,8 @@
 #include "pricecommand.h"
 
-#include "desktopkeystore.h"
+#include "cashsymbol.h"
+#include "programpricing.h"
 #include "quoteservice.h"
-#include "quotesiteresolution.h"
-#include "quotesitestore.h"
-#include "quotesourceresolution.h"
-#include "quotesourcestore.h"
-#include "sourceaddress.h"
 #include "usersettings.h"
 
 #include <QEventLoop>
@@ -24,6 +20,12 @@ QString shortestNumberText(double value)
     return error == std::errc() ? QString::fromLatin1(text.data(), end - text.data()) : QString();
 }
 
+void tellProblem(const QString &problem)
+{
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "fundtally: %s\n", problem.toLocal8Bit().constData());
+}
+
 QString priceLine(const QString &symbol, const QuoteResult &result)
 {
     if (result.priced())
@@ -37,7 +39,9 @@ int printPrices(QuoteService &service, const QStringList &symbols, std::FILE *ou
     std::vector<std::unique_ptr<QuoteRequest>> requests;
     int waiting = int(symbols.size());
     for (const QString &symbol : symbols) {
-        requests.push_back(service.FetchQuotePrice(symbol));
+        requests.push_back(isCashSymbol(symbol)
+                               ? std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::withPrice(kCashPrice))
+                               : service.FetchQuotePrice(symbol));
         QObject::connect(requests.back().get(), &QuoteRequest::finished, &loop, [&] {
             if (--waiting == 0)
                 loop.quit();
@@ -56,23 +60,15 @@ int printPrices(QuoteService &service, const QStringList &symbols, std::FILE *ou
     return status;
 }
 
-std::shared_ptr<QuoteService> terminalQuoteService(QSettings &settings)
-{
-    const StoredQuoteSiteRead saved = QuoteSiteStore::read(settings);
-    const QuoteSourcesResolution sources =
-        resolveQuoteSources(QProcessEnvironment::systemEnvironment(), QuoteSourceStore::read(settings),
-                            saved.site, builtInQuoteHost());
-    QStringList problems = saved.problems;
-    if (!sources.message.isEmpty())
-        problems << sources.message;
-    for (const QString &problem : std::as_const(problems))
-        std::fprintf(stderr, "fundtally: %s\n", problem.toLocal8Bit().constData());
-    DesktopKeyStore keyStore(KeyFile(KeyFile::besideSettings(settings.fileName())));
-    return sourcesQuoteService(sources, readKeysNow(keyStore, keyedSourceNames(sources.sources)));
-}
-
 int runPriceCommand(const QStringList &symbols)
 {
     const std::unique_ptr<QSettings> settings = openUserSettings();
-    return printPrices(*terminalQuoteService(*settings), symbols, stdout);
+    ProgramPricing pricing(*settings);
+    tellProblem(pricing.prices().load());
+    const PricingChain chain = pricing.chain();
+    for (const QString &problem : chain.problems())
+        tellProblem(problem);
+    const int status = printPrices(*chain.service, symbols, stdout);
+    tellProblem(pricing.prices().save());
+    return status;
 }

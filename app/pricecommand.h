@@ -23,14 +23,12 @@ QString priceLine(const QString &symbol, const QuoteResult &result);
 // loop until then. Returns 0 when every symbol was priced, 1 otherwise.
 int printPrices(QuoteService &service, const QStringList &symbols, std::FILE *out);
 
-// The quote service of the terminal's commands: the quote sources as the
-// window resolves them (see resolveQuoteSources), with their API keys. The
-// saved values' problems or a refused sources file are told on standard
-// error, each once.
-std::shared_ptr<QuoteService> terminalQuoteService(QSettings &settings);
+// A problem told on standard error, as the commands tell them; nothing
+// when it is empty.
+void tellProblem(const QString &problem);
 
-// `fundtally --price SYMBOL...`: the quote sources as the window resolves
-// them (see resolveQuoteSources), with their API keys, and the saved
-// values' problems or a refused sources file told on standard error. Needs an application
-// object, not a display.
+// `fundtally --price SYMBOL...`: priced through the window's chain (see
+// buildPricingChain), keeping the prices found; the saved values' problems
+// or a refused sources file are told on standard error, each once. Needs an
+// application object, not a display.
 int runPriceCommand(const QStringList &symbols);

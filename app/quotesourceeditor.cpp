@@ -70,12 +70,12 @@ QList<SourceHeader> typedHeaders(const QString &text)
 } // namespace
 
 QuoteSourceEditor::QuoteSourceEditor(const QuoteSource &source, const QString &key, QStringList otherNames,
-                                     CertificateFileChooser &certificates, QuoteSiteSettings testBase,
+                                     CertificateFileChooser &certificates, SourceTestTransfers testTransfers,
                                      QWidget *parent)
     : QDialog(parent)
     , m_otherNames(std::move(otherNames))
     , m_certificates(certificates)
-    , m_tester(new SourceTest(std::move(testBase), this))
+    , m_tester(new SourceTest(std::move(testTransfers), this))
 {
     setWindowTitle(tr("Quote Source"));
     buildLayout();

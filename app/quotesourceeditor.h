@@ -1,6 +1,6 @@
 #pragma once
 
-#include "quotesitesettings.h"
+#include "sourcetest.h"
 #include "quotesource.h"
 
 #include <QDialog>
@@ -26,9 +26,9 @@ class QuoteSourceEditor : public QDialog
 
 public:
     // `otherNames` are the other sources' names, which this one may not
-    // take; tests fetch with `testBase`'s proxy, limits and trust.
+    // take; tests fetch with `testTransfers`'s proxy, limits and trust.
     QuoteSourceEditor(const QuoteSource &source, const QString &key, QStringList otherNames,
-                      CertificateFileChooser &certificates, QuoteSiteSettings testBase, QWidget *parent = nullptr);
+                      CertificateFileChooser &certificates, SourceTestTransfers testTransfers, QWidget *parent = nullptr);
     ~QuoteSourceEditor() override;
 
     // What the boxes hold.

@@ -54,7 +54,7 @@ QuoteSourcesDialog::QuoteSourcesDialog(const QuoteSourcesDialogSetup &setup, Key
     , m_certificates(certificates)
     , m_save(std::move(save))
     , m_forgetPrices(std::move(forget))
-    , m_testBase(setup.testBase)
+    , m_testTransfers(setup.testTransfers)
 {
     setWindowTitle(tr("Quote Sources"));
     buildLayout();
@@ -243,7 +243,7 @@ void QuoteSourcesDialog::openEditor(qsizetype row)
     if (m_editor)
         return;
     const Entry entry = row >= 0 ? m_entries[row] : Entry{};
-    m_editor = new QuoteSourceEditor(entry.source, entry.key, names(row), m_certificates, m_testBase, this);
+    m_editor = new QuoteSourceEditor(entry.source, entry.key, names(row), m_certificates, m_testTransfers, this);
     connect(m_editor, &QDialog::finished, this, [this, row](int result) {
         if (result == QDialog::Accepted)
             takeEdit(row, m_editor->typed(), m_editor->key());

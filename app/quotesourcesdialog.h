@@ -1,7 +1,7 @@
 #pragma once
 
 #include "keystore.h"
-#include "quotesitesettings.h"
+#include "transfersettings.h"
 #include "quotesourceeditor.h"
 #include "quotesource.h"
 #include "quotesourceresolution.h"
@@ -24,7 +24,7 @@ struct QuoteSourcesDialogSetup {
     QList<QuoteSource> saved;     // the saved list, in order
     QStringList savedProblems;    // why saved sources were ignored
     QuoteSourcesResolution inUse; // what calculations use now
-    QuoteSiteSettings testBase;   // the proxy, limits and trust of a source's Test
+    SourceTestTransfers testTransfers;   // the proxy, limits and trust of a source's Test
 };
 
 // The user's list of quote sources, asked in order for each symbol: added,
@@ -112,7 +112,7 @@ private:
     CertificateFileChooser &m_certificates;
     const Saver m_save;
     const Forgetter m_forgetPrices;
-    const QuoteSiteSettings m_testBase;
+    const SourceTestTransfers m_testTransfers;
 
     QList<Entry> m_entries;
     // Names whose keys are to go on OK: sources removed or renamed.

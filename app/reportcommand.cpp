@@ -4,7 +4,7 @@
 #include "calculationrun.h"
 #include "calculationstatus.h"
 #include "pricecommand.h"
-#include "pricememory.h"
+#include "programpricing.h"
 #include "profilefile.h"
 #include "usersettings.h"
 
@@ -219,12 +219,6 @@ QJsonArray classesArray(const CalculationResult &result)
     return entries;
 }
 
-void tell(const QString &problem)
-{
-    if (!problem.isEmpty())
-        std::fprintf(stderr, "fundtally: %s\n", problem.toLocal8Bit().constData());
-}
-
 // All rows at once, as the window's Calculate does; returns once every held
 // row has settled.
 CalculationResult priceHoldings(const Holdings &holdings, std::shared_ptr<QuoteService> service)
@@ -273,16 +267,19 @@ int runReportCommand(const QString &path, bool json)
 {
     const ProfileLoad profile = loadProfileFile(path);
     if (!profile.holdings) {
-        tell(profile.message);
+        tellProblem(profile.message);
         return ReportProfileErrorExitCode;
     }
     const std::unique_ptr<QSettings> settings = openUserSettings();
-    PriceMemory prices(*settings);
-    tell(prices.load());
+    ProgramPricing pricing(*settings);
+    tellProblem(pricing.prices().load());
+    const PricingChain chain = pricing.chain();
+    for (const QString &problem : chain.problems())
+        tellProblem(problem);
 
-    const CalculationResult result = priceHoldings(*profile.holdings, prices.remembering(terminalQuoteService(*settings)));
+    const CalculationResult result = priceHoldings(*profile.holdings, chain.service);
     const QDateTime when = QDateTime::currentDateTime();
-    tell(prices.save());
+    tellProblem(pricing.prices().save());
 
     const QByteArray report = json ? reportJson(*profile.holdings, result, when).toJson()
                                    : reportText(*profile.holdings, result, when).toLocal8Bit();
@@ -295,6 +292,6 @@ int runForgetPricesCommand()
 {
     const std::unique_ptr<QSettings> settings = openUserSettings();
     const QString problem = PriceMemory(*settings).forget();
-    tell(problem);
+    tellProblem(problem);
     return problem.isEmpty() ? 0 : 1;
 }

@@ -21,7 +21,7 @@
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
-#include "httpquoteservice.h"
+#include "pagesource.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -88,7 +88,7 @@ enum class CurlMode { Parallel, OneAfterAnother };
 
 // curl fetching every row's page in one invocation: four transfers at a
 // time (as the program's limit per host), or one after another.
-bool runCurl(const QuoteSiteSettings &settings, CurlMode mode)
+bool runCurl(const QString &host, const TransferSettings &settings, CurlMode mode)
 {
     QStringList arguments{QStringLiteral("--silent"), QStringLiteral("--show-error"),
                           QStringLiteral("--http1.1"), QStringLiteral("--noproxy"), QStringLiteral("*"),
@@ -100,7 +100,7 @@ bool runCurl(const QuoteSiteSettings &settings, CurlMode mode)
     }
     for (int row = 0; row < HoldingRowCount; ++row) {
         arguments << QStringLiteral("--output") << QStringLiteral("/dev/null")
-                  << QString::fromLatin1(quotePageUrl(settings.host, symbolOf(row)).toEncoded());
+                  << QStringLiteral("https://%1/quote/%2/?p=%2").arg(host, symbolOf(row));
     }
     QProcess curl;
     curl.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -133,10 +133,10 @@ enum class Ending { Stop, Close };
 // `ending` says once the site has the request, and returns the time until
 // the site sees the connection go; negative when it never does. The
 // dialog gets its own quote source.
-double timeAbort(Ending ending, QObject &siteContext, LoopbackQuoteServer &server,
-                 const QuoteSiteSettings &settings)
+double timeAbort(Ending ending, QObject &siteContext, LoopbackQuoteServer &server, const QString &host,
+                 const TransferSettings &settings)
 {
-    DialogHarness<HttpQuoteService> harness(settings);
+    DialogHarness<PageSourceService> harness(host, settings);
     std::unique_ptr<CFundtallyDlg> &dialog = harness.dialog;
     dialog->form().symbolBox(0)->setText(kSilentSymbol);
     dialog->form().sharesBox(0)->setText(QStringLiteral("1"));
@@ -202,8 +202,9 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    const QuoteSiteSettings settings = server->clientSettings();
-    DialogHarness<HttpQuoteService> harness(settings);
+    const TransferSettings settings = server->clientSettings();
+    const QString host = server->host();
+    DialogHarness<PageSourceService> harness(host, settings);
     CFundtallyDlg &dialog = *harness.dialog;
     HoldingsForm &form = dialog.form();
     fillForm(form);
@@ -216,7 +217,7 @@ int main(int argc, char *argv[])
     int connections = 0;
     onSiteThread(siteContext, [&] { connections = server->connectionCount(); });
 
-    const double floorMs = HoldingRowCount / HttpQuoteService::kMaxConnectionsPerHost * double(delayMs);
+    const double floorMs = HoldingRowCount / HostQueues::kMaxConnectionsPerHost * double(delayMs);
     const double medianMs = median(times);
     out << "rows " << HoldingRowCount << ", delay " << delayMs << " ms, runs " << runs << '\n'
         << "first run (with handshake): " << QString::number(firstMs, 'f', 1) << " ms\n"
@@ -239,14 +240,14 @@ int main(int argc, char *argv[])
     };
     std::vector<double> programMs, parallelMs, serialMs;
     for (int i = 0; i < runs; ++i) {
-        DialogHarness<HttpQuoteService> fresh(settings);
+        DialogHarness<PageSourceService> fresh(host, settings);
         fillForm(fresh.form());
         programMs.push_back(siteSpanMs([&] {
             timeOneCalculation(*fresh.dialog);
             return !fresh.form().totalBox()->text().isEmpty();
         }));
-        parallelMs.push_back(siteSpanMs([&] { return runCurl(settings, CurlMode::Parallel); }));
-        serialMs.push_back(siteSpanMs([&] { return runCurl(settings, CurlMode::OneAfterAnother); }));
+        parallelMs.push_back(siteSpanMs([&] { return runCurl(host, settings, CurlMode::Parallel); }));
+        serialMs.push_back(siteSpanMs([&] { return runCurl(host, settings, CurlMode::OneAfterAnother); }));
     }
     for (const std::vector<double> *spans : {&programMs, &parallelMs, &serialMs}) {
         if (*std::min_element(spans->begin(), spans->end()) < 0) {
@@ -265,7 +266,7 @@ int main(int argc, char *argv[])
     for (const Ending ending : {Ending::Stop, Ending::Close}) {
         std::vector<double> abortMs;
         for (int i = 0; i < runs; ++i)
-            abortMs.push_back(timeAbort(ending, siteContext, *server, settings));
+            abortMs.push_back(timeAbort(ending, siteContext, *server, host, settings));
         if (*std::min_element(abortMs.begin(), abortMs.end()) < 0) {
             QTextStream(stderr) << "calculationbench: a stopped lookup kept its connection\n";
             return 1;

@@ -5,7 +5,7 @@
 
 #include "blockingquote.h"
 #include "loopbackquoteserver.h"
-#include "httpquoteservice.h"
+#include "pagesource.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
         server.setPrice(symbols.last(), QByteArray::number(10 + i) + ".25");
     }
 
-    HttpQuoteService source(server.clientSettings());
+    PageSourceService source(server.host(), server.clientSettings());
     QElapsedTimer total;
     total.start();
     double slowestMs = 0.0;

@@ -37,7 +37,7 @@ void CalculationRun::start()
     }
     for (int row = 0; row < HoldingRowCount && m_running; ++row) {
         if (isHeld(m_holdings[row]) && isCashSymbol(m_holdings[row].symbol))
-            settle(row, QuoteResult::withPrice(1.0));
+            settle(row, QuoteResult::withPrice(kCashPrice));
     }
     if (m_running && m_settledCount == m_heldCount)
         finish();

@@ -189,11 +189,11 @@ QString runStatus(const QDateTime &when, const Holdings &holdings, const Calcula
     return QStringLiteral("%1 \u2014 %2.").arg(time, parts.join(QStringLiteral(". ")));
 }
 
-bool needsQuoteSite(const CalculationResult &result)
+bool needsQuoteSource(const CalculationResult &result)
 {
     for (int row = 0; row < HoldingRowCount; ++row) {
         if (result.outcome[row] == RowOutcome::Unpriced
-            && result.quotes[row]->failure == QuoteFailure::NoQuoteSite)
+            && result.quotes[row]->failure == QuoteFailure::NoQuoteSource)
             return true;
     }
     return false;

@@ -34,6 +34,6 @@ QString pricingProgress(int done, int count);
 // `now` for the dates), or nothing for an empty row.
 QString rowQuoteNote(const CalculationResult &result, int row, const QDateTime &now);
 
-// Some row could not be priced because no quote site is set up, which the
+// Some row could not be priced because no quote source is set up, which the
 // user can put right.
-bool needsQuoteSite(const CalculationResult &result);
+bool needsQuoteSource(const CalculationResult &result);

@@ -9,8 +9,8 @@ QString quoteFailureText(QuoteFailure failure)
         return {};
     case QuoteFailure::Stopped:
         return QStringLiteral("stopped");
-    case QuoteFailure::NoQuoteSite:
-        return QStringLiteral("no quote site configured");
+    case QuoteFailure::NoQuoteSource:
+        return QStringLiteral("no quote source configured");
     case QuoteFailure::AddressNotValid:
         return QStringLiteral("page address not valid");
     case QuoteFailure::NetworkModuleMissing:

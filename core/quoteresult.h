@@ -9,7 +9,7 @@
 enum class QuoteFailure {
     None,
     Stopped,                // the lookup was ended before it had a price
-    NoQuoteSite,            // no site is set up to ask
+    NoQuoteSource,            // no site is set up to ask
     AddressNotValid,        // the symbol cannot form a page address
     NetworkModuleMissing,   // the program's network code cannot be loaded
     KeyMissing,             // the source needs an API key and has none

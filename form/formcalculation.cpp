@@ -78,7 +78,7 @@ void FormCalculation::showResult()
     const QDateTime now = QDateTime::currentDateTime();
     m_form.showRowOutcomes(result, now);
     m_form.setCalculating(false);
-    m_form.quoteSiteLink()->setVisible(needsQuoteSite(result));
+    m_form.quoteSourcesLink()->setVisible(needsQuoteSource(result));
     m_form.statusLabel()->showStatus(runStatus(now, m_run->holdings(), result));
     Q_EMIT finished();
 }

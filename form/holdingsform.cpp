@@ -132,7 +132,7 @@ void HoldingsForm::setCalculating(bool calculating)
         command->setEnabled(!calculating);
     setProgressShown(calculating);
     if (calculating) {
-        m_quoteSiteLink->hide();
+        m_quoteSourcesLink->hide();
         m_progress->setFormat(tr("%v of %m done"));
     }
 }
@@ -257,9 +257,9 @@ void HoldingsForm::createStatusArea()
     m_status->setObjectName(QStringLiteral("statusLine"));
     layout->addWidget(m_status, 1);
 
-    m_quoteSiteLink = new StatusLink(tr("No quote site is set \u2014 choose one\u2026"), m_statusArea);
-    m_quoteSiteLink->hide();
-    layout->addWidget(m_quoteSiteLink);
+    m_quoteSourcesLink = new StatusLink(tr("No quote source is set \u2014 choose one\u2026"), m_statusArea);
+    m_quoteSourcesLink->hide();
+    layout->addWidget(m_quoteSourcesLink);
 
     m_progress = new QProgressBar(m_statusArea);
     m_progress->setAccessibleName(tr("Calculation progress"));
@@ -307,7 +307,7 @@ void HoldingsForm::setTabOrder()
     chain(m_calculate);
     chain(m_rebalance);
     chain(m_stop);
-    chain(m_quoteSiteLink);
+    chain(m_quoteSourcesLink);
 }
 
 QLabel *HoldingsForm::addLabel(const QString &text, const QRect &units, Qt::Alignment alignment)

@@ -58,8 +58,8 @@ public:
     StatusLine *statusLabel() const { return m_status; }
     QProgressBar *progressBar() const { return m_progress; }
     QPushButton *stopButton() const { return m_stop; }
-    // Shown while the quote site is missing; activating it asks for one.
-    StatusLink *quoteSiteLink() const { return m_quoteSiteLink; }
+    // Shown while no quote source is set up; activating it asks for one.
+    StatusLink *quoteSourcesLink() const { return m_quoteSourcesLink; }
     // The progress bar and Stop take their share of the status area while
     // a calculation runs.
     void setProgressShown(bool shown);
@@ -78,7 +78,7 @@ public:
     // Locks the rows' inputs while a calculation reads them.
     void setInputsLocked(bool locked);
     // While a calculation runs: the inputs locked, the commands but Stop and
-    // Finished disabled, the progress shown and the quote site link hidden.
+    // Finished disabled, the progress shown and the quote sources link hidden.
     void setCalculating(bool calculating);
     // Each row's Value box marked by how its lookup ended, with where its
     // price came from, or why it has none, in its tooltip and accessible
@@ -136,7 +136,7 @@ private:
     AllocationLegend *m_legend = nullptr;
     QWidget *m_statusArea = nullptr;
     StatusLine *m_status = nullptr;
-    StatusLink *m_quoteSiteLink = nullptr;
+    StatusLink *m_quoteSourcesLink = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_stop = nullptr;
 

@@ -59,7 +59,7 @@ check "cmake --install into a scratch prefix" cmake --install "$build_dir" --pre
 expected=(
     bin/fundtally
     # the quote transport, which the program loads from ../lib/fundtally
-    lib/fundtally/libfundtally_quotetransport.so
+    lib/fundtally/libfundtally_curltransport.so
     share/applications/fundtally.desktop
     share/icons/hicolor/scalable/apps/fundtally.svg
     share/metainfo/org.fundtally.Fundtally.metainfo.xml

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "memorykeystore.h"
+
 #include "certificatefilechooser.h"
 #include "fakequoteservice.h"
 #include "filechooser.h"
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "numberprompt.h"
-#include "quotesitechooser.h"
+#include "quotesourceschooser.h"
 #include "keystore.h"
 #include "savechangesquestion.h"
 #include "sourcesfilechooser.h"
@@ -78,10 +80,10 @@ public:
     QStringList errors;
 };
 
-class CountingQuoteSiteChooser final : public QuoteSiteChooser
+class CountingQuoteSourcesChooser final : public QuoteSourcesChooser
 {
 public:
-    void chooseQuoteSite(QWidget *parent) override { parents.append(parent); }
+    void chooseQuoteSources(QWidget *parent) override { parents.append(parent); }
     QList<QWidget *> parents;
 };
 
@@ -106,33 +108,6 @@ public:
     QString exportPath;
 };
 
-// Keys in memory, answered from the event loop as a keyring answers; every
-// key kept is in `place`.
-class MemoryKeyStore final : public KeyStore
-{
-public:
-    void readKey(const QString &source, Done done) override
-    {
-        const QString key = keys.value(source);
-        answer(std::move(done), KeyAnswer{key, key.isEmpty() ? KeyPlace::None : place, {}});
-    }
-    void writeKey(const QString &source, const QString &key, Done done) override
-    {
-        if (key.isEmpty())
-            keys.remove(source);
-        else
-            keys.insert(source, key);
-        answer(std::move(done), KeyAnswer{key, key.isEmpty() ? KeyPlace::None : place, {}});
-    }
-    QHash<QString, QString> keys;
-    KeyPlace place = KeyPlace::Keyring;
-
-private:
-    static void answer(Done done, const KeyAnswer &given)
-    {
-        QTimer::singleShot(0, [done = std::move(done), given] { done(given); });
-    }
-};
 
 // Every box's text and every selector's choice, to tell whether anything on
 // the form changed.

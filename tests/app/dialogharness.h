@@ -35,12 +35,12 @@ struct DialogFakes
     CountingPrompt prompt;
     ScriptedFileChooser files;
     RecordingMessages messages;
-    CountingQuoteSiteChooser quoteSite;
+    CountingQuoteSourcesChooser quoteSources;
     ScriptedSaveQuestion saveChanges;
 
     DialogServices services(std::shared_ptr<QuoteService> quotes)
     {
-        return DialogServices{[quotes] { return quotes; }, prompt, files, messages, quoteSite, saveChanges};
+        return DialogServices{[quotes] { return quotes; }, prompt, files, messages, quoteSources, saveChanges};
     }
 };
 

@@ -14,7 +14,7 @@
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
-#include "httpquoteservice.h"
+#include "pagesource.h"
 #include "quotesourceeditor.h"
 #include "rebalancedialog.h"
 
@@ -166,10 +166,11 @@ bool saveQuoteSourcePicture(const LoopbackQuoteServer &server, QWidget &parent, 
     source.url = QStringLiteral("https://%1/quote/{SYMBOL}/?p={SYMBOL}").arg(server.host());
     source.currency = QStringLiteral("=USD");
     source.certificate = server.authorityFile();
-    QuoteSiteSettings direct;
-    direct.proxy = QuoteProxy{};
+    TransferSettings direct;
+    direct.proxy = TransferProxy{};
     ScriptedCertificateChooser certificates;
-    QuoteSourceEditor editor(source, {}, {}, certificates, direct, &parent);
+    QuoteSourceEditor editor(source, {}, {}, certificates, SourceTestTransfers{std::make_shared<TransferWorker>(), direct},
+                             &parent);
     editor.show();
     QSignalSpy tested(&editor, &QuoteSourceEditor::testFinished);
     editor.testButton()->click();
@@ -199,7 +200,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     serveSamplePrices(server);
-    DialogHarness<HttpQuoteService> harness(server.clientSettings());
+    DialogHarness<PageSourceService> harness(server.host(), server.clientSettings());
     CFundtallyDlg &dialog = *harness.dialog;
     dialog.show();
 

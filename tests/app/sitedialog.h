@@ -2,7 +2,7 @@
 
 #include "dialogharness.h"
 #include "loopbackquoteserver.h"
-#include "httpquoteservice.h"
+#include "pagesource.h"
 
 #include <QTest>
 
@@ -23,9 +23,9 @@ struct LoopbackSite
     }
 
     // `adjust` may change the client's settings for the site.
-    QuoteSiteSettings clientSettings(const std::function<void(QuoteSiteSettings &)> &adjust) const
+    TransferSettings clientSettings(const std::function<void(TransferSettings &)> &adjust) const
     {
-        QuoteSiteSettings settings = server.clientSettings();
+        TransferSettings settings = server.clientSettings();
         if (adjust)
             adjust(settings);
         return settings;
@@ -34,10 +34,11 @@ struct LoopbackSite
 
 // The dialog priced by a real quote site on loopback, with fakes for the
 // file choices and messages.
-struct SiteDialog : LoopbackSite, DialogHarness<HttpQuoteService>
+// `host` stands in for the site's own.
+struct SiteDialog : LoopbackSite, DialogHarness<PageSourceService>
 {
-    explicit SiteDialog(const std::function<void(QuoteSiteSettings &)> &adjust = {})
-        : DialogHarness<HttpQuoteService>(clientSettings(adjust))
+    explicit SiteDialog(const std::function<void(TransferSettings &)> &adjust = {}, const QString &host = {})
+        : DialogHarness<PageSourceService>(host.isEmpty() ? server.host() : host, clientSettings(adjust))
     {
     }
 };

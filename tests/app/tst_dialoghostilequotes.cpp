@@ -5,7 +5,7 @@
 #include "hostilelimits.h"
 #include "loopprobe.h"
 #include "dialogharness.h"
-#include "httpquoteservice.h"
+#include "pagesource.h"
 #include "loopbackquoteserver.h"
 #include "sitethread.h"
 
@@ -34,6 +34,7 @@ struct HostileSite
             server.setPrice(QStringLiteral("BND"), "70.25");
             server.setPage(QStringLiteral("ODD"), hostilePage);
             settings = server.clientSettings();
+            host = server.host();
         });
         if (!started)
             qFatal("cannot start the loopback quote site");
@@ -42,15 +43,16 @@ struct HostileSite
 
     SiteThread thread;
     LoopbackQuoteServer &server = thread.make<LoopbackQuoteServer>();
-    QuoteSiteSettings settings;
+    TransferSettings settings;
+    QString host;
 };
 
 // The dialog over the fakes, priced by the real engine from that site.
-struct Site : HostileSite, DialogHarness<HttpQuoteService>
+struct Site : HostileSite, DialogHarness<PageSourceService>
 {
     explicit Site(const QuotePage &hostilePage)
         : HostileSite(hostilePage)
-        , DialogHarness<HttpQuoteService>(settings)
+        , DialogHarness<PageSourceService>(host, settings)
     {
     }
 };

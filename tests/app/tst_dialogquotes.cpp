@@ -81,9 +81,7 @@ void TestDialogQuotes::enterPricesEveryHeldRow()
 
 void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()
 {
-    SiteDialog site([](QuoteSiteSettings &settings) {
-        settings.host = QStringLiteral("127.0.0.1:%1").arg(closedPort());
-    });
+    SiteDialog site({}, QStringLiteral("127.0.0.1:%1").arg(closedPort()));
     site.type(0, "VTI", "10", 2);
     site.type(1, "Cash", "50", 0);
     site.type(2, "BND", "4", 1);
@@ -161,15 +159,17 @@ void TestDialogQuotes::stopAndCloseEndTheTransfer()
 
     SiteThread sites;
     LoopbackQuoteServer &server = sites.make<LoopbackQuoteServer>();
-    QuoteSiteSettings settings;
+    TransferSettings settings;
+    QString host;
     bool started = false;
     sites.run([&] {
         started = server.start();
         server.setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
         settings = server.clientSettings();
+        host = server.host();
     });
     QVERIFY(started);
-    DialogHarness<HttpQuoteService> h(settings);
+    DialogHarness<PageSourceService> h(host, settings);
     for (int row = 0; row < HoldingRowCount - 1; ++row)
         h.type(row, QStringLiteral("S%1").arg(row), QStringLiteral("1"), 2);
     h.type(HoldingRowCount - 1, QStringLiteral("Cash"), QStringLiteral("40"), 0);
@@ -181,8 +181,8 @@ void TestDialogQuotes::stopAndCloseEndTheTransfer()
         return answer;
     };
     QTRY_COMPARE_WITH_TIMEOUT(siteSees([&] { return server.requestCount(); }),
-                              HttpQuoteService::kMaxConnectionsPerHost, 10000);
-    QCOMPARE(siteSees([&] { return server.openConnections(); }), HttpQuoteService::kMaxConnectionsPerHost);
+                              HostQueues::kMaxConnectionsPerHost, 10000);
+    QCOMPARE(siteSees([&] { return server.openConnections(); }), HostQueues::kMaxConnectionsPerHost);
 
     QElapsedTimer clock;
     clock.start();
@@ -202,7 +202,7 @@ void TestDialogQuotes::stopAndCloseEndTheTransfer()
     QCOMPARE_LT(clock.elapsed(), 100);
     // Nothing waiting in the queue starts afterwards.
     QTest::qWait(50);
-    QCOMPARE(siteSees([&] { return server.requestCount(); }), HttpQuoteService::kMaxConnectionsPerHost);
+    QCOMPARE(siteSees([&] { return server.requestCount(); }), HostQueues::kMaxConnectionsPerHost);
 }
 
 QTEST_MAIN(TestDialogQuotes)

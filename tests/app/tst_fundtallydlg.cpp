@@ -119,7 +119,7 @@ private Q_SLOTS:
     void escapeCloses();
     void finishedNeedsNumbers();
     void aboutBoxOnF1();
-    void quoteSiteCommand();
+    void quoteSourcesCommand();
     void menuKeysOpenTheMenuAtTheFocus_data();
     void menuKeysOpenTheMenuAtTheFocus();
     void calculationFillsEveryBox();
@@ -128,8 +128,8 @@ private Q_SLOTS:
     void stopKeepsWhatWasPriced();
     void closingMidRunEndsCleanly();
     void destroyingMidRunEndsCleanly();
-    void quoteSiteLinkAsksForASite_data();
-    void quoteSiteLinkAsksForASite();
+    void quoteSourcesLinkAsksForASource_data();
+    void quoteSourcesLinkAsksForASource();
     void statusNameFollowsEveryChange();
     void everyStatusIsAnnounced();
     void manyFailuresAreElidedNotLost();
@@ -240,25 +240,25 @@ void TestFundtallyDlg::aboutBoxOnF1()
 
 // Beside the About box in the context menu, on its own key, which works
 // from inside a box too.
-void TestFundtallyDlg::quoteSiteCommand()
+void TestFundtallyDlg::quoteSourcesCommand()
 {
     Harness h;
     QVERIFY(h.showActive());
 
     const QList<QAction *> actions = h.dialog->actions();
     QCOMPARE(actions.size(), 4);
-    QAction *quoteSite = actions.first();
-    QCOMPARE(quoteSite->text(), QStringLiteral("Quote &Sources..."));
-    QCOMPARE(quoteSite->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
-    QVERIFY(quoteSite->shortcut() != actions.last()->shortcut());
+    QAction *quoteSources = actions.first();
+    QCOMPARE(quoteSources->text(), QStringLiteral("Quote &Sources..."));
+    QCOMPARE(quoteSources->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+    QVERIFY(quoteSources->shortcut() != actions.last()->shortcut());
 
     h.form().symbolBox(3)->setFocus();
     QTest::keyClick(h.form().symbolBox(3), Qt::Key_Comma, Qt::ControlModifier);
-    QCOMPARE(h.quoteSite.parents, QList<QWidget *>{h.dialog.get()});
+    QCOMPARE(h.quoteSources.parents, QList<QWidget *>{h.dialog.get()});
     QCOMPARE(h.form().symbolBox(3)->text(), QString());
 
-    h.dialog->showQuoteSiteDialog();
-    QCOMPARE(h.quoteSite.parents.size(), 2);
+    h.dialog->showQuoteSourcesDialog();
+    QCOMPARE(h.quoteSources.parents.size(), 2);
     QVERIFY(h.quotes.requested.isEmpty());
 }
 
@@ -306,7 +306,7 @@ void TestFundtallyDlg::menuKeysOpenTheMenuAtTheFocus()
     QTest::keyClick(menu, Qt::Key_Escape);
     QVERIFY(!menu->isVisible());
     QCOMPARE(QApplication::focusWidget(), focused);
-    QVERIFY(h.quoteSite.parents.isEmpty());
+    QVERIFY(h.quoteSources.parents.isEmpty());
 }
 
 void TestFundtallyDlg::calculationFillsEveryBox()
@@ -483,14 +483,14 @@ void TestFundtallyDlg::destroyingMidRunEndsCleanly()
     QTest::qWait(10);
 }
 
-void TestFundtallyDlg::quoteSiteLinkAsksForASite_data()
+void TestFundtallyDlg::quoteSourcesLinkAsksForASource_data()
 {
     QTest::addColumn<bool>("byKeyboard");
     QTest::newRow("mouse") << false;
     QTest::newRow("keyboard") << true;
 }
 
-void TestFundtallyDlg::quoteSiteLinkAsksForASite()
+void TestFundtallyDlg::quoteSourcesLinkAsksForASource()
 {
     QFETCH(bool, byKeyboard);
     Harness h;
@@ -499,20 +499,20 @@ void TestFundtallyDlg::quoteSiteLinkAsksForASite()
     h.type(1, "Savings", "Cash", "5", 0);
     QVERIFY(h.showActive());
     QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
-    QSignalSpy requested(h.dialog.get(), &CFundtallyDlg::quoteSiteRequested);
-    StatusLink *link = h.form().quoteSiteLink();
+    QSignalSpy requested(h.dialog.get(), &CFundtallyDlg::quoteSourcesRequested);
+    StatusLink *link = h.form().quoteSourcesLink();
     QVERIFY(!link->isVisible());
 
     h.dialog->OnCalculate();
     QCOMPARE(h.quotes.held.size(), 1); // the cash row asks for nothing
-    h.quotes.held.first()->settle(QuoteResult::failed(QuoteFailure::NoQuoteSite));
+    h.quotes.held.first()->settle(QuoteResult::failed(QuoteFailure::NoQuoteSource));
     QTRY_COMPARE(finished.count(), 1);
 
     QVERIFY(link->isVisible());
     QCOMPARE(statusWithoutTime(h.form().statusLabel()->text()),
-             QStringLiteral("1 of 2 holdings could not be priced \u2014 no quote site configured: VTI."));
-    QCOMPARE(link->accessibleName(), QStringLiteral("No quote site is set \u2014 choose one\u2026"));
-    QVERIFY(link->text().contains(QStringLiteral("No quote site is set \u2014 choose one\u2026")));
+             QStringLiteral("1 of 2 holdings could not be priced \u2014 no quote source configured: VTI."));
+    QCOMPARE(link->accessibleName(), QStringLiteral("No quote source is set \u2014 choose one\u2026"));
+    QVERIFY(link->text().contains(QStringLiteral("No quote source is set \u2014 choose one\u2026")));
     // The link sits beside the status, inside the window.
     const QRect inDialog(link->mapTo(h.dialog.get(), QPoint(0, 0)), link->size());
     QVERIFY(h.dialog->rect().contains(inDialog));
@@ -527,7 +527,7 @@ void TestFundtallyDlg::quoteSiteLinkAsksForASite()
         QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(link->fontMetrics().averageCharWidth() * 3, link->height() / 2));
     }
     QCOMPARE(requested.count(), 1);
-    QCOMPARE(h.quoteSite.parents, QList<QWidget *>{h.dialog.get()});
+    QCOMPARE(h.quoteSources.parents, QList<QWidget *>{h.dialog.get()});
 
     // Once the site answers the link goes away.
     h.quotes.hold = false;

@@ -4,8 +4,9 @@
 #include "dialogfakes.h"
 #include "loopbackquoteserver.h"
 #include "pricecommand.h"
+#include "programpricing.h"
 #include "desktopkeystore.h"
-#include "quotesitecontroller.h"
+#include "quotesourcescontroller.h"
 #include "quotesourcestore.h"
 #include "quotesourceeditor.h"
 #include "usersettings.h"
@@ -127,11 +128,12 @@ void TestPriceCommand::savedSiteServesTheNextRun()
         ScriptedCertificateChooser certificates;
         ScriptedSourcesFileChooser files;
         MemoryKeyStore keys;
-        QuoteSiteController controller(
-            *settings, {}, QuoteSourcesTools{certificates, files, keys, [] { return QString(); }, {}},
-            [](const QuoteSourcesResolution &sources, const QHash<QString, QString> &edited) {
-                return sourcesQuoteService(sources, edited);
-            });
+        ProgramPricing pricing(*settings);
+        QuoteSourcesController controller(
+            *settings,
+            QuoteSourcesTools{certificates, files, keys, pricing.keys(), [] { return QString(); },
+                              {pricing.worker(), {}}},
+            [&pricing] { return pricing.chain(); });
         const std::unique_ptr<QuoteSourcesDialog> dialog = controller.makeDialog(nullptr);
         dialog->addSource();
         QuoteSourceEditor *editor = dialog->editor();
@@ -221,3 +223,4 @@ void TestPriceCommand::refusesBadSourcesFile()
 
 QTEST_MAIN(TestPriceCommand)
 #include "tst_pricecommand.moc"
+#include "programpricing.h"

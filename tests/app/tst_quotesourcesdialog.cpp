@@ -1,6 +1,9 @@
 #include "dialogfakes.h"
 #include "loopbackquoteserver.h"
-#include "quotesitecontroller.h"
+#include "pricememory.h"
+#include "quotesourcescontroller.h"
+#include "sourcekeys.h"
+#include "transferworker.h"
 #include "quotesourceeditor.h"
 #include "quotesourcesdialog.h"
 #include "quotesourcestore.h"
@@ -46,10 +49,12 @@ struct SourcesHarness {
     explicit SourcesHarness(const QList<QuoteSource> &saved = {}, QuoteSourcesResolution inUse = {})
     {
         keys.keys.insert(QStringLiteral("Keyed"), QStringLiteral("k3y-0ld"));
-        QuoteSiteSettings direct;
-        direct.proxy = QuoteProxy{};
+        TransferSettings direct;
+        direct.proxy = TransferProxy{};
         dialog = std::make_unique<QuoteSourcesDialog>(
-            QuoteSourcesDialogSetup{saved, {}, std::move(inUse), direct}, keys, files, certificates,
+            QuoteSourcesDialogSetup{saved, {}, std::move(inUse),
+                                    SourceTestTransfers{std::make_shared<TransferWorker>(), direct}},
+            keys, files, certificates,
             [this](const QList<QuoteSource> &sources) {
                 saves << sources;
                 return QString();
@@ -281,10 +286,11 @@ void TestQuoteSourcesDialog::testFetchesThroughTheEngine()
     QuoteSource source = jsonSource("Loopback", "https://" + server.host() + "/q/{SYMBOL}?k={KEY}");
     source.currency = "=EUR";
     source.certificate = server.authorityFile();
-    QuoteSiteSettings direct;
-    direct.proxy = QuoteProxy{};
+    TransferSettings direct;
+    direct.proxy = TransferProxy{};
     ScriptedCertificateChooser certificates;
-    QuoteSourceEditor editor(source, "s3cr3t", {}, certificates, direct);
+    QuoteSourceEditor editor(source, "s3cr3t", {}, certificates,
+                             SourceTestTransfers{std::make_shared<TransferWorker>(), direct});
     QCOMPARE(editor.addressLabel()->text(), "https://" + server.host() + "/q/VTI?k={KEY}");
     QSignalSpy finished(&editor, &QuoteSourceEditor::testFinished);
 
@@ -345,16 +351,17 @@ void TestQuoteSourcesDialog::controllerAppliesWhatOkSaves()
     ScriptedCertificateChooser certificates;
     ScriptedSourcesFileChooser files;
     MemoryKeyStore keys;
+    SourceKeys sourceKeys(keys);
+    PriceMemory prices(settings, dir.filePath("prices.json"));
+    const auto worker = std::make_shared<TransferWorker>();
     QList<QuoteSourcesResolution> made;
-    QList<QHash<QString, QString>> keysGiven;
-    QuoteSiteController controller(
-        settings, {}, QuoteSourcesTools{certificates, files, keys, [] { return QString(); }, {}},
-        [&](const QuoteSourcesResolution &resolution, const QHash<QString, QString> &edited) {
-            made << resolution;
-            keysGiven << edited;
-            return std::make_shared<FakeQuoteService>();
-        },
-        QString());
+    QuoteSourcesController controller(
+        settings, QuoteSourcesTools{certificates, files, keys, sourceKeys, [] { return QString(); }, {worker, {}}},
+        [&] {
+            PricingChain chain = buildPricingChain(settings, {}, sourceKeys, prices, worker);
+            made << chain.sources;
+            return chain;
+        });
     const auto before = controller.quotes();
     const auto dialog = controller.makeDialog(nullptr);
     dialog->addSource();
@@ -373,7 +380,9 @@ void TestQuoteSourcesDialog::controllerAppliesWhatOkSaves()
         const QList<QuoteSource> expected{jsonSource("Mine", "https://m.example/{SYMBOL}?k={KEY}")};
         QCOMPARE(QuoteSourceStore::read(settings).sources, expected);
         QCOMPARE(made.last().origin, QuoteSourcesOrigin::Saved);
-        QCOMPARE(keysGiven.last(), (QHash<QString, QString>{{"Mine", "m1ne"}}));
+        QString known;
+        sourceKeys.withKey("Mine", this, [&known](const QString &key) { known = key; });
+        QCOMPARE(known, QStringLiteral("m1ne")); // told, not read back from the store
         QVERIFY(controller.quotes() != before);
     } else {
         dialog->reject();
@@ -394,14 +403,17 @@ void TestQuoteSourcesDialog::removingTheCarriedOverSiteLeavesNoSource()
     ScriptedCertificateChooser certificates;
     ScriptedSourcesFileChooser files;
     MemoryKeyStore keys;
+    SourceKeys sourceKeys(keys);
+    PriceMemory prices(settings, dir.filePath("prices.json"));
+    const auto worker = std::make_shared<TransferWorker>();
     QList<QuoteSourcesResolution> made;
-    QuoteSiteController controller(
-        settings, {}, QuoteSourcesTools{certificates, files, keys, [] { return QString(); }, {}},
-        [&](const QuoteSourcesResolution &resolution, const QHash<QString, QString> &) {
-            made << resolution;
-            return std::make_shared<FakeQuoteService>();
-        },
-        QString());
+    QuoteSourcesController controller(
+        settings, QuoteSourcesTools{certificates, files, keys, sourceKeys, [] { return QString(); }, {worker, {}}},
+        [&] {
+            PricingChain chain = buildPricingChain(settings, {}, sourceKeys, prices, worker);
+            made << chain.sources;
+            return chain;
+        });
     QCOMPARE(made.last().origin, QuoteSourcesOrigin::SavedSite);
     const auto dialog = controller.makeDialog(nullptr);
     QCOMPARE(dialog->sources().size(), 1);

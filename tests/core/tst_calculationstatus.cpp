@@ -101,8 +101,8 @@ private Q_SLOTS:
     void currencies();
     void runStatus_data();
     void runStatus();
-    void quoteSiteNeeded_data();
-    void quoteSiteNeeded();
+    void quoteSourceNeeded_data();
+    void quoteSourceNeeded();
 };
 
 void TestCalculationStatus::summary_data()
@@ -262,7 +262,7 @@ void TestCalculationStatus::rowNotes()
     QCOMPARE(rowQuoteNote(c.result, HoldingRowCount - 1, QDateTime()), QString());
 }
 
-void TestCalculationStatus::quoteSiteNeeded_data()
+void TestCalculationStatus::quoteSourceNeeded_data()
 {
     QTest::addColumn<QList<Row>>("rows");
     QTest::addColumn<bool>("needed");
@@ -270,15 +270,15 @@ void TestCalculationStatus::quoteSiteNeeded_data()
     QTest::newRow("all priced") << QList<Row>{priced("VTI")} << false;
     QTest::newRow("other failure") << QList<Row>{failed("GONE", QuoteFailure::NoPriceOnPage)} << false;
     QTest::newRow("no quote site")
-        << QList<Row>{priced("Cash"), failed("VTI", QuoteFailure::NoQuoteSite)} << true;
+        << QList<Row>{priced("Cash"), failed("VTI", QuoteFailure::NoQuoteSource)} << true;
     QTest::newRow("stopped before the site was needed") << QList<Row>{notLookedUp("VTI")} << false;
 }
 
-void TestCalculationStatus::quoteSiteNeeded()
+void TestCalculationStatus::quoteSourceNeeded()
 {
     QFETCH(QList<Row>, rows);
     QFETCH(bool, needed);
-    QCOMPARE(needsQuoteSite(calculated(rows).result), needed);
+    QCOMPARE(needsQuoteSource(calculated(rows).result), needed);
 }
 
 QTEST_GUILESS_MAIN(TestCalculationStatus)

@@ -6,7 +6,7 @@
 #include "csvtable.h"
 #include "fuzzcheck.h"
 #include "sourceanswer.h"
-#include "sourcelimits.h"
+#include "answerlimits.h"
 
 #include <cmath>
 #include <cstddef>
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const CsvQuery query{delimiter, matched ? QStringLiteral("1") : QString(), symbol};
     const CsvRow row = findCsvRow(body, query);
     if (row.failure == CsvFailure::None) {
-        fuzzCheck(row.line >= 2 && row.line <= SourceLimits::kMaxCsvRows);
+        fuzzCheck(row.line >= 2 && row.line <= AnswerLimits::kMaxCsvRows);
         fuzzCheck(!matched || (!row.cells.isEmpty() && row.cells.front().trimmed().compare(symbol, Qt::CaseInsensitive) == 0));
     } else {
         fuzzCheck(row.line == 0 && row.cells.isEmpty());

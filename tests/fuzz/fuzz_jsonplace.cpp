@@ -6,7 +6,7 @@
 #include "jsonanswer.h"
 #include "jsonplace.h"
 #include "sourceanswer.h"
-#include "sourcelimits.h"
+#include "answerlimits.h"
 
 #include <cmath>
 #include <cstddef>
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const JsonAnswer answer = readJsonAnswer(body);
     fuzzCheck((answer.failure == JsonAnswerFailure::TooDeep)
-              == (jsonNesting(body, SourceLimits::kMaxJsonDepth) > SourceLimits::kMaxJsonDepth));
+              == (jsonNesting(body, AnswerLimits::kMaxJsonDepth) > AnswerLimits::kMaxJsonDepth));
     if (answer.failure == JsonAnswerFailure::None) {
         if (const auto found = place.find(answer.root, QStringLiteral("VTI")))
             fuzzCheck(found->path.startsWith(u'$'));
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     fuzzCheck(read.miss != SourceMiss::None || (std::isfinite(read.price) && read.price > 0.0));
     fuzzCheck(read.miss == SourceMiss::None || (read.price == 0.0 && !sourceMissText(read.miss).isEmpty()));
     fuzzCheck(read.currency.isEmpty() || read.currency.size() == 3);
-    fuzzCheck(read.neighbourhood.toUtf8().size() <= SourceLimits::kEvidenceNeighbourhoodBytes);
-    fuzzCheck(read.answerStart.size() <= 4 * SourceLimits::kEvidenceAnswerBytes);
+    fuzzCheck(read.neighbourhood.toUtf8().size() <= AnswerLimits::kEvidenceNeighbourhoodBytes);
+    fuzzCheck(read.answerStart.size() <= 4 * AnswerLimits::kEvidenceAnswerBytes);
     return 0;
 }

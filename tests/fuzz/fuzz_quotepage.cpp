@@ -4,7 +4,7 @@
 #include "fuzzcheck.h"
 #include "pricelinereader.h"
 #include "quoteparser.h"
-#include "quotepageformat.h"
+#include "quotepagereader.h"
 
 #include <algorithm>
 #include <cmath>

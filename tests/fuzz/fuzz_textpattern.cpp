@@ -3,7 +3,7 @@
 // match holds its group and shows no more context than allowed.
 
 #include "fuzzcheck.h"
-#include "sourcelimits.h"
+#include "answerlimits.h"
 #include "textpattern.h"
 
 #include <cstddef>
@@ -18,12 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const TextPattern pattern(patternText);
     fuzzCheck(pattern.isValid() == (pattern.error() == TextPatternError::None));
-    fuzzCheck(pattern.error() != TextPatternError::TooLong || patternText.size() > SourceLimits::kMaxPatternChars);
+    fuzzCheck(pattern.error() != TextPatternError::TooLong || patternText.size() > AnswerLimits::kMaxPatternChars);
     const std::optional<TextMatch> match = pattern.firstMatch(text);
     fuzzCheck(pattern.isValid() || !match);
     if (match) {
-        fuzzCheck(match->before.size() <= SourceLimits::kEvidenceContextChars);
-        fuzzCheck(match->after.size() <= SourceLimits::kEvidenceContextChars);
+        fuzzCheck(match->before.size() <= AnswerLimits::kEvidenceContextChars);
+        fuzzCheck(match->after.size() <= AnswerLimits::kEvidenceContextChars);
         fuzzCheck(match->captured.size() <= match->matched.size());
     }
     return 0;

@@ -150,12 +150,11 @@ QString LoopbackQuoteServer::authorityFile() const
     return m_trustDirectory.filePath(QStringLiteral("test-authority.pem"));
 }
 
-QuoteSiteSettings LoopbackQuoteServer::clientSettings() const
+TransferSettings LoopbackQuoteServer::clientSettings() const
 {
-    QuoteSiteSettings settings;
-    settings.host = host();
+    TransferSettings settings;
     settings.trustedCertificateFiles = {authorityFile()};
-    settings.proxy = QuoteProxy{}; // straight to the loopback site
+    settings.proxy = TransferProxy{}; // straight to the loopback site
     return settings;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "quotepage.h"
-#include "quotesitesettings.h"
+#include "transfersettings.h"
 #include "testcertificates.h"
 
 #include <QByteArrayList>
@@ -68,7 +68,7 @@ public:
 
     // A file holding the test authority's certificate, for the client to trust.
     QString authorityFile() const;
-    QuoteSiteSettings clientSettings() const; // host, trust in the test authority, no proxy
+    TransferSettings clientSettings() const; // host, trust in the test authority, no proxy
 
     // Used by the connections.
     QuotePage pageForRequest(const QByteArray &target, const QByteArray &head);

@@ -1,0 +1,14 @@
+#pragma once
+
+class QWidget;
+
+// Lets the user choose the quote sources. Passed into the window so tests can
+// see the command reach it without a modal dialog.
+class QuoteSourcesChooser
+{
+public:
+    virtual ~QuoteSourcesChooser() = default;
+    // A choice the user saves takes effect from the next calculation; one
+    // that is running finishes with the site it started with.
+    virtual void chooseQuoteSources(QWidget *parent) = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "pagereader.h"
+#include "pricelinereader.h"
+
+#include <QString>
+
+// The quote page (https://host/quote/SYMBOL/?p=SYMBOL), priced from its
+// fifth line. The reader keeps no more than that line, so the rest of the page is
+// never needed; the transport drains or drops it.
+class QuotePageReader final : public PageReader
+{
+public:
+    // Body bytes allowed before the price line starts, and the longest
+    // price line kept (a longer one is cut, and a cut line is priced only
+    // when its price ends before the cut).
+    static constexpr qint64 kMaxBytesBeforePriceLine = 8 * 1024 * 1024;
+    static constexpr qsizetype kMaxPriceLineBytes = PriceLineReader::kMaxLineBytes;
+
+    explicit QuotePageReader(qint64 maxBytesBeforePriceLine = kMaxBytesBeforePriceLine,
+                             qsizetype maxPriceLineBytes = kMaxPriceLineBytes);
+
+    Take append(QByteArrayView piece) override;
+    // Without a price, the site's answer says why: 404 is no quote page for
+    // the symbol, 429 (and 503 with Retry-After) is the site asking to wait,
+    // any other error status is named beside "no price on page".
+    QuoteResult result(const PageFacts &facts) override;
+
+private:
+    PriceLineReader m_reader;
+    qint64 m_maxBytesBeforePriceLine;
+};
+
+// The page's status says more than "no price on page" could.
+QuoteResult withPageStatus(const QuoteResult &result, const PageFacts &facts);

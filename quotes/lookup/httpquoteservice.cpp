@@ -1,0 +1,144 @@
+#include "httpquoteservice.h"
+
+#include "retryafter.h"
+#include "transferworker.h"
+
+#include <QDateTime>
+#include <QTimer>
+
+#include <utility>
+
+using namespace std::chrono;
+
+// A request whose page the worker fetches. Cancelling or destroying it ends
+// that transfer, or the wait before asking a busy site again.
+class HttpQuoteRequest final : public QuoteRequest
+{
+    Q_OBJECT
+
+public:
+    HttpQuoteRequest(const QString &symbol, PageRequestPlan plan, HttpQuoteService *service)
+        : QuoteRequest(symbol)
+        , m_plan(std::move(plan))
+        , m_service(service)
+    {
+        m_retryTimer.setSingleShot(true);
+    }
+    ~HttpQuoteRequest() override { dropWork(); }
+
+    const PageRequestPlan &plan() const { return m_plan; }
+    quint64 id() const { return m_id; }
+    void setId(quint64 id) { m_id = id; }
+
+    // Asks once more after `wait`, within what is left of `budget`.
+    bool mayRetry() const { return !m_retried; }
+    void retryAfter(milliseconds wait, milliseconds budget)
+    {
+        m_retried = true;
+        m_id = 0;
+        m_retryTimer.callOnTimeout(this, [this, budget] {
+            if (m_service)
+                m_service->send(*this, budget);
+        });
+        m_retryTimer.start(wait);
+    }
+
+    void settle(const QuoteResult &result)
+    {
+        m_id = 0;
+        finish(result);
+    }
+    // Told from the event loop, so that the service's destruction makes no
+    // calls back into whoever waits for this request.
+    void serviceGone()
+    {
+        m_service = nullptr;
+        m_retryTimer.stop();
+        finishLater(QuoteResult::stopped());
+    }
+
+protected:
+    void dropWork() override
+    {
+        m_retryTimer.stop();
+        if (m_service && m_id != 0)
+            m_service->drop(m_id);
+        m_id = 0;
+    }
+
+private:
+    const PageRequestPlan m_plan;
+    QPointer<HttpQuoteService> m_service;
+    QTimer m_retryTimer;
+    quint64 m_id = 0;
+    bool m_retried = false;
+};
+
+HttpQuoteService::HttpQuoteService(TransferSettings settings, PageRequestPlanner planner,
+                                   std::shared_ptr<TransferWorker> worker, int shareLimit, QObject *parent)
+    : QObject(parent)
+    , m_settings(std::make_shared<const TransferSettings>(std::move(settings)))
+    , m_planner(std::move(planner))
+    , m_worker(std::move(worker))
+    , m_share(m_worker->newShare())
+    , m_shareLimit(shareLimit)
+{
+    connect(m_worker.get(), &TransferWorker::pageDone, this, &HttpQuoteService::take, Qt::QueuedConnection);
+}
+
+HttpQuoteService::~HttpQuoteService()
+{
+    const auto inFlight = std::exchange(m_inFlight, {});
+    for (auto it = inFlight.begin(); it != inFlight.end(); ++it) {
+        m_worker->cancel(it.key());
+        if (it.value())
+            it.value()->serviceGone();
+    }
+}
+
+std::unique_ptr<QuoteRequest> HttpQuoteService::FetchQuotePrice(const QString &symbol)
+{
+    PageRequestPlan plan = m_planner(symbol);
+    if (plan.problem != QuoteFailure::None)
+        return std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::failed(plan.problem));
+
+    auto request = std::make_unique<HttpQuoteRequest>(symbol, std::move(plan), this);
+    send(*request, m_settings->limits.overallTimeout);
+    return request;
+}
+
+void HttpQuoteService::send(HttpQuoteRequest &request, milliseconds budget)
+{
+    const PageRequestPlan &plan = request.plan();
+    TransferRequest transfer{plan.url.toEncoded(), plan.headers, plan.headersHoldKey, plan.newReader(), budget,
+                             m_settings, m_share, m_shareLimit};
+    const quint64 id = m_worker->submit(std::move(transfer));
+    request.setId(id);
+    m_inFlight.insert(id, &request);
+}
+
+void HttpQuoteService::drop(quint64 id)
+{
+    if (m_inFlight.remove(id))
+        m_worker->cancel(id);
+}
+
+void HttpQuoteService::take(quint64 id, const PageOutcome &outcome)
+{
+    const QPointer<HttpQuoteRequest> request = m_inFlight.take(id);
+    if (!request)
+        return;
+    if (request->mayRetry()) {
+        const milliseconds overall = m_settings->limits.overallTimeout;
+        const milliseconds spent = duration_cast<milliseconds>(steady_clock::now() - outcome.started);
+        const std::optional<seconds> wait =
+            retryWait(outcome.result, outcome.retryAfter, QDateTime::currentDateTimeUtc(), spent, overall);
+        if (wait) {
+            request->retryAfter(*wait, overall - spent - *wait);
+            return;
+        }
+    }
+    request->settle(outcome.result);
+}
+
+#include "httpquoteservice.moc"

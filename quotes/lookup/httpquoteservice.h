@@ -1,0 +1,75 @@
+#pragma once
+
+#include "quoteservice.h"
+#include "transfersettings.h"
+#include "transferworker.h"
+#include "retryafter.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+
+#include <chrono>
+#include <memory>
+
+#include <QByteArrayList>
+#include <QUrl>
+
+#include <functional>
+
+class HttpQuoteRequest;
+class PageReader;
+
+// What is sent for one symbol, and how each answer to it is read; or why
+// nothing can be sent.
+struct PageRequestPlan {
+    QUrl url;
+    QByteArrayList headers;                                // "Name: value"
+    bool headersHoldKey = false;
+    std::function<std::shared_ptr<PageReader>()> newReader; // one per transfer, retries included
+    QuoteFailure problem = QuoteFailure::None;
+};
+using PageRequestPlanner = std::function<PageRequestPlan(const QString &symbol)>;
+
+// Prices symbols over HTTPS through the process's one transfer worker:
+// every request is a transfer on its thread, waiting its turn at its host
+// (at most HostQueues::kMaxConnectionsPerHost to a host whoever asks, and at
+// most `shareLimit` of this service's at a time); answers come back through
+// the event loop, so no site can hold up the thread the service lives on.
+// What a symbol's request is comes from a planner. Nothing is cached.
+class HttpQuoteService final : public QObject, public QuoteService
+{
+    Q_OBJECT
+
+public:
+    // A busy site (429, or 503 with Retry-After) that asks for no longer than
+    // this, and whose wait still fits in the lookup's overall time, is asked
+    // once more after the wait.
+    static constexpr std::chrono::seconds kMaxRetryAfter = ::kMaxRetryAfter;
+
+    // The requests `planner` makes, fetched by `worker` with `settings`'
+    // trust, proxy and limits.
+    HttpQuoteService(TransferSettings settings, PageRequestPlanner planner, std::shared_ptr<TransferWorker> worker,
+                     int shareLimit = HostQueues::kMaxConnectionsPerHost, QObject *parent = nullptr);
+    // Ends its transfers; requests still alive finish "stopped" from the
+    // event loop.
+    ~HttpQuoteService() override;
+
+    std::unique_ptr<QuoteRequest> FetchQuotePrice(const QString &symbol) override;
+
+    const TransferSettings &settings() const { return *m_settings; }
+
+private:
+    friend class HttpQuoteRequest;
+
+    void send(HttpQuoteRequest &request, std::chrono::milliseconds budget);
+    void drop(quint64 id);
+    void take(quint64 id, const PageOutcome &outcome);
+
+    const std::shared_ptr<const TransferSettings> m_settings;
+    const PageRequestPlanner m_planner;
+    const std::shared_ptr<TransferWorker> m_worker;
+    const quint64 m_share;
+    const int m_shareLimit;
+    QHash<quint64, QPointer<HttpQuoteRequest>> m_inFlight;
+};

@@ -1,0 +1,105 @@
+#include "sourcequoteservice.h"
+
+#include "sourceaddress.h"
+#include "sourceanswerreader.h"
+#include "sourcekeys.h"
+
+namespace {
+
+QuoteFailure failureFor(SourceAddressProblem problem)
+{
+    switch (problem) {
+    case SourceAddressProblem::None:
+        return QuoteFailure::None;
+    case SourceAddressProblem::KeyMissing:
+        return QuoteFailure::KeyMissing;
+    case SourceAddressProblem::PathStep:
+    case SourceAddressProblem::KeyNotAllowed:
+    case SourceAddressProblem::NotHttps:
+        return QuoteFailure::AddressNotValid;
+    }
+    Q_UNREACHABLE();
+}
+
+PageRequestPlanner sourcePlanner(const QuoteSource &source, std::shared_ptr<std::optional<QString>> key)
+{
+    return [source, key](const QString &symbol) {
+        return SourceQuoteService::requestPlan(source, key->value_or(QString()), symbol);
+    };
+}
+
+// A lookup that waits for the source's API key, then asks the source.
+class KeyWaitingRequest final : public QuoteRequest
+{
+    Q_OBJECT
+
+public:
+    explicit KeyWaitingRequest(const QString &symbol)
+        : QuoteRequest(symbol)
+    {
+    }
+
+    void ask(const std::weak_ptr<HttpQuoteService> &service)
+    {
+        const std::shared_ptr<HttpQuoteService> http = service.lock();
+        if (!http) {
+            finish(QuoteResult::stopped());
+            return;
+        }
+        m_inner = http->FetchQuotePrice(symbol());
+        connect(m_inner.get(), &QuoteRequest::finished, this, &KeyWaitingRequest::finish);
+    }
+
+protected:
+    void dropWork() override { m_inner.reset(); }
+
+private:
+    std::unique_ptr<QuoteRequest> m_inner;
+};
+
+} // namespace
+
+PageRequestPlan SourceQuoteService::requestPlan(const QuoteSource &source, const QString &key, const QString &symbol)
+{
+    const SourceAddress address = sourceAddress(source, symbol, key);
+    PageRequestPlan plan;
+    plan.problem = failureFor(address.problem);
+    plan.url = address.url;
+    for (const auto &[name, value] : address.headers)
+        plan.headers << name + ": " + value;
+    plan.headersHoldKey = sourceHeadersHoldKey(source);
+    plan.newReader = [source, symbol]() -> std::shared_ptr<PageReader> { return makePageReader(source, symbol); };
+    return plan;
+}
+
+SourceQuoteService::SourceQuoteService(const QuoteSource &source, SourceKeys &keys, const TransferSettings &base,
+                                       std::shared_ptr<TransferWorker> worker)
+    : m_source(source)
+    , m_keys(keys)
+    , m_http(std::make_shared<HttpQuoteService>(transportSettings(source, base), sourcePlanner(source, m_key),
+                                                std::move(worker), source.connections))
+{
+}
+
+std::unique_ptr<QuoteRequest> SourceQuoteService::FetchQuotePrice(const QString &symbol)
+{
+    if (m_key->has_value() || !sourceUsesKey(m_source))
+        return m_http->FetchQuotePrice(symbol);
+    auto request = std::make_unique<KeyWaitingRequest>(symbol);
+    m_keys.withKey(m_source.name, request.get(),
+                   [key = m_key, http = std::weak_ptr(m_http), waiting = request.get()](const QString &found) {
+                       *key = found;
+                       waiting->ask(http);
+                   });
+    return request;
+}
+
+TransferSettings SourceQuoteService::transportSettings(const QuoteSource &source, const TransferSettings &base)
+{
+    TransferSettings settings = base;
+    if (!source.certificate.isEmpty() && !settings.trustedCertificateFiles.contains(source.certificate))
+        settings.trustedCertificateFiles << source.certificate;
+    return settings;
+}
+
+#include "sourcequoteservice.moc"

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "httpquoteservice.h"
+#include "quoteservice.h"
+#include "quotesource.h"
+#include "transfersettings.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class SourceKeys;
+class TransferWorker;
+
+// Prices symbols from one quote source over HTTPS: its address and headers
+// for each symbol, with its API key put in; its answers read in its format;
+// its certificate trusted besides the system's store; at most its number of
+// connections to its host at a time, within the host's own limit, over the
+// process's one transfer worker. A source that uses a key asks `keys` for it
+// on its first lookup.
+class SourceQuoteService final : public QuoteService
+{
+public:
+    // `base` gives the proxy, the limits and any certificates trusted for
+    // every source; the source adds its own.
+    SourceQuoteService(const QuoteSource &source, SourceKeys &keys, const TransferSettings &base,
+                       std::shared_ptr<TransferWorker> worker);
+
+    std::unique_ptr<QuoteRequest> FetchQuotePrice(const QString &symbol) override;
+
+    // The transport's settings for `source` over `base`.
+    static TransferSettings transportSettings(const QuoteSource &source, const TransferSettings &base);
+    // What is sent for `symbol`, and how its answer is read.
+    static PageRequestPlan requestPlan(const QuoteSource &source, const QString &key, const QString &symbol);
+
+private:
+    const QuoteSource m_source;
+    SourceKeys &m_keys;
+    // Empty until the key is known; shared with the planner.
+    const std::shared_ptr<std::optional<QString>> m_key = std::make_shared<std::optional<QString>>();
+    const std::shared_ptr<HttpQuoteService> m_http;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "quoteresult.h"
+#include "transfersettings.h"
+#include "quotesitestore.h"
+#include "quotesource.h"
+#include "quotesourcestore.h"
+
+#include <QHash>
+#include <QList>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// Where the quote sources in use come from, first match winning: a sources
+// file the environment names, the quote site host it names (one page
+// source), the user's saved list, the quote site the user saved before
+// there were sources (one page source), the host the program was built with.
+enum class QuoteSourcesOrigin { SourcesFile, EnvironmentHost, Saved, SavedSite, BuiltIn, None };
+
+namespace QuoteSourcesEnvironment {
+inline constexpr char kSourcesFileVariable[] = "FUNDTALLY_QUOTE_SOURCES";
+} // namespace QuoteSourcesEnvironment
+
+struct QuoteSourcesResolution {
+    QList<QuoteSource> sources;   // in the order they are asked
+    QuoteSourcesOrigin origin = QuoteSourcesOrigin::None;
+    // SSL_CERT_DIR's folders, trusted for a single page source as they were
+    // for the quote site; SSL_CERT_FILE is that source's certificate.
+    QStringList certificateDirectories;
+    // Why no source is asked, when none is: a sources file that cannot be
+    // used, or none set up at all.
+    QuoteFailure noSources = QuoteFailure::NoQuoteSource;
+    // For the user: why the sources file was refused (naming the file, the
+    // source and the member); empty otherwise. The saved sources ignored are
+    // their store's to tell (StoredQuoteSourcesRead::problems).
+    QString message;
+};
+
+// The sources a run uses. `saved` is what QuoteSourceStore::read found;
+// `savedSite` holds only values fit for use. An empty variable counts as
+// not set. A sources file is read here, and nothing is taken from one with
+// any problem.
+QuoteSourcesResolution resolveQuoteSources(const QProcessEnvironment &environment,
+                                           const StoredQuoteSourcesRead &saved,
+                                           const StoredQuoteSite &savedSite, const QString &builtInHost);

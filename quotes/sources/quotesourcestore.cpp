@@ -1,0 +1,261 @@
+#include "quotesourcestore.h"
+#include "quotedtext.h"
+
+#include "quotehost.h"
+#include "sourcelimits.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QVariant>
+
+#include <algorithm>
+#include <optional>
+
+namespace QuoteSourceStore {
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("QuoteSourceStore", text);
+}
+
+QString key(SourceField field)
+{
+    return sourceFieldName(field);
+}
+
+// The numbered groups under the current one, in order: what the file
+// holds, whatever a count in it might claim.
+QList<int> numberedGroups(const QSettings &settings)
+{
+    QList<int> numbers;
+    for (const QString &group : settings.childGroups()) {
+        bool ok = false;
+        const int number = group.toInt(&ok);
+        if (ok && number > 0 && QString::number(number) == group)
+            numbers << number;
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+// One saved source, read member by member from text values.
+class SavedSourceReader
+{
+public:
+    explicit SavedSourceReader(QSettings &settings) : m_settings(settings) {}
+
+    SourceProblem read(QuoteSource &source)
+    {
+        source.name = text(SourceField::Name).value_or(QString());
+        source.url = text(SourceField::Url).value_or(QString());
+        if (const std::optional<QString> format = text(SourceField::Format))
+            source.format = formatNamed(*format);
+        source.price = text(SourceField::Price).value_or(QString());
+        source.match = text(SourceField::Match).value_or(QString());
+        source.currency = text(SourceField::Currency).value_or(QString());
+        if (const std::optional<QString> factor = text(SourceField::Factor))
+            source.factor = number<double>(SourceField::Factor, factor->toDouble(&m_ok));
+        if (const std::optional<QString> decimal = text(SourceField::Decimal))
+            source.decimal = decimalNamed(*decimal);
+        if (const std::optional<QString> delimiter = text(SourceField::Delimiter))
+            source.delimiter = delimiterNamed(*delimiter);
+        source.headers = headers();
+        source.certificate = text(SourceField::Certificate).value_or(QString());
+        if (const std::optional<QString> connections = text(SourceField::Connections))
+            source.connections = number<int>(SourceField::Connections, connections->toInt(&m_ok));
+        return m_problem.ok() ? checkQuoteSource(source) : m_problem;
+    }
+
+private:
+    void fail(SourceField field, SourceIssue issue)
+    {
+        if (m_problem.ok())
+            m_problem = SourceProblem{field, issue, -1, -1};
+    }
+
+    std::optional<QString> text(SourceField field) { return textAt(key(field), field); }
+
+    std::optional<QString> textAt(const QString &name, SourceField field)
+    {
+        if (!m_settings.contains(name))
+            return std::nullopt;
+        const QVariant value = m_settings.value(name);
+        if (value.typeId() != QMetaType::QString) {
+            fail(field, SourceIssue::WrongType);
+            return std::nullopt;
+        }
+        return value.toString();
+    }
+
+    template<typename Number>
+    Number number(SourceField field, Number value)
+    {
+        if (!m_ok)
+            fail(field, SourceIssue::WrongType);
+        return value;
+    }
+
+    SourceFormat formatNamed(const QString &name)
+    {
+        for (const SourceFormat format : {SourceFormat::Page, SourceFormat::Json, SourceFormat::Csv, SourceFormat::Text}) {
+            if (sourceFormatName(format) == name)
+                return format;
+        }
+        fail(SourceField::Format, SourceIssue::UnknownValue);
+        return SourceFormat::Page;
+    }
+
+    DecimalMark decimalNamed(const QString &name)
+    {
+        if (name == u",")
+            return DecimalMark::Comma;
+        if (name != u".")
+            fail(SourceField::Decimal, SourceIssue::UnknownValue);
+        return DecimalMark::Point;
+    }
+
+    char delimiterNamed(const QString &name)
+    {
+        if (name.size() == 1 && name.front().unicode() < 0x80)
+            return name.front().toLatin1();
+        fail(SourceField::Delimiter, SourceIssue::UnknownValue);
+        return ',';
+    }
+
+    QList<SourceHeader> headers()
+    {
+        QList<SourceHeader> found;
+        m_settings.beginGroup(QLatin1String(kHeadersGroup));
+        for (const int number : numberedGroups(m_settings)) {
+            const QString at = QString::number(number) + u'/';
+            found << SourceHeader{textAt(at + QLatin1String(kHeaderName), SourceField::Headers).value_or(QString()),
+                                  textAt(at + QLatin1String(kHeaderValue), SourceField::Headers).value_or(QString())};
+        }
+        m_settings.endGroup();
+        return found;
+    }
+
+    QSettings &m_settings;
+    SourceProblem m_problem;
+    bool m_ok = true;
+};
+
+QString settingsProblem(const QSettings &settings)
+{
+    const QString file = quotedText(QDir::toNativeSeparators(settings.fileName()));
+    if (settings.format() == QuoteSiteStore::unreadFormat())
+        return tr("The settings file %1 is larger than %2 KiB, so it is not read")
+            .arg(file)
+            .arg(QuoteSiteStore::kMaxSettingsFileBytes / 1024);
+    switch (settings.status()) {
+    case QSettings::NoError:
+        return {};
+    case QSettings::AccessError:
+        return tr("The settings file %1 cannot be read").arg(file);
+    case QSettings::FormatError:
+        return tr("The settings file %1 is damaged").arg(file);
+    }
+    Q_UNREACHABLE();
+}
+
+void writeSource(QSettings &settings, const QuoteSource &source)
+{
+    const QuoteSource defaults;
+    const auto set = [&settings](SourceField field, const QString &value, bool isDefault) {
+        if (!isDefault)
+            settings.setValue(key(field), value);
+    };
+    set(SourceField::Name, source.name, false);
+    set(SourceField::Url, source.url, false);
+    set(SourceField::Format, sourceFormatName(source.format), false);
+    set(SourceField::Price, source.price, source.price.isEmpty());
+    set(SourceField::Match, source.match, source.match.isEmpty());
+    set(SourceField::Currency, source.currency, source.currency.isEmpty());
+    // Shortest text that reads back to the same number.
+    set(SourceField::Factor, QString::number(source.factor, 'g', QLocale::FloatingPointShortest),
+        source.factor == defaults.factor);
+    set(SourceField::Decimal, source.decimal == DecimalMark::Comma ? QStringLiteral(",") : QStringLiteral("."),
+        source.decimal == defaults.decimal);
+    set(SourceField::Delimiter, QString(QChar::fromLatin1(source.delimiter)), source.delimiter == defaults.delimiter);
+    set(SourceField::Certificate, source.certificate, source.certificate.isEmpty());
+    set(SourceField::Connections, QString::number(source.connections), source.connections == defaults.connections);
+    for (qsizetype i = 0; i < source.headers.size(); ++i) {
+        settings.beginGroup(QLatin1String(kHeadersGroup) + u'/' + QString::number(i + 1));
+        settings.setValue(QLatin1String(kHeaderName), source.headers.at(i).name);
+        settings.setValue(QLatin1String(kHeaderValue), source.headers.at(i).value);
+        settings.endGroup();
+    }
+}
+
+} // namespace
+
+StoredQuoteSourcesRead read(QSettings &settings)
+{
+    StoredQuoteSourcesRead found;
+    if (const QString problem = settingsProblem(settings); !problem.isEmpty()) {
+        found.problems << tr("%1; the saved quote sources are ignored.").arg(problem);
+        return found;
+    }
+    settings.beginGroup(QLatin1String(kGroup));
+    const QList<int> numbers = numberedGroups(settings);
+    for (const int number : numbers) {
+        if (found.sources.size() == SourceLimits::kMaxSources) {
+            found.problems << tr("More than %1 quote sources are saved; the rest are ignored.")
+                                  .arg(SourceLimits::kMaxSources);
+            break;
+        }
+        settings.beginGroup(QString::number(number));
+        QuoteSource source;
+        SourceProblem problem = SavedSourceReader(settings).read(source);
+        settings.endGroup();
+        const bool named = isSourceName(source.name);
+        if (problem.ok() && std::any_of(found.sources.begin(), found.sources.end(), [&source](const QuoteSource &kept) {
+                return kept.name.compare(source.name, Qt::CaseInsensitive) == 0;
+            })) {
+            problem = SourceProblem{SourceField::Name, SourceIssue::Duplicate, -1, -1};
+        }
+        if (problem.ok()) {
+            found.sources << source;
+            continue;
+        }
+        const QString who = named ? source.name : tr("Quote source %1").arg(number);
+        found.problems << tr("A saved quote source is ignored: %1").arg(sourceProblemText(who, problem));
+    }
+    settings.endGroup();
+    return found;
+}
+
+QString write(QSettings &settings, const QList<QuoteSource> &sources)
+{
+    if (settings.format() == QuoteSiteStore::unreadFormat())
+        return tr("%1 and the quote sources cannot be saved in it; remove the file to save them.")
+            .arg(settingsProblem(settings));
+    settings.remove(QLatin1String(kGroup));
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        settings.beginGroup(QLatin1String(kGroup) + u'/' + QString::number(i + 1));
+        writeSource(settings, sources.at(i));
+        settings.endGroup();
+    }
+    settings.sync();
+    // The file itself tells whether the list is in it.
+    QSettings written(settings.fileName(), QSettings::IniFormat);
+    if (settings.status() == QSettings::AccessError || read(written).sources != sources)
+        return tr("The quote sources could not be saved in %1.")
+            .arg(quotedText(QDir::toNativeSeparators(settings.fileName())));
+    return {};
+}
+
+QList<QuoteSource> carriedOver(const StoredQuoteSite &site)
+{
+    if (site.host.isEmpty())
+        return {};
+    QuoteSource source;
+    source.name = QLatin1String(kCarriedOverName);
+    source.url = QStringLiteral("https://%1/quote/{SYMBOL}/?p={SYMBOL}").arg(site.host);
+    source.format = SourceFormat::Page;
+    source.certificate = site.certificateFile;
+    return {source};
+}
+
+} // namespace QuoteSourceStore

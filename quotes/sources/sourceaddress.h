@@ -1,0 +1,57 @@
+#pragma once
+
+#include "quotesource.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QUrl>
+
+#include <utility>
+
+// Why a source has no address for a symbol.
+enum class SourceAddressProblem {
+    None,
+    PathStep,        // the symbol is "." or "..", which moves along the path whatever its encoding
+    KeyMissing,      // the source uses {KEY} and has none
+    KeyNotAllowed,   // the key holds a line break or another control character
+    NotHttps,        // the address formed is not a valid https:// address
+};
+
+// What a url template uses, and whether it holds a placeholder other than
+// {SYMBOL}, {symbol} and {KEY}.
+struct UrlTemplateUse {
+    bool symbol = false;
+    bool key = false;
+    bool unknown = false;
+};
+
+// The request for one symbol: the address and the header lines to send.
+struct SourceAddress {
+    QUrl url;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+    SourceAddressProblem problem = SourceAddressProblem::None;
+};
+
+UrlTemplateUse urlTemplateUse(QStringView urlTemplate);
+
+// Whether the source puts an API key in its address or its headers, and the
+// names of those of `sources` that do: the keys a run needs.
+bool sourceUsesKey(const QuoteSource &source);
+// Whether its headers carry the key, which then go to no other host.
+bool sourceHeadersHoldKey(const QuoteSource &source);
+QStringList keyedSourceNames(const QList<QuoteSource> &sources);
+
+// The url template for `symbol` and `key`: {SYMBOL}, {symbol} and {KEY}
+// are percent-encoded, so they can neither change the path nor add query
+// items; the rest is taken as written (characters beyond ASCII encoded).
+// An invalid QUrl when the result is not an https:// address with a host.
+QUrl sourceUrl(QStringView urlTemplate, const QString &symbol, const QString &key);
+
+// The source's address and headers, {KEY} put into the header values as it is.
+SourceAddress sourceAddress(const QuoteSource &source, const QString &symbol, const QString &key);
+
+// The problem for the user; empty for None.
+QString sourceAddressProblemText(SourceAddressProblem problem);

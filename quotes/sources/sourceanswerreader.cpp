@@ -1,0 +1,72 @@
+#include "sourceanswerreader.h"
+#include "answerlimits.h"
+
+#include "quotepagereader.h"
+#include "sourceanswer.h"
+
+#include <utility>
+
+namespace {
+
+QuoteResult fromSource(QuoteResult result, const QuoteSource &source, const QString &currency)
+{
+    result.source = source.name;
+    if (result.priced())
+        result.currency = currency;
+    return result;
+}
+
+// The quote page's reader, its results marked with the source.
+class PageSourceReader final : public PageReader
+{
+public:
+    explicit PageSourceReader(QuoteSource source) : m_source(std::move(source)) {}
+
+    Take append(QByteArrayView piece) override { return m_page.append(piece); }
+    QuoteResult result(const PageFacts &facts) override
+    {
+        const QString fixed = m_source.currency.startsWith(u'=') ? m_source.currency.mid(1) : QString();
+        return fromSource(m_page.result(facts), m_source, fixed);
+    }
+
+private:
+    QuotePageReader m_page;
+    QuoteSource m_source;
+};
+
+} // namespace
+
+SourceAnswerReader::SourceAnswerReader(QuoteSource source, QString symbol)
+    : m_source(std::move(source))
+    , m_symbol(std::move(symbol))
+{
+}
+
+PageReader::Take SourceAnswerReader::append(QByteArrayView piece)
+{
+    if (m_tooLarge || m_body.size() + piece.size() > AnswerLimits::kMaxBodyBytes) {
+        m_tooLarge = true;
+        return Take::TooLarge;
+    }
+    m_body.append(piece);
+    return Take::More;
+}
+
+QuoteResult SourceAnswerReader::result(const PageFacts &facts)
+{
+    if (facts.failure != QuoteFailure::None)
+        return fromSource(QuoteResult::failed(facts.failure), m_source, {});
+    if (m_tooLarge)
+        return fromSource(QuoteResult::failed(QuoteFailure::PageTooLarge), m_source, {});
+    const SourceAnswer answer = readSourceAnswer(m_source, m_symbol, m_body, AnswerDetail::Price);
+    const QuoteResult read = answer.miss == SourceMiss::None ? QuoteResult::withPrice(answer.price)
+                                                             : QuoteResult::failed(QuoteFailure::NoPriceOnPage);
+    return fromSource(withPageStatus(read, facts), m_source, answer.currency);
+}
+
+std::unique_ptr<PageReader> makePageReader(const QuoteSource &source, const QString &symbol)
+{
+    if (source.format == SourceFormat::Page)
+        return std::make_unique<PageSourceReader>(source);
+    return std::make_unique<SourceAnswerReader>(source, symbol);
+}

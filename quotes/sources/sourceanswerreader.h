@@ -1,0 +1,34 @@
+#pragma once
+
+#include "pagereader.h"
+#include "answerlimits.h"
+#include "quotesource.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// Reads a json, csv or text source's answer: the body is kept whole, up to
+// AnswerLimits::kMaxBodyBytes, and priced once it has ended. Without a
+// price, an error status says more, as for the quote page.
+class SourceAnswerReader final : public PageReader
+{
+public:
+    SourceAnswerReader(QuoteSource source, QString symbol);
+
+    Take append(QByteArrayView piece) override;
+    // Priced results carry the currency found; all carry the source's name.
+    QuoteResult result(const PageFacts &facts) override;
+
+private:
+    QuoteSource m_source;
+    QString m_symbol;
+    QByteArray m_body;
+    bool m_tooLarge = false;
+};
+
+// The reader for one transfer of `symbol` from `source`: the quote page's
+// reader for a page source (its result carrying the source's name and fixed
+// currency), a SourceAnswerReader for the others.
+std::unique_ptr<PageReader> makePageReader(const QuoteSource &source, const QString &symbol);

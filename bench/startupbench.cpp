@@ -23,8 +23,8 @@
 
 namespace {
 
-constexpr double kTimeGoal = 1.2;
-constexpr double kMemoryGoal = 1.15;
+constexpr double kTimeGoal = 1.1;
+constexpr double kMemoryGoal = 1.1;
 constexpr int kChildTimeoutMs = 30000;
 constexpr int kDefaultStarts = 10;
 const QString kProgram = QStringLiteral("startupprogram");

@@ -13,6 +13,7 @@ class MemoryKeyStore final : public KeyStore
 public:
     void readKey(const QString &source, Done done) override
     {
+        ++reads;
         const QString key = keys.value(source);
         answer(std::move(done), KeyAnswer{key, key.isEmpty() ? KeyPlace::None : place, {}});
     }
@@ -26,6 +27,7 @@ public:
     }
     QHash<QString, QString> keys;
     KeyPlace place = KeyPlace::Keyring;
+    int reads = 0;
 
 private:
     static void answer(Done done, const KeyAnswer &given)

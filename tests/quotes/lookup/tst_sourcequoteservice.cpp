@@ -74,6 +74,8 @@ private Q_SLOTS:
     void pricesEachFormat_data();
     void pricesEachFormat();
     void needsItsKey();
+    void keepsItsHeadersAtItsHost_data();
+    void keepsItsHeadersAtItsHost();
     void keepsToItsConnections_data();
     void keepsToItsConnections();
 };
@@ -161,6 +163,51 @@ void TestSourceQuoteService::needsItsKey()
     QCOMPARE(result.failure, QuoteFailure::KeyMissing);
     QCOMPARE(result.reason(), QStringLiteral("API key missing"));
     QCOMPARE(server.requestCount(), 0);
+}
+
+void TestSourceQuoteService::keepsItsHeadersAtItsHost_data()
+{
+    QTest::addColumn<QString>("headerValue");
+    QTest::addColumn<bool>("elsewhere");
+    QTest::addColumn<bool>("priced");
+    QTest::addColumn<bool>("otherAsked");
+
+    QTest::newRow("key, same host") << "{KEY}" << false << true << false;
+    QTest::newRow("key, another host: refused") << "{KEY}" << true << false << false;
+    QTest::newRow("plain, another host: without it") << "json" << true << true << true;
+}
+
+// A source's headers go to its own scheme, host and port: a redirect to
+// another port on loopback is another host.
+void TestSourceQuoteService::keepsItsHeadersAtItsHost()
+{
+    QFETCH(QString, headerValue);
+    QFETCH(bool, elsewhere);
+    QFETCH(bool, priced);
+    QFETCH(bool, otherAsked);
+
+    LoopbackQuoteServer server;
+    LoopbackQuoteServer other;
+    QVERIFY(server.start());
+    QVERIFY(other.start());
+    const QByteArray target = elsewhere ? "https://" + other.host().toLatin1() + "/p/VTI" : QByteArray("/p/VTI");
+    server.setTargetPage("/q/VTI", QuotePage::redirectTo(target));
+    server.setTargetPage("/p/VTI", answer("price 9.5"));
+    other.setTargetPage("/p/VTI", answer("price 9.5"));
+    QuoteSource source = loopbackSource(server, QStringLiteral("/q/{SYMBOL}"), SourceFormat::Text,
+                                        QStringLiteral("price ([0-9.]+)"));
+    source.headers = {SourceHeader{QStringLiteral("X-Api-Key"), headerValue}};
+    KeyedService keyed(source, QStringLiteral("s3cr3t"));
+
+    const QuoteResult result = priceOf(keyed.service, QStringLiteral("VTI"));
+    QCOMPARE(result.priced(), priced);
+    if (!priced)
+        QCOMPARE(result.failure, QuoteFailure::RedirectRefused);
+    for (const QByteArray &head : other.requestHeads())
+        QVERIFY2(!head.contains("X-Api-Key"), head.constData());
+    QCOMPARE(other.requestCount(), otherAsked ? 1 : 0);
+    if (!elsewhere)
+        QVERIFY(server.requestHeads().value(1).contains("X-Api-Key: s3cr3t"));
 }
 
 void TestSourceQuoteService::keepsToItsConnections_data()

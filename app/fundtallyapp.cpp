@@ -10,6 +10,7 @@
 #include "holdingsform.h"
 #include "messagepresenter.h"
 #include "numberprompt.h"
+#include "pricekeeping.h"
 #include "programpricing.h"
 #include "quotesourcescontroller.h"
 #include "savechangesquestion.h"
@@ -37,30 +38,6 @@ public:
 private:
     QSessionManager &m_manager;
 };
-
-// The prices found are kept after every calculation; the menu turns their
-// use on and off and forgets them. What went wrong with the file is said in
-// the status line, once, and never stops anything.
-void keepPrices(CFundtallyDlg &dialog, PriceMemory &prices, const QString &loadProblem)
-{
-    StatusLine *status = dialog.form().statusLabel();
-    if (!loadProblem.isEmpty())
-        status->showStatus(loadProblem);
-    QObject::connect(&dialog, &CFundtallyDlg::calculationFinished, &dialog, [&prices, status] {
-        const QString problem = prices.save();
-        if (!problem.isEmpty())
-            status->showStatus(status->text() + u' ' + problem);
-    });
-    QAction *useLastKnown = dialog.contextMenu()->useLastKnownAction();
-    useLastKnown->setChecked(prices.usesLastKnown());
-    QObject::connect(useLastKnown, &QAction::toggled, &dialog,
-                     [&prices](bool use) { prices.setUsesLastKnown(use); });
-    QObject::connect(dialog.contextMenu()->forgetPricesAction(), &QAction::triggered, &dialog, [&prices, status] {
-        const QString problem = prices.forget();
-        status->showStatus(problem.isEmpty() ? QCoreApplication::translate("CFundtallyApp", "Forgot every kept price.")
-                                             : problem);
-    });
-}
 
 } // namespace
 

@@ -251,6 +251,8 @@ QString QuoteSourceEditor::problemWith(const QuoteSource &source, QWidget *&box)
     if (problem.ok() && m_otherNames.contains(source.name, Qt::CaseInsensitive))
         problem = SourceProblem{SourceField::Name, SourceIssue::Duplicate, -1, -1};
     if (problem.ok())
+        problem = checkCertificateFile(source);
+    if (problem.ok())
         return {};
     box = boxFor(problem.field);
     return sourceProblemText(who, problem);

@@ -71,7 +71,8 @@ private:
     void buildLayout();
     QWidget *boxFor(SourceField field) const;
     void fill(const QuoteSource &source, const QString &key);
-    // The first problem of the typed source, its name included; empty when none.
+    // The first problem of the typed source, its name and certificate file
+    // included; empty when none.
     QString problemWith(const QuoteSource &source, QWidget *&box) const;
     void updateAddress();
     void browseCertificate();

@@ -55,14 +55,14 @@ QuoteSourcesDialog::QuoteSourcesDialog(const QuoteSourcesDialogSetup &setup, Key
     , m_save(std::move(save))
     , m_forgetPrices(std::move(forget))
     , m_testTransfers(setup.testTransfers)
+    , m_sources(setup.saved)
+    , m_keyBook(sourceNames(setup.saved))
 {
     setWindowTitle(tr("Quote Sources"));
     buildLayout();
-    for (const QuoteSource &source : setup.saved)
-        m_entries << Entry{source, {}, KeyPlace::None, source.name, false};
     showInUse(setup);
     m_status->setText(setup.savedProblems.join(u'\n'));
-    showList(m_entries.isEmpty() ? -1 : 0);
+    showList(m_sources.isEmpty() ? -1 : 0);
     readKeys();
     m_list->setFocus(Qt::OtherFocusReason);
 }
@@ -153,18 +153,13 @@ void QuoteSourcesDialog::showInUse(const QuoteSourcesDialogSetup &setup)
 void QuoteSourcesDialog::readKeys()
 {
     const QPointer<QuoteSourcesDialog> alive(this);
-    m_keysUnread = int(m_entries.size());
-    for (const Entry &entry : std::as_const(m_entries)) {
-        const QString name = entry.keptAs;
+    m_keysUnread = int(m_keyBook.size());
+    for (qsizetype row = 0; row < m_keyBook.size(); ++row) {
+        const QString name = m_keyBook.keptAs(row);
         m_keys.readKey(name, [alive, name](const KeyAnswer &answer) {
             if (!alive)
                 return;
-            for (Entry &each : alive->m_entries) {
-                if (each.keptAs == name && !each.keyChanged) {
-                    each.key = answer.key;
-                    each.place = answer.place;
-                }
-            }
+            alive->m_keyBook.keyRead(name, answer);
             if (!answer.error.isEmpty())
                 alive->m_status->setText(answer.error);
             alive->showList(alive->m_list->currentRow());
@@ -176,23 +171,20 @@ void QuoteSourcesDialog::readKeys()
 
 QList<QuoteSource> QuoteSourcesDialog::sources() const
 {
-    QList<QuoteSource> listed;
-    for (const Entry &entry : m_entries)
-        listed << entry.source;
-    return listed;
+    return m_sources;
 }
 
 KeyPlace QuoteSourcesDialog::keyPlace(qsizetype row) const
 {
-    return m_entries.value(row).place;
+    return m_keyBook.place(row);
 }
 
 QStringList QuoteSourcesDialog::names(qsizetype except) const
 {
     QStringList taken;
-    for (qsizetype row = 0; row < m_entries.size(); ++row) {
+    for (qsizetype row = 0; row < m_sources.size(); ++row) {
         if (row != except)
-            taken << m_entries[row].source.name;
+            taken << m_sources[row].name;
     }
     return taken;
 }
@@ -200,15 +192,17 @@ QStringList QuoteSourcesDialog::names(qsizetype except) const
 void QuoteSourcesDialog::showList(qsizetype current)
 {
     m_list->clear();
-    for (const Entry &entry : std::as_const(m_entries)) {
-        QStringList parts{sourceFormatName(entry.source.format)};
-        if (entry.keyChanged && !entry.key.isEmpty())
+    for (qsizetype row = 0; row < m_sources.size(); ++row) {
+        const QuoteSource &source = m_sources[row];
+        const KeyPlace place = m_keyBook.place(row);
+        QStringList parts{sourceFormatName(source.format)};
+        if (m_keyBook.toWrite(row) && !m_keyBook.key(row).isEmpty())
             parts << tr("key to keep");
-        else if (entry.keyChanged && entry.place != KeyPlace::None)
+        else if (m_keyBook.toWrite(row) && place != KeyPlace::None)
             parts << tr("key to remove");
-        else if (entry.place != KeyPlace::None)
-            parts << placeText(entry.place);
-        m_list->addItem(tr("%1 (%2)").arg(entry.source.name, parts.join(QStringLiteral(", "))));
+        else if (place != KeyPlace::None)
+            parts << placeText(place);
+        m_list->addItem(tr("%1 (%2)").arg(source.name, parts.join(QStringLiteral(", "))));
     }
     m_list->setCurrentRow(int(current));
     updateButtons();
@@ -218,17 +212,17 @@ void QuoteSourcesDialog::updateButtons()
 {
     const int row = m_list->currentRow();
     const bool chosen = row >= 0;
-    m_add->setEnabled(m_entries.size() < SourceLimits::kMaxSources);
+    m_add->setEnabled(m_sources.size() < SourceLimits::kMaxSources);
     m_edit->setEnabled(chosen);
     m_remove->setEnabled(chosen);
     m_up->setEnabled(row > 0);
-    m_down->setEnabled(chosen && row + 1 < m_entries.size());
-    m_export->setEnabled(!m_entries.isEmpty());
+    m_down->setEnabled(chosen && row + 1 < m_sources.size());
+    m_export->setEnabled(!m_sources.isEmpty());
 }
 
 void QuoteSourcesDialog::addSource()
 {
-    if (m_entries.size() < SourceLimits::kMaxSources)
+    if (m_sources.size() < SourceLimits::kMaxSources)
         openEditor(-1);
 }
 
@@ -242,8 +236,8 @@ void QuoteSourcesDialog::openEditor(qsizetype row)
 {
     if (m_editor)
         return;
-    const Entry entry = row >= 0 ? m_entries[row] : Entry{};
-    m_editor = new QuoteSourceEditor(entry.source, entry.key, names(row), m_certificates, m_testTransfers, this);
+    const QuoteSource source = row >= 0 ? m_sources[row] : QuoteSource{};
+    m_editor = new QuoteSourceEditor(source, m_keyBook.key(row), names(row), m_certificates, m_testTransfers, this);
     connect(m_editor, &QDialog::finished, this, [this, row](int result) {
         if (result == QDialog::Accepted)
             takeEdit(row, m_editor->typed(), m_editor->key());
@@ -258,16 +252,13 @@ void QuoteSourcesDialog::openEditor(qsizetype row)
 void QuoteSourcesDialog::takeEdit(qsizetype row, const QuoteSource &source, const QString &key)
 {
     if (row < 0) {
-        m_entries << Entry{source, key, KeyPlace::None, {}, !key.isEmpty()};
-        showList(m_entries.size() - 1);
+        m_sources << source;
+        m_keyBook.add(source.name, key);
+        showList(m_sources.size() - 1);
         return;
     }
-    Entry &entry = m_entries[row];
-    // A key is kept under its source's name, so a rename moves it.
-    const bool renamed = !entry.keptAs.isEmpty() && source.name != entry.keptAs;
-    entry.keyChanged = entry.keyChanged || key != entry.key || renamed;
-    entry.source = source;
-    entry.key = key;
+    m_sources[row] = source;
+    m_keyBook.edit(row, source.name, key);
     showList(row);
 }
 
@@ -276,10 +267,9 @@ void QuoteSourcesDialog::removeSource()
     const int row = m_list->currentRow();
     if (row < 0)
         return;
-    if (!m_entries[row].keptAs.isEmpty())
-        m_dropped << m_entries[row].keptAs;
-    m_entries.removeAt(row);
-    showList(std::min<qsizetype>(row, m_entries.size() - 1));
+    m_sources.removeAt(row);
+    m_keyBook.remove(row);
+    showList(std::min<qsizetype>(row, m_sources.size() - 1));
 }
 
 void QuoteSourcesDialog::moveUp()
@@ -294,9 +284,10 @@ void QuoteSourcesDialog::moveDown()
 
 void QuoteSourcesDialog::move(qsizetype from, qsizetype to)
 {
-    if (from < 0 || to < 0 || from >= m_entries.size() || to >= m_entries.size())
+    if (from < 0 || to < 0 || from >= m_sources.size() || to >= m_sources.size())
         return;
-    m_entries.swapItemsAt(from, to);
+    m_sources.swapItemsAt(from, to);
+    m_keyBook.swap(from, to);
     showList(to);
 }
 
@@ -312,24 +303,10 @@ void QuoteSourcesDialog::importSources()
     }
     // The file's list takes the place of this one; a source of the same
     // name keeps its key, the keys of the others go on OK.
-    QList<Entry> imported;
-    for (const QuoteSource &source : read.sources) {
-        const auto same = std::find_if(m_entries.cbegin(), m_entries.cend(), [&](const Entry &entry) {
-            return entry.source.name.compare(source.name, Qt::CaseInsensitive) == 0;
-        });
-        Entry entry = same != m_entries.cend() ? *same : Entry{};
-        entry.source = source;
-        imported << entry;
-    }
-    for (const Entry &entry : std::as_const(m_entries)) {
-        const bool kept = std::any_of(imported.cbegin(), imported.cend(),
-                                      [&](const Entry &each) { return each.keptAs == entry.keptAs; });
-        if (!kept && !entry.keptAs.isEmpty())
-            m_dropped << entry.keptAs;
-    }
-    m_entries = imported;
-    showList(m_entries.isEmpty() ? -1 : 0);
-    m_status->setText(tr("Imported %n source(s) from %1.", nullptr, int(m_entries.size())).arg(path));
+    m_keyBook.import(sourceNames(read.sources));
+    m_sources = read.sources;
+    showList(m_sources.isEmpty() ? -1 : 0);
+    m_status->setText(tr("Imported %n source(s) from %1.", nullptr, int(m_sources.size())).arg(path));
 }
 
 void QuoteSourcesDialog::exportSources()
@@ -339,7 +316,7 @@ void QuoteSourcesDialog::exportSources()
         return;
     const SourcesFileProblem problem = writeSourcesFile(path, sources());
     m_status->setText(problem.ok()
-                          ? tr("Exported %n source(s) to %1, without their keys.", nullptr, int(m_entries.size()))
+                          ? tr("Exported %n source(s) to %1, without their keys.", nullptr, int(m_sources.size()))
                                 .arg(path)
                           : sourcesFileProblemText(path, problem));
 }
@@ -365,26 +342,8 @@ void QuoteSourcesDialog::accept()
 
 void QuoteSourcesDialog::writeKeys()
 {
-    QList<std::pair<QString, QString>> writes;
-    for (const QString &name : std::as_const(m_dropped))
-        writes.append({name, QString()});
-    for (Entry &entry : m_entries) {
-        if (!entry.keyChanged)
-            continue;
-        // A renamed source's key moves to its new name.
-        if (!entry.keptAs.isEmpty() && entry.keptAs != entry.source.name)
-            writes.append({entry.keptAs, QString()});
-        writes.append({entry.source.name, entry.key});
-    }
-    m_dropped.clear();
+    const QList<KeyWrite> writes = m_keyBook.takeWrites();
     m_keyErrors.clear();
-    for (const auto &[name, key] : std::as_const(writes))
-        m_savedKeys.insert(name, key);
-    // Keys read here that the service started without, for a source new to the list.
-    for (const Entry &entry : std::as_const(m_entries)) {
-        if (entry.place != KeyPlace::None)
-            m_savedKeys.insert(entry.source.name, entry.key);
-    }
     if (writes.isEmpty()) {
         QDialog::accept();
         return;
@@ -392,8 +351,8 @@ void QuoteSourcesDialog::writeKeys()
     m_keysUnwritten = int(writes.size());
     m_ok->setEnabled(false);
     const QPointer<QuoteSourcesDialog> alive(this);
-    for (const auto &[name, key] : writes) {
-        m_keys.writeKey(name, key, [alive, name](const KeyAnswer &answer) {
+    for (const KeyWrite &write : writes) {
+        m_keys.writeKey(write.name, write.key, [alive, name = write.name](const KeyAnswer &answer) {
             if (alive)
                 alive->keyWritten(name, answer);
         });
@@ -402,13 +361,7 @@ void QuoteSourcesDialog::writeKeys()
 
 void QuoteSourcesDialog::keyWritten(const QString &name, const KeyAnswer &answer)
 {
-    for (Entry &entry : m_entries) {
-        if (entry.source.name == name) {
-            entry.keptAs = name;
-            entry.keyChanged = !answer.error.isEmpty();
-            entry.place = answer.place;
-        }
-    }
+    m_keyBook.written(name, answer);
     if (!answer.error.isEmpty())
         m_keyErrors << tr("%1: the key could not be kept: %2").arg(name, answer.error);
     if (--m_keysUnwritten > 0)

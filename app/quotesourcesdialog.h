@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keybook.h"
 #include "keystore.h"
 #include "transfersettings.h"
 #include "quotesourceeditor.h"
@@ -52,7 +53,7 @@ public:
     KeyPlace keyPlace(qsizetype row) const;
     // After OK, the keys of the list by source name, those kept and those
     // written; an empty key was removed.
-    const QHash<QString, QString> &savedKeys() const { return m_savedKeys; }
+    const QHash<QString, QString> &savedKeys() const { return m_keyBook.savedKeys(); }
 
     QListWidget *sourceList() const { return m_list; }
     QPushButton *addButton() const { return m_add; }
@@ -85,16 +86,6 @@ Q_SIGNALS:
     void keysRead();
 
 private:
-    // A source with its key; `keptAs` is the name its key is kept under,
-    // empty for one not saved yet.
-    struct Entry {
-        QuoteSource source;
-        QString key;
-        KeyPlace place = KeyPlace::None;
-        QString keptAs;
-        bool keyChanged = false;
-    };
-
     void buildLayout();
     void showInUse(const QuoteSourcesDialogSetup &setup);
     void readKeys();
@@ -114,13 +105,12 @@ private:
     const Forgetter m_forgetPrices;
     const SourceTestTransfers m_testTransfers;
 
-    QList<Entry> m_entries;
-    // Names whose keys are to go on OK: sources removed or renamed.
-    QStringList m_dropped;
+    QList<QuoteSource> m_sources;
+    // Their keys, row for row.
+    KeyBook m_keyBook;
     int m_keysUnread = 0;
     int m_keysUnwritten = 0;
     QStringList m_keyErrors;
-    QHash<QString, QString> m_savedKeys;
     QPointer<QuoteSourceEditor> m_editor;
 
     QListWidget *m_list = nullptr;

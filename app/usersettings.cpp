@@ -1,6 +1,6 @@
 #include "usersettings.h"
 
-#include "quotesitestore.h"
+#include "settingsfile.h"
 
 #include <QDir>
 #include <QSettings>
@@ -18,5 +18,5 @@ QString userSettingsPath()
 std::unique_ptr<QSettings> openUserSettings()
 {
     // Opened by its path, the file is read alone, without the system-wide files.
-    return QuoteSiteStore::open(userSettingsPath());
+    return SettingsFile::open(userSettingsPath());
 }

@@ -3,11 +3,10 @@
 
 #include "certificatefile.h"
 #include "quotehost.h"
+#include "settingsfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
-#include <QIODevice>
 #include <QVariant>
 
 namespace QuoteSiteStore {
@@ -21,29 +20,6 @@ QString tr(const char *text)
 QString settingsFile(const QSettings &settings)
 {
     return quotedText(QDir::toNativeSeparators(settings.fileName()));
-}
-
-// Failing makes the settings report a format error, never a silent empty read.
-bool readNothing(QIODevice &, QSettings::SettingsMap &)
-{
-    return false;
-}
-
-bool writeNothing(QIODevice &, const QSettings::SettingsMap &)
-{
-    return false;
-}
-
-bool isTooLarge(const QString &path)
-{
-    return QFileInfo(path).size() > kMaxSettingsFileBytes;
-}
-
-QString tooLarge(const QSettings &settings)
-{
-    return tr("The settings file %1 is larger than %2 KiB, so it is not read")
-        .arg(settingsFile(settings))
-        .arg(kMaxSettingsFileBytes / 1024);
 }
 
 // The text under `key`; a value of another type adds `notText` to `problems`.
@@ -62,38 +38,11 @@ QString textValue(const QSettings &settings, const char *key, const QString &not
 
 } // namespace
 
-QSettings::Format unreadFormat()
-{
-    // Qt has room for only a few custom formats, so this one is registered once.
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("conf"), readNothing, writeNothing);
-    return format;
-}
-
-std::unique_ptr<QSettings> open(const QString &path)
-{
-    auto settings = std::make_unique<QSettings>(path, isTooLarge(path) ? unreadFormat() : QSettings::IniFormat);
-    settings->setFallbacksEnabled(false);
-    return settings;
-}
-
 StoredQuoteSiteRead read(const QSettings &settings)
 {
     StoredQuoteSiteRead found;
-    if (settings.format() == unreadFormat()) {
-        found.problems << tr("%1; the saved quote site is ignored.").arg(tooLarge(settings));
-        return found;
-    }
-    switch (settings.status()) {
-    case QSettings::NoError:
-        break;
-    case QSettings::AccessError:
-        found.problems << tr("The settings file %1 cannot be read; the saved quote site is ignored.")
-                              .arg(settingsFile(settings));
-        return found;
-    case QSettings::FormatError:
-        found.problems << tr("The settings file %1 is damaged; the saved quote site is ignored.")
-                              .arg(settingsFile(settings));
+    if (const QString problem = SettingsFile::problem(settings); !problem.isEmpty()) {
+        found.problems << tr("%1; the saved quote site is ignored.").arg(problem);
         return found;
     }
 
@@ -123,9 +72,9 @@ StoredQuoteSiteRead read(const QSettings &settings)
 
 QString write(QSettings &settings, const StoredQuoteSite &site)
 {
-    if (settings.format() == unreadFormat())
+    if (settings.format() == SettingsFile::unreadFormat())
         return tr("%1 and the quote site cannot be saved in it; remove the file to save one.")
-            .arg(tooLarge(settings));
+            .arg(SettingsFile::problem(settings));
     const auto keep = [&settings](const char *key, const QString &value) {
         if (value.isEmpty())
             settings.remove(QLatin1String(key));

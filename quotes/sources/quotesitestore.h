@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
 // The quote site the user chose, as kept in the user's settings.
 struct StoredQuoteSite {
     QString host;            // empty: none kept
@@ -28,22 +26,9 @@ namespace QuoteSiteStore {
 inline constexpr char kHostKey[] = "QuoteSite/Host";
 inline constexpr char kCertificateFileKey[] = "QuoteSite/CertificateFile";
 
-// The file holds two short values. Qt reads a settings file whole when it
-// is opened, so a larger one is not opened at all: no file can make the
-// start slow or the program large.
-inline constexpr qint64 kMaxSettingsFileBytes = 64 * 1024;
-
-// A format that reads and writes nothing, for learning a settings file's
-// name without reading the file, and for a file that must not be read.
-QSettings::Format unreadFormat();
-
-// The settings in the file at `path` alone (no fallbacks), in Qt's INI form.
-// kMaxSettingsFileBytes is left unread; read() and write() then say so.
-std::unique_ptr<QSettings> open(const QString &path);
-
 // A value that is not text, not a valid host, or names a certificate file
 // that cannot be used is ignored with a problem; so is every value when the
-// settings cannot be read or the file is too large.
+// settings cannot be read or the file is too large (SettingsFile::open).
 StoredQuoteSiteRead read(const QSettings &settings);
 
 // Keeps `site`, removing the values that are empty, and writes the settings

@@ -1,6 +1,7 @@
 #include "quotesource.h"
 #include "answerlimits.h"
 
+#include "certificatefile.h"
 #include "csvtable.h"
 #include "jsonplace.h"
 #include "sourceaddress.h"
@@ -56,6 +57,8 @@ SourceProblem checkPlace(SourceField field, SourceFormat format, const QString &
         return problem(field, SourceIssue::NotUsed);
     if (place.isEmpty())
         return problem(field, SourceIssue::Missing);
+    if (place.size() > SourceLimits::kMaxPlaceChars)
+        return problem(field, SourceIssue::TooLong);
     if (format == SourceFormat::Json) {
         const JsonPlace parsed = JsonPlace::parse(place);
         return problem(field, jsonPlaceIssue(parsed.error()), parsed.isValid() ? -1 : parsed.errorPosition());
@@ -81,6 +84,8 @@ SourceProblem checkUrl(const QString &url)
 {
     if (url.isEmpty())
         return problem(SourceField::Url, SourceIssue::Missing);
+    if (url.size() > SourceLimits::kMaxUrlChars)
+        return problem(SourceField::Url, SourceIssue::TooLong);
     if (!url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
         return problem(SourceField::Url, SourceIssue::NotHttps);
     const UrlTemplateUse use = urlTemplateUse(url);
@@ -122,8 +127,12 @@ bool isHeaderName(const QString &name)
 
 SourceProblem checkHeaders(const QList<SourceHeader> &headers)
 {
+    if (headers.size() > SourceLimits::kMaxHeaders)
+        return problem(SourceField::Headers, SourceIssue::TooMany);
     QSet<QString> names;
     for (const SourceHeader &header : headers) {
+        if (header.name.size() > SourceLimits::kMaxHeaderChars || header.value.size() > SourceLimits::kMaxHeaderChars)
+            return problem(SourceField::Headers, SourceIssue::TooLong);
         if (!isHeaderName(header.name))
             return problem(SourceField::Headers, SourceIssue::HeaderName);
         if (header.name.compare(QLatin1String("Host"), Qt::CaseInsensitive) == 0)
@@ -148,6 +157,8 @@ SourceProblem checkFormatMembers(const QuoteSource &source)
     }
     if (source.format != SourceFormat::Csv && !source.match.isEmpty())
         return problem(SourceField::Match, SourceIssue::NotUsed);
+    if (source.match.size() > SourceLimits::kMaxPlaceChars)
+        return problem(SourceField::Match, SourceIssue::TooLong);
     if (!source.match.isEmpty() && !isCsvColumn(source.match))
         return problem(SourceField::Match, SourceIssue::NotColumn);
     return checkCurrency(source);
@@ -161,6 +172,8 @@ SourceProblem checkSettings(const QuoteSource &source)
         return problem(SourceField::Delimiter, SourceIssue::UnknownValue);
     if (const SourceProblem headers = checkHeaders(source.headers); !headers.ok())
         return headers;
+    if (source.certificate.size() > SourceLimits::kMaxCertificateChars)
+        return problem(SourceField::Certificate, SourceIssue::TooLong);
     if (!source.certificate.isEmpty() && !QDir::isAbsolutePath(source.certificate))
         return problem(SourceField::Certificate, SourceIssue::NotAbsolute);
     if (source.connections < SourceLimits::kMinConnections || source.connections > SourceLimits::kMaxConnections)
@@ -168,19 +181,34 @@ SourceProblem checkSettings(const QuoteSource &source)
     return {};
 }
 
-QString issueText(SourceField field, SourceIssue issue)
+// The most characters a member that is text may have.
+qsizetype maxChars(SourceField field)
 {
-    switch (issue) {
+    switch (field) {
+    case SourceField::Name: return SourceLimits::kMaxNameChars;
+    case SourceField::Url: return SourceLimits::kMaxUrlChars;
+    case SourceField::Certificate: return SourceLimits::kMaxCertificateChars;
+    default: return SourceLimits::kMaxPlaceChars;   // the price, match and currency
+    }
+}
+
+QString issueText(const SourceProblem &found)
+{
+    const SourceField field = found.field;
+    switch (found.issue) {
     case SourceIssue::None: return {};
     case SourceIssue::Missing: return QStringLiteral("missing");
     case SourceIssue::TooLong:
-        return QStringLiteral("longer than %1 characters")
-            .arg(field == SourceField::Name ? SourceLimits::kMaxNameChars : AnswerLimits::kMaxPatternChars);
+        if (field == SourceField::Headers)
+            return QStringLiteral("holds a name or value longer than %1 characters").arg(SourceLimits::kMaxHeaderChars);
+        return QStringLiteral("longer than %1 characters").arg(maxChars(field));
     case SourceIssue::NotPrintable: return QStringLiteral("holds characters that are not printable");
     case SourceIssue::Duplicate:
         return field == SourceField::Name ? QStringLiteral("another source has this name")
                                           : QStringLiteral("names a header twice");
-    case SourceIssue::TooMany: return QStringLiteral("more than %1").arg(SourceLimits::kMaxSources);
+    case SourceIssue::TooMany:
+        return QStringLiteral("more than %1")
+            .arg(field == SourceField::Headers ? SourceLimits::kMaxHeaders : SourceLimits::kMaxSources);
     case SourceIssue::WrongType:
         switch (field) {
         case SourceField::Factor: return QStringLiteral("must be a number");
@@ -221,6 +249,7 @@ QString issueText(SourceField field, SourceIssue issue)
     case SourceIssue::HeaderValue: return QStringLiteral("holds a value with a line break or NUL");
     case SourceIssue::HeaderHost: return QStringLiteral("cannot set Host");
     case SourceIssue::NotAbsolute: return QStringLiteral("must be an absolute file path");
+    case SourceIssue::CertificateUnusable: return found.detail;
     }
     Q_UNREACHABLE();
 }
@@ -257,6 +286,19 @@ SourceProblem checkQuoteSources(const QList<QuoteSource> &sources)
     return {};
 }
 
+SourceProblem checkCertificateFile(const QuoteSource &source)
+{
+    if (source.certificate.isEmpty())
+        return {};
+    SourceProblem found;
+    found.detail = CertificateFile::problem(source.certificate);
+    if (!found.detail.isEmpty()) {
+        found.field = SourceField::Certificate;
+        found.issue = SourceIssue::CertificateUnusable;
+    }
+    return found;
+}
+
 QString sourceFieldName(SourceField field)
 {
     switch (field) {
@@ -282,8 +324,7 @@ QString sourceProblemText(const QString &who, const SourceProblem &problem)
 {
     if (problem.ok())
         return {};
-    QString text = QStringLiteral("%1: %2: %3").arg(who, sourceFieldName(problem.field),
-                                                    issueText(problem.field, problem.issue));
+    QString text = QStringLiteral("%1: %2: %3").arg(who, sourceFieldName(problem.field), issueText(problem));
     if (problem.position >= 0)
         text += QStringLiteral(" (at character %1)").arg(problem.position + 1);
     return text;

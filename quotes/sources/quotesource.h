@@ -90,6 +90,7 @@ enum class SourceIssue {
     HeaderValue,
     HeaderHost,
     NotAbsolute,
+    CertificateUnusable, // the certificate file cannot be trusted from: see `detail`
 };
 
 // What is wrong with a source, or with a list of them.
@@ -98,6 +99,7 @@ struct SourceProblem {
     SourceIssue issue = SourceIssue::None;
     qsizetype position = -1;   // for a place: where in it, 0-based; -1 when not known
     qsizetype index = -1;      // for a list: which source, 0-based
+    QString detail{};          // for CertificateUnusable: why, naming the file
 
     bool ok() const { return issue == SourceIssue::None; }
     friend bool operator==(const SourceProblem &, const SourceProblem &) = default;
@@ -108,6 +110,11 @@ SourceProblem checkQuoteSource(const QuoteSource &source);
 // The first problem of a list: of a source in it, in order, then of names
 // used twice (ignoring case) or more than SourceLimits::kMaxSources sources.
 SourceProblem checkQuoteSources(const QList<QuoteSource> &sources);
+// The problem of the certificate file `source` names, found on the disk
+// (CertificateFile::problem), where the checks above look at the text
+// alone: a file that cannot be trusted from would fail every lookup with a
+// reason that does not name it.
+SourceProblem checkCertificateFile(const QuoteSource &source);
 
 // The member's name, as the sources file has it: "url".
 QString sourceFieldName(SourceField field);

@@ -2,6 +2,7 @@
 #include "quotedtext.h"
 
 #include "quotehost.h"
+#include "settingsfile.h"
 #include "sourcelimits.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,27 @@ QString tr(const char *text)
 {
     return QCoreApplication::translate("QuoteSourceStore", text);
 }
+
+// The largest list the user can keep fits the settings file, with room for
+// the rest of the file as large as the file was once allowed to be. In Qt's
+// INI form a character takes at most 4 bytes (a control character is
+// written \xNN, and so is a hex digit after one); a line adds its key, "=",
+// quotes or "@String()" around the value, and a line break.
+constexpr qint64 kMaxIniBytesPerChar = 4;
+constexpr qint64 kMaxIniLineBytes = 32;
+// Every member but the headers is a line of its own; the format, factor,
+// decimal mark, delimiter and connections are short.
+constexpr qint64 kMemberLines = 11;
+constexpr qint64 kMaxShortMembersChars = 32;
+constexpr qint64 kMaxSourceChars = SourceLimits::kMaxNameChars + SourceLimits::kMaxUrlChars
+    + 3 * SourceLimits::kMaxPlaceChars + 2 * SourceLimits::kMaxHeaders * SourceLimits::kMaxHeaderChars
+    + SourceLimits::kMaxCertificateChars + kMaxShortMembersChars;
+constexpr qint64 kMaxSourceBytes =
+    kMaxIniBytesPerChar * kMaxSourceChars + kMaxIniLineBytes * (kMemberLines + 2 * SourceLimits::kMaxHeaders);
+constexpr qint64 kRestOfFileBytes = 64 * 1024;
+// The most sources, the group's own line, and the rest of the file.
+static_assert(SourceLimits::kMaxSources * kMaxSourceBytes + kMaxIniLineBytes + kRestOfFileBytes
+              <= SettingsFile::kMaxBytes);
 
 QString key(SourceField field)
 {
@@ -64,7 +86,10 @@ public:
         source.certificate = text(SourceField::Certificate).value_or(QString());
         if (const std::optional<QString> connections = text(SourceField::Connections))
             source.connections = number<int>(SourceField::Connections, connections->toInt(&m_ok));
-        return m_problem.ok() ? checkQuoteSource(source) : m_problem;
+        if (!m_problem.ok())
+            return m_problem;
+        const SourceProblem checked = checkQuoteSource(source);
+        return checked.ok() ? checkCertificateFile(source) : checked;
     }
 
 private:
@@ -141,24 +166,6 @@ private:
     bool m_ok = true;
 };
 
-QString settingsProblem(const QSettings &settings)
-{
-    const QString file = quotedText(QDir::toNativeSeparators(settings.fileName()));
-    if (settings.format() == QuoteSiteStore::unreadFormat())
-        return tr("The settings file %1 is larger than %2 KiB, so it is not read")
-            .arg(file)
-            .arg(QuoteSiteStore::kMaxSettingsFileBytes / 1024);
-    switch (settings.status()) {
-    case QSettings::NoError:
-        return {};
-    case QSettings::AccessError:
-        return tr("The settings file %1 cannot be read").arg(file);
-    case QSettings::FormatError:
-        return tr("The settings file %1 is damaged").arg(file);
-    }
-    Q_UNREACHABLE();
-}
-
 void writeSource(QSettings &settings, const QuoteSource &source)
 {
     const QuoteSource defaults;
@@ -188,12 +195,22 @@ void writeSource(QSettings &settings, const QuoteSource &source)
     }
 }
 
+void replaceList(QSettings &settings, const QList<QuoteSource> &sources)
+{
+    settings.remove(QLatin1String(kGroup));
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        settings.beginGroup(QLatin1String(kGroup) + u'/' + QString::number(i + 1));
+        writeSource(settings, sources.at(i));
+        settings.endGroup();
+    }
+}
+
 } // namespace
 
 StoredQuoteSourcesRead read(QSettings &settings)
 {
     StoredQuoteSourcesRead found;
-    if (const QString problem = settingsProblem(settings); !problem.isEmpty()) {
+    if (const QString problem = SettingsFile::problem(settings); !problem.isEmpty()) {
         found.problems << tr("%1; the saved quote sources are ignored.").arg(problem);
         return found;
     }
@@ -228,21 +245,25 @@ StoredQuoteSourcesRead read(QSettings &settings)
 
 QString write(QSettings &settings, const QList<QuoteSource> &sources)
 {
-    if (settings.format() == QuoteSiteStore::unreadFormat())
+    if (settings.format() == SettingsFile::unreadFormat())
         return tr("%1 and the quote sources cannot be saved in it; remove the file to save them.")
-            .arg(settingsProblem(settings));
-    settings.remove(QLatin1String(kGroup));
-    for (qsizetype i = 0; i < sources.size(); ++i) {
-        settings.beginGroup(QLatin1String(kGroup) + u'/' + QString::number(i + 1));
-        writeSource(settings, sources.at(i));
-        settings.endGroup();
-    }
+            .arg(SettingsFile::problem(settings));
+    const QString file = quotedText(QDir::toNativeSeparators(settings.fileName()));
+    const std::optional<qint64> size =
+        SettingsFile::sizeAfter(settings, [&sources](QSettings &copy) { replaceList(copy, sources); });
+    if (!size)
+        return tr("The quote sources could not be saved in %1.").arg(file);
+    if (*size > SettingsFile::kMaxBytes)
+        return tr("The quote sources are not saved: with them the settings file %1 would be larger than "
+                  "%2 KiB, and would not be read.")
+            .arg(file)
+            .arg(SettingsFile::kMaxBytes / 1024);
+    replaceList(settings, sources);
     settings.sync();
-    // The file itself tells whether the list is in it.
-    QSettings written(settings.fileName(), QSettings::IniFormat);
-    if (settings.status() == QSettings::AccessError || read(written).sources != sources)
-        return tr("The quote sources could not be saved in %1.")
-            .arg(quotedText(QDir::toNativeSeparators(settings.fileName())));
+    // The file itself tells whether the list is in it, read as the next start reads it.
+    if (settings.status() == QSettings::AccessError
+        || read(*SettingsFile::open(settings.fileName())).sources != sources)
+        return tr("The quote sources could not be saved in %1.").arg(file);
     return {};
 }
 

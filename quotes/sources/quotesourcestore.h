@@ -26,14 +26,16 @@ inline constexpr char kHeaderName[] = "name";
 inline constexpr char kHeaderValue[] = "value";
 
 // The settings are outside data: each source is read from text values,
-// checked as a sources file's are, and ignored with a problem when it does
+// checked as a sources file's are (the certificate file too, which may have
+// gone since), and ignored with a problem when it does
 // not pass, as is a name used before or a source past
 // SourceLimits::kMaxSources. Nothing is read from settings that cannot be.
 StoredQuoteSourcesRead read(QSettings &settings);
 
 // Replaces the saved list with `sources`, checked ones, and writes the
 // settings out; an empty list removes it. Returns why they could not be
-// written; empty on success.
+// written; empty on success. A list with which the file would pass
+// SettingsFile::kMaxBytes is refused, and nothing is written.
 QString write(QSettings &settings, const QList<QuoteSource> &sources);
 
 // The quote site saved before there were sources, as the page source it

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "answerlimits.h"
+
 #include <QtGlobal>
 
 // The bounds on the quote sources the user defines.
@@ -8,6 +10,16 @@ namespace SourceLimits {
 // A source's name, in characters, and how many sources there may be.
 constexpr qsizetype kMaxNameChars = 40;
 constexpr qsizetype kMaxSources = 20;
+// The other members that are text, in characters, each bounded so that the
+// largest list the user can keep fits the settings file.
+constexpr qsizetype kMaxUrlChars = 2000;
+// A place of the price or currency, or a column: as long as a pattern may be.
+constexpr qsizetype kMaxPlaceChars = AnswerLimits::kMaxPatternChars;
+// The headers a source sends, and the characters of a name or a value.
+constexpr qsizetype kMaxHeaders = 8;
+constexpr qsizetype kMaxHeaderChars = 500;
+// The certificate file's path.
+constexpr qsizetype kMaxCertificateChars = 1024;
 // A source's own share of the transfers to its host at a time; the host's
 // limit (TransferLimits::kMaxConnectionsPerHost) holds whatever the shares.
 constexpr int kMinConnections = 1;

@@ -188,6 +188,23 @@ SourcesFileRead sourceRefused(const QJsonArray &list, SourceProblem problem, qsi
     return read;
 }
 
+// The first source of `read` whose certificate file cannot be trusted from
+// refuses the file.
+SourcesFileRead certificatesChecked(SourcesFileRead read)
+{
+    for (qsizetype index = 0; index < read.sources.size(); ++index) {
+        SourceProblem problem = checkCertificateFile(read.sources[index]);
+        if (problem.ok())
+            continue;
+        problem.index = index;
+        SourcesFileRead refusal = refused(SourcesFileIssue::Source);
+        refusal.problem.source = problem;
+        refusal.problem.sourceName = read.sources[index].name;
+        return refusal;
+    }
+    return read;
+}
+
 QJsonObject sourceObject(const QuoteSource &source)
 {
     const QuoteSource defaults;
@@ -264,7 +281,7 @@ SourcesFileRead readSourcesFile(const QString &path)
     const QByteArray text = file.read(SourceLimits::kMaxSourcesFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return refused(SourcesFileIssue::Unreadable, file.errorString());
-    return parseSourcesFile(text);
+    return certificatesChecked(parseSourcesFile(text));
 }
 
 QByteArray sourcesFileText(const QList<QuoteSource> &sources)

@@ -38,6 +38,8 @@ struct SourcesFileRead {
 // The sources in a file's text: {"sources": [{"name": ..., ...}]}, every
 // member checked; nothing is taken from a file with any problem.
 SourcesFileRead parseSourcesFile(QByteArrayView text);
+// The sources in the file at `path`, the certificate files they name
+// checked as well (checkCertificateFile).
 SourcesFileRead readSourcesFile(const QString &path);
 
 // The file's text, the members at their defaults left out. API keys are

@@ -147,15 +147,19 @@ void TestQuoteSourcesDialog::editorNamesTheFieldAtFault_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("factor");
     QTest::addColumn<QString>("headers");
+    QTest::addColumn<QString>("certificate");
     QTest::addColumn<QString>("problem");
     QTest::addColumn<QString>("focused");   // the accessible name of the box given the focus
 
-    QTest::newRow("url") << "http://a.example/{SYMBOL}" << "1" << ""
+    QTest::newRow("url") << "http://a.example/{SYMBOL}" << "1" << "" << ""
                          << "Alpha: url: must start with https://" << "Address";
-    QTest::newRow("factor not a number") << "https://a.example/{SYMBOL}" << "one" << ""
+    QTest::newRow("factor not a number") << "https://a.example/{SYMBOL}" << "one" << "" << ""
                                          << "Alpha: factor: must be a number" << "Factor";
-    QTest::newRow("header twice") << "https://a.example/{SYMBOL}" << "1" << "X-A: 1\nx-a: 2"
+    QTest::newRow("header twice") << "https://a.example/{SYMBOL}" << "1" << "X-A: 1\nx-a: 2" << ""
                                   << "Alpha: headers: names a header twice" << "Header lines";
+    QTest::newRow("certificate file missing")
+        << "https://a.example/{SYMBOL}" << "1" << "" << "/nonexistent/ca.pem"
+        << "Alpha: certificate: The certificate file \"/nonexistent/ca.pem\" does not exist." << "Certificate file";
 }
 
 void TestQuoteSourcesDialog::editorNamesTheFieldAtFault()
@@ -163,12 +167,14 @@ void TestQuoteSourcesDialog::editorNamesTheFieldAtFault()
     QFETCH(QString, url);
     QFETCH(QString, factor);
     QFETCH(QString, headers);
+    QFETCH(QString, certificate);
     ScriptedCertificateChooser certificates;
     QuoteSourceEditor editor(jsonSource("Alpha", url), {}, {}, certificates, {});
     editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
     editor.factorBox()->setText(factor);
     editor.headersBox()->setPlainText(headers);
+    editor.certificateBox()->setText(certificate);
 
     editor.accept();
 

@@ -1,5 +1,5 @@
 #include "quotesitestore.h"
-#include "testcertificates.h"
+#include "settingsfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,8 +20,6 @@ private Q_SLOTS:
     void ignoresGarbage();
     void ignoresUnreadableSettings();
     void reportsFailedSave();
-    void readsUpToTheSizeLimit_data();
-    void readsUpToTheSizeLimit();
     void leavesTooLargeFileAlone();
 
 private:
@@ -34,7 +32,10 @@ namespace {
 
 QByteArray authorityPem()
 {
-    return TestCertificates::authority().toPem();
+    QFile file(QStringLiteral(FUNDTALLY_TEST_AUTHORITY));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", FUNDTALLY_TEST_AUTHORITY);
+    return file.readAll();
 }
 
 } // namespace
@@ -167,44 +168,12 @@ QByteArray settingsOfSize(qint64 size)
 
 } // namespace
 
-void TestQuoteSiteStore::readsUpToTheSizeLimit_data()
-{
-    QTest::addColumn<qint64>("size");
-    QTest::addColumn<QString>("host");
-    QTest::addColumn<QString>("problem");
-
-    QTest::newRow("at the limit") << QuoteSiteStore::kMaxSettingsFileBytes << "quotes.example.com" << "";
-    QTest::newRow("one byte past") << QuoteSiteStore::kMaxSettingsFileBytes + 1 << ""
-                                   << "is larger than 64 KiB, so it is not read; the saved quote site is ignored.";
-    QTest::newRow("far past") << qint64(64) * 1024 * 1024 << "" << "is larger than 64 KiB";
-}
-
-void TestQuoteSiteStore::readsUpToTheSizeLimit()
-{
-    QFETCH(qint64, size);
-    QFETCH(QString, host);
-    QFETCH(QString, problem);
-
-    const QByteArray contents = settingsOfSize(size);
-    QCOMPARE(contents.size(), size);
-    const auto settings = QuoteSiteStore::open(writeFile(QStringLiteral("Fundtally.conf"), contents));
-    const StoredQuoteSiteRead read = QuoteSiteStore::read(*settings);
-    QCOMPARE(read.site.host, host);
-    QCOMPARE(read.texts.host, host);
-    if (problem.isEmpty()) {
-        QCOMPARE(read.problems, QStringList());
-    } else {
-        QCOMPARE(read.problems.size(), 1);
-        QVERIFY2(read.problems.first().contains(problem), qPrintable(read.problems.first()));
-    }
-}
-
 void TestQuoteSiteStore::leavesTooLargeFileAlone()
 {
-    const QByteArray contents = settingsOfSize(QuoteSiteStore::kMaxSettingsFileBytes + 1);
+    const QByteArray contents = settingsOfSize(SettingsFile::kMaxBytes + 1);
     const QString path = writeFile(QStringLiteral("Fundtally.conf"), contents);
     {
-        const auto settings = QuoteSiteStore::open(path);
+        const auto settings = SettingsFile::open(path);
         const QString error = QuoteSiteStore::write(*settings, {QStringLiteral("other.example.com"), QString()});
         QVERIFY2(error.contains(QStringLiteral("cannot be saved in it; remove the file")), qPrintable(error));
     }

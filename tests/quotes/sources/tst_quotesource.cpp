@@ -33,6 +33,23 @@ QuoteSource csvSource()
     return source;
 }
 
+// A csv source whose members that are text are each at their bound.
+QuoteSource fullSource()
+{
+    QuoteSource source = csvSource();
+    source.name = QString(40, u'n');
+    source.url = "https://cours.example.fr/q/?s={symbol}&p=";
+    source.url += QString(2000 - source.url.size(), u'p');
+    source.price = QString(1000, u'P');
+    source.match = QString(1000, u'M');
+    source.currency = QString(1000, u'C');
+    source.headers.clear();
+    for (int number = 1; number <= 8; ++number)
+        source.headers << SourceHeader{QString("X-%1-").arg(number).leftJustified(500, u'h'), QString(500, u'v')};
+    source.certificate = "/" + QString(1023, u'c');
+    return source;
+}
+
 template<typename Change>
 QuoteSource changed(QuoteSource source, Change change)
 {
@@ -78,6 +95,21 @@ void TestQuoteSource::checksSource_data()
     }) << F::None << I::None;
     QTest::newRow("name of 40") << changed(json, [](QuoteSource &s) { s.name = QString(40, u'é'); }) << F::None << I::None;
     QTest::newRow("connections 8") << changed(csv, [](QuoteSource &s) { s.connections = 8; }) << F::None << I::None;
+    const QuoteSource full = fullSource();
+    QTest::newRow("every member at its bound") << full << F::None << I::None;
+    QTest::newRow("url of 2001") << changed(full, [](QuoteSource &s) { s.url += 'p'; }) << F::Url << I::TooLong;
+    QTest::newRow("price of 1001") << changed(full, [](QuoteSource &s) { s.price += 'P'; }) << F::Price << I::TooLong;
+    QTest::newRow("match of 1001") << changed(full, [](QuoteSource &s) { s.match += 'M'; }) << F::Match << I::TooLong;
+    QTest::newRow("currency of 1001") << changed(full, [](QuoteSource &s) { s.currency += 'C'; })
+                                      << F::Currency << I::TooLong;
+    QTest::newRow("9 headers") << changed(full, [](QuoteSource &s) { s.headers << SourceHeader{"X-9", "v"}; })
+                               << F::Headers << I::TooMany;
+    QTest::newRow("header name of 501") << changed(full, [](QuoteSource &s) { s.headers[7].name += 'h'; })
+                                        << F::Headers << I::TooLong;
+    QTest::newRow("header value of 501") << changed(full, [](QuoteSource &s) { s.headers[7].value += 'v'; })
+                                         << F::Headers << I::TooLong;
+    QTest::newRow("certificate of 1025") << changed(full, [](QuoteSource &s) { s.certificate += 'c'; })
+                                         << F::Certificate << I::TooLong;
 
     QTest::newRow("no name") << changed(json, [](QuoteSource &s) { s.name.clear(); }) << F::Name << I::Missing;
     QTest::newRow("name of 41") << changed(json, [](QuoteSource &s) { s.name = QString(41, u'é'); }) << F::Name << I::TooLong;
@@ -178,6 +210,10 @@ void TestQuoteSource::explainsProblems()
              "Prices A: price: uses JSONPath beyond names, indexes, [*] and [?@.name == 'text'] (at character 10)");
     QCOMPARE(sourceProblemText("Cours", checkQuoteSource(changed(csvSource(), [](QuoteSource &s) { s.connections = 12; }))),
              "Cours: connections: must be from 1 to 8");
+    QCOMPARE(sourceProblemText("Cours", {SourceField::Headers, SourceIssue::TooLong, -1, -1}),
+             "Cours: headers: holds a name or value longer than 500 characters");
+    QCOMPARE(sourceProblemText("Cours", {SourceField::Headers, SourceIssue::TooMany, -1, -1}),
+             "Cours: headers: more than 8");
     QCOMPARE(sourceProblemText("Cours", {}), QString());
 }
 

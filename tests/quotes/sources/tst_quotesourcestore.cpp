@@ -1,5 +1,8 @@
 #include "quotesourcestore.h"
+#include "settingsfile.h"
+#include "sourcelimits.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -18,7 +21,7 @@ QuoteSource jsonSource(const QString &name)
 }
 
 // Settings as a file holding `text`.
-struct SettingsFile {
+struct ScratchSettings {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("Fundtally.conf"));
 
@@ -28,7 +31,7 @@ struct SettingsFile {
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
             qFatal("cannot write the settings file");
         file.close();
-        return QuoteSiteStore::open(path);
+        return SettingsFile::open(path);
     }
 };
 
@@ -41,6 +44,53 @@ QByteArray numberedSources(int count)
             + "\\price=/p\n";
     }
     return text;
+}
+
+// Text that Qt's INI form writes 4 bytes a character, its longest: a
+// control character, and a hex digit after one, as \xNN.
+QString longestText(qsizetype size)
+{
+    QString text;
+    while (text.size() < size)
+        text += text.size() % 2 ? u'a' : QChar(0x1f);
+    return text;
+}
+
+// A certificate file whose path is as long as a source's may be.
+QString longestCertificatePath(const QTemporaryDir &dir)
+{
+    QString folder = dir.path();
+    while (SourceLimits::kMaxCertificateChars - folder.size() > 250)
+        folder += u'/' + longestText(200);
+    const QString path = folder + u'/' + longestText(SourceLimits::kMaxCertificateChars - folder.size() - 1);
+    QFile authority(QStringLiteral(FUNDTALLY_TEST_AUTHORITY));
+    QFile file(path);
+    if (!QDir().mkpath(folder) || !authority.open(QIODevice::ReadOnly) || !file.open(QIODevice::WriteOnly)
+        || file.write(authority.readAll()) <= 0)
+        qFatal("cannot write the certificate file");
+    return path;
+}
+
+// A csv source with every member at its bound, in the longest text each allows.
+QuoteSource largestSource(int number, const QString &certificate)
+{
+    QuoteSource source;
+    source.name = QString::number(number).leftJustified(SourceLimits::kMaxNameChars, QChar(0x20ac));
+    // An address takes no control character; one beyond ASCII is written in 3 bytes.
+    source.url = "https://s.example/{SYMBOL}?p=" + QString(SourceLimits::kMaxUrlChars - 29, QChar(0x20ac));
+    source.format = SourceFormat::Csv;
+    source.price = longestText(SourceLimits::kMaxPlaceChars);
+    source.match = longestText(SourceLimits::kMaxPlaceChars);
+    source.currency = longestText(SourceLimits::kMaxPlaceChars);
+    source.factor = 1.2345678901234567e-300;
+    source.decimal = DecimalMark::Comma;
+    source.delimiter = '\t';
+    for (int header = 1; header <= SourceLimits::kMaxHeaders; ++header)
+        source.headers << SourceHeader{QString::number(header).leftJustified(SourceLimits::kMaxHeaderChars, u'h'),
+                                       longestText(SourceLimits::kMaxHeaderChars)};
+    source.certificate = certificate;
+    source.connections = SourceLimits::kMaxConnections;
+    return source;
 }
 
 QStringList namesOf(const QList<QuoteSource> &sources)
@@ -60,6 +110,9 @@ class TestQuoteSourceStore : public QObject
 private Q_SLOTS:
     void keepsSourcesInOrder();
     void emptyListRemovesIt();
+    void keepsTheLargestList();
+    void refusesListPastTheFileLimit_data();
+    void refusesListPastTheFileLimit();
     void readsHostileSettings_data();
     void readsHostileSettings();
     void carriesOverQuoteSite_data();
@@ -81,15 +134,15 @@ void TestQuoteSourceStore::keepsSourcesInOrder()
     QuoteSource json = jsonSource(QStringLiteral("Prices A"));
     json.currency = QStringLiteral("=EUR");
     json.headers = {{QStringLiteral("X-Api-Key"), QStringLiteral("{KEY}")}, {QStringLiteral("Accept"), QStringLiteral("application/json")}};
-    json.certificate = QStringLiteral("/etc/ssl/private-ca.pem");
+    json.certificate = QStringLiteral(FUNDTALLY_TEST_AUTHORITY);
     QuoteSource page;
     page.name = QStringLiteral("Page");
     page.url = QStringLiteral("https://quotes.example/quote/{SYMBOL}/?p={SYMBOL}");
     const QList<QuoteSource> sources{json, csv, page};
 
-    SettingsFile file;
+    ScratchSettings file;
     QCOMPARE(QuoteSourceStore::write(*file.with({}), sources), QString());
-    const StoredQuoteSourcesRead read = QuoteSourceStore::read(*QuoteSiteStore::open(file.path));
+    const StoredQuoteSourcesRead read = QuoteSourceStore::read(*SettingsFile::open(file.path));
     QCOMPARE(read.problems, QStringList());
     QCOMPARE(read.sources, sources);
 
@@ -103,11 +156,56 @@ void TestQuoteSourceStore::keepsSourcesInOrder()
 
 void TestQuoteSourceStore::emptyListRemovesIt()
 {
-    SettingsFile file;
+    ScratchSettings file;
     const std::unique_ptr<QSettings> settings = file.with(numberedSources(2) + "[QuoteSite]\nHost=q.example\n");
     QCOMPARE(QuoteSourceStore::write(*settings, {}), QString());
-    QCOMPARE(QuoteSourceStore::read(*QuoteSiteStore::open(file.path)).sources, QList<QuoteSource>());
-    QCOMPARE(QuoteSiteStore::open(file.path)->value("QuoteSite/Host").toString(), QStringLiteral("q.example"));
+    QCOMPARE(QuoteSourceStore::read(*SettingsFile::open(file.path)).sources, QList<QuoteSource>());
+    QCOMPARE(SettingsFile::open(file.path)->value("QuoteSite/Host").toString(), QStringLiteral("q.example"));
+}
+
+// The most sources, each at every bound, save and read back whole as the
+// next start reads them.
+void TestQuoteSourceStore::keepsTheLargestList()
+{
+    ScratchSettings file;
+    const QString certificate = longestCertificatePath(file.dir);
+    QList<QuoteSource> sources;
+    for (int number = 1; number <= SourceLimits::kMaxSources; ++number)
+        sources << largestSource(number, certificate);
+    QCOMPARE(checkQuoteSources(sources), SourceProblem{});
+
+    QCOMPARE(QuoteSourceStore::write(*file.with({}), sources), QString());
+    const StoredQuoteSourcesRead read = QuoteSourceStore::read(*SettingsFile::open(file.path));
+    QCOMPARE(read.problems, QStringList());
+    QCOMPARE(read.sources, sources);
+}
+
+void TestQuoteSourceStore::refusesListPastTheFileLimit_data()
+{
+    QTest::addColumn<qint64>("pastLimit");
+    QTest::addColumn<bool>("saved");
+
+    QTest::newRow("at the limit") << qint64(0) << true;
+    QTest::newRow("one byte past") << qint64(1) << false;
+}
+
+// Other settings take up the file but for room for the list, or a byte less.
+void TestQuoteSourceStore::refusesListPastTheFileLimit()
+{
+    QFETCH(qint64, pastLimit);
+    QFETCH(bool, saved);
+    const QByteArray list = "\n[QuoteSources]\n1\\format=json\n1\\name=A\n1\\price=/price\n"
+                            "1\\url=\"https://api.example.com/v1/quote?s={SYMBOL}\"\n";
+    const QByteArray other = "[Other]\nPadding=";
+    const qint64 padding = SettingsFile::kMaxBytes + pastLimit - other.size() - 1 - list.size();
+    const QByteArray before = other + QByteArray(padding, 'x') + '\n';
+
+    ScratchSettings file;
+    const QString error = QuoteSourceStore::write(*file.with(before), {jsonSource("A")});
+    QVERIFY2(saved ? error.isEmpty() : error.contains("would be larger than 2048 KiB"), qPrintable(error));
+    QFile written(file.path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), saved ? before + list : before);
 }
 
 void TestQuoteSourceStore::readsHostileSettings_data()
@@ -142,6 +240,9 @@ void TestQuoteSourceStore::readsHostileSettings_data()
     QTest::newRow("header with a line break")
         << "[QuoteSources]\n" + good + second("2\\headers\\1\\name=X-Key\n2\\headers\\1\\value=\"a\\nHost: evil\"\n")
         << QStringList{"Good"} << QStringList{ignored + "Bad: headers: holds a value with a line break or NUL"};
+    QTest::newRow("certificate file gone")
+        << "[QuoteSources]\n" + good + second("2\\certificate=/nonexistent/ca.pem\n") << QStringList{"Good"}
+        << QStringList{ignored + "Bad: certificate: The certificate file \"/nonexistent/ca.pem\" does not exist."};
     QTest::newRow("a name used before")
         << "[QuoteSources]\n" + good + "2\\name=GOOD\n2\\url=https://b.example/{SYMBOL}\n2\\format=json\n2\\price=/p\n"
         << QStringList{"Good"} << QStringList{ignored + "GOOD: name: another source has this name"};
@@ -166,7 +267,7 @@ void TestQuoteSourceStore::readsHostileSettings()
     QFETCH(QStringList, names);
     QFETCH(QStringList, problems);
 
-    SettingsFile file;
+    ScratchSettings file;
     const StoredQuoteSourcesRead read = QuoteSourceStore::read(*file.with(text));
     QCOMPARE(namesOf(read.sources), names);
     QCOMPARE(read.problems, problems);

@@ -37,7 +37,7 @@ QList<QuoteSource> sampleSources()
     csv.decimal = DecimalMark::Comma;
     csv.delimiter = '\t';
     csv.headers = {{"Accept", "text/csv"}, {"X-Api-Key", "{KEY}"}};
-    csv.certificate = "/etc/ssl/cours.pem";
+    csv.certificate = FUNDTALLY_TEST_AUTHORITY;
     csv.connections = 2;
     return {json, csv};
 }
@@ -92,6 +92,9 @@ void TestSourcesFile::refusesFiles_data()
                                      << "sources.json: source \"A\": decimal: must be \".\" or \",\"";
     QTest::newRow("second source's url") << fileText({a, R"({"name": "B", "url": "http://q.example.com/{SYMBOL}", "format": "page"})"})
                                          << "sources.json: source \"B\": url: must start with https://";
+    QTest::newRow("certificate file missing")
+        << fileText({a, sourceText("B", R"("price": "/p", "certificate": "/nonexistent/ca.pem")")})
+        << "sources.json: source \"B\": certificate: The certificate file \"/nonexistent/ca.pem\" does not exist.";
     QTest::newRow("names used twice") << fileText({a, sourceText("a")})
                                       << "sources.json: source \"a\": name: another source has this name";
     QList<QByteArray> many;
@@ -105,7 +108,11 @@ void TestSourcesFile::refusesFiles()
     QFETCH(QByteArray, text);
     QFETCH(QString, message);
 
-    const SourcesFileRead read = parseSourcesFile(text);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("sources.json"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
+    const SourcesFileRead read = readSourcesFile(file.fileName());
     QVERIFY(!read.problem.ok());
     QVERIFY(read.sources.isEmpty());
     QCOMPARE(sourcesFileProblemText("sources.json", read.problem), message);

@@ -1,6 +1,5 @@
 #include "quotesourcesdialog.h"
 
-#include "quotesiteresolution.h"
 #include "quotesourceeditor.h"
 #include "sourcesfile.h"
 #include "sourcesfilechooser.h"

@@ -2,7 +2,6 @@
 
 #include "failoverquoteservice.h"
 #include "pricememory.h"
-#include "quotesiteresolution.h"
 #include "sourcequoteservice.h"
 
 QStringList PricingChain::problems() const

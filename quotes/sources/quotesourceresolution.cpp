@@ -1,19 +1,53 @@
 #include "quotesourceresolution.h"
 
-#include "quotesiteresolution.h"
 #include "sourcesfile.h"
+
+#include <QDir>
+
+using namespace QuoteSiteEnvironment;
 
 namespace {
 
-// The quote site as the one page source it is, with the trust the quote
-// site's own resolution gives it.
-QuoteSourcesResolution pageSource(const QuoteSiteResolution &site, QuoteSourcesOrigin origin)
+// The one quote site of the environment, the saved values or the build, and
+// its trust: the environment wins where it sets a value, then what the user
+// saved, then the build (which gives no trust).
+struct QuoteSite {
+    QString host;
+    QuoteSourcesOrigin origin = QuoteSourcesOrigin::None;
+    QString certificateFile;
+    QStringList certificateDirectories;
+};
+
+QuoteSite quoteSite(const QProcessEnvironment &environment, const StoredQuoteSite &saved,
+                    const QString &builtInHost)
+{
+    QuoteSite site;
+    if (const QString host = environment.value(QLatin1String(kHostVariable)); !host.isEmpty())
+        site = QuoteSite{host, QuoteSourcesOrigin::EnvironmentHost, {}, {}};
+    else if (!saved.host.isEmpty())
+        site = QuoteSite{saved.host, QuoteSourcesOrigin::SavedSite, {}, {}};
+    else if (!builtInHost.isEmpty())
+        site = QuoteSite{builtInHost, QuoteSourcesOrigin::BuiltIn, {}, {}};
+
+    const QString file = environment.value(QLatin1String(kCertificateFileVariable));
+    const QStringList directories = environment.value(QLatin1String(kCertificateDirectoriesVariable))
+                                        .split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    if (!file.isEmpty() || !directories.isEmpty()) {
+        site.certificateFile = file;
+        site.certificateDirectories = directories;
+    } else {
+        site.certificateFile = saved.certificateFile;
+    }
+    return site;
+}
+
+// The quote site as the one page source it is.
+QuoteSourcesResolution pageSource(const QuoteSite &site)
 {
     QuoteSourcesResolution resolution;
-    resolution.sources = QuoteSourceStore::carriedOver(
-        StoredQuoteSite{site.host, site.settings.trustedCertificateFiles.value(0)});
-    resolution.origin = origin;
-    resolution.certificateDirectories = site.settings.trustedCertificateDirectories;
+    resolution.sources = QuoteSourceStore::carriedOver(StoredQuoteSite{site.host, site.certificateFile});
+    resolution.origin = site.origin;
+    resolution.certificateDirectories = site.certificateDirectories;
     return resolution;
 }
 
@@ -41,17 +75,18 @@ QuoteSourcesResolution resolveQuoteSources(const QProcessEnvironment &environmen
     if (!file.isEmpty())
         return fromFile(file);
 
-    const QuoteSiteResolution site = resolveQuoteSite(environment, savedSite, builtInHost);
+    const QuoteSite site = quoteSite(environment, savedSite, builtInHost);
+    if (site.origin == QuoteSourcesOrigin::EnvironmentHost || (saved.sources.isEmpty() && !site.host.isEmpty()))
+        return pageSource(site);
     QuoteSourcesResolution resolution;
-    if (site.hostOrigin == QuoteSiteOrigin::Environment) {
-        resolution = pageSource(site, QuoteSourcesOrigin::EnvironmentHost);
-    } else if (!saved.sources.isEmpty()) {
+    if (!saved.sources.isEmpty()) {
         resolution.sources = saved.sources;
         resolution.origin = QuoteSourcesOrigin::Saved;
-    } else if (site.hostOrigin == QuoteSiteOrigin::Stored) {
-        resolution = pageSource(site, QuoteSourcesOrigin::SavedSite);
-    } else if (site.hostOrigin == QuoteSiteOrigin::BuiltIn) {
-        resolution = pageSource(site, QuoteSourcesOrigin::BuiltIn);
     }
     return resolution;
+}
+
+QString builtInQuoteHost()
+{
+    return QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST);
 }

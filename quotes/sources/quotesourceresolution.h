@@ -1,7 +1,6 @@
 #pragma once
 
 #include "quoteresult.h"
-#include "transfersettings.h"
 #include "quotesitestore.h"
 #include "quotesource.h"
 #include "quotesourcestore.h"
@@ -23,6 +22,14 @@ enum class QuoteSourcesOrigin { SourcesFile, EnvironmentHost, Saved, SavedSite, 
 namespace QuoteSourcesEnvironment {
 inline constexpr char kSourcesFileVariable[] = "FUNDTALLY_QUOTE_SOURCES";
 } // namespace QuoteSourcesEnvironment
+
+// The quote site as the environment names it: one page source, and the
+// certificates trusted for it (SSL_CERT_DIR's folders listed as in PATH).
+namespace QuoteSiteEnvironment {
+inline constexpr char kHostVariable[] = "FUNDTALLY_QUOTE_HOST";
+inline constexpr char kCertificateFileVariable[] = "SSL_CERT_FILE";
+inline constexpr char kCertificateDirectoriesVariable[] = "SSL_CERT_DIR";
+} // namespace QuoteSiteEnvironment
 
 struct QuoteSourcesResolution {
     QList<QuoteSource> sources;   // in the order they are asked
@@ -46,3 +53,6 @@ struct QuoteSourcesResolution {
 QuoteSourcesResolution resolveQuoteSources(const QProcessEnvironment &environment,
                                            const StoredQuoteSourcesRead &saved,
                                            const StoredQuoteSite &savedSite, const QString &builtInHost);
+
+// The host given to the build (-DFUNDTALLY_QUOTE_HOST=...); empty for none.
+QString builtInQuoteHost();

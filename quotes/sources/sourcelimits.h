@@ -1,6 +1,7 @@
 #pragma once
 
 #include "answerlimits.h"
+#include "hostqueues.h"
 
 #include <QtGlobal>
 
@@ -20,11 +21,12 @@ constexpr qsizetype kMaxHeaders = 8;
 constexpr qsizetype kMaxHeaderChars = 500;
 // The certificate file's path.
 constexpr qsizetype kMaxCertificateChars = 1024;
-// A source's own share of the transfers to its host at a time; the host's
-// limit (TransferLimits::kMaxConnectionsPerHost) holds whatever the shares.
+// A source's own share of the transfers to its host at a time. The host's
+// limit (HostQueues::kMaxConnectionsPerHost) holds whatever the shares, so
+// a share past it, which saved lists may hold, only means the whole host.
 constexpr int kMinConnections = 1;
 constexpr int kMaxConnections = 8;
-constexpr int kDefaultConnections = 4;
+constexpr int kDefaultConnections = HostQueues::kMaxConnectionsPerHost;
 
 // A sources file is a few kilobytes; a larger one is not one.
 constexpr qint64 kMaxSourcesFileBytes = 1024 * 1024;

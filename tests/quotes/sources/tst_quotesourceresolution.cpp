@@ -85,6 +85,10 @@ void TestQuoteSourceResolution::followsPrecedence_data()
     QTest::newRow("saved site carried over")
         << QStringList() << QStringList() << site << "built.example" << QuoteSourcesOrigin::SavedSite
         << QStringList{"Quote site"} << page.arg("site.example") << "/saved/ca.pem" << QStringList();
+    QTest::newRow("environment host in brackets, empty folders skipped")
+        << QStringList{"FUNDTALLY_QUOTE_HOST=[::1]:8443", "SSL_CERT_DIR=/d1::/d2:"} << QStringList() << site << ""
+        << QuoteSourcesOrigin::EnvironmentHost << QStringList{"Quote site"} << page.arg("[::1]:8443") << ""
+        << QStringList{"/d1", "/d2"};
     QTest::newRow("built-in host last")
         << QStringList{"SSL_CERT_DIR=/d1"} << QStringList() << StoredQuoteSite{} << "built.example"
         << QuoteSourcesOrigin::BuiltIn << QStringList{"Quote site"} << page.arg("built.example") << ""

@@ -1,32 +1,37 @@
 #include "blockingquote.h"
 #include "loopbackquoteserver.h"
 #include "pagesource.h"
-#include "quotesiteresolution.h"
+#include "memorykeystore.h"
+#include "pricememory.h"
+#include "pricingchain.h"
+#include "sourcekeys.h"
+#include "transferworker.h"
 #include "transfersettings.h"
 #include "testcertificates.h"
 #include "trustedcertificates.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
-// The settings of a program started in this environment with nothing saved.
-static QuoteSiteResolution siteFromEnvironment()
+// The chain of a program started in this environment with nothing saved.
+static PricingChain chainFromEnvironment(QSettings &settings, SourceKeys &keys, const PriceMemory &prices)
 {
-    return resolveQuoteSite(QProcessEnvironment::systemEnvironment(), {}, builtInQuoteHost());
+    TransferSettings direct;
+    direct.proxy = TransferProxy{}; // straight to the loopback site
+    return buildPricingChain(settings, QProcessEnvironment::systemEnvironment(), keys, prices,
+                             std::make_shared<TransferWorker>(), direct);
 }
 
-class TestTransferSettings : public QObject
+class TestTrustedCertificates : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void init();
     void cleanup();
-    void takesHostFromEnvironment();
-    void fallsBackToBuildHost();
-    void namesTrustWithoutReadingIt();
     void trustsCertificatesFromEnvironment_data();
     void trustsCertificatesFromEnvironment();
     void readsTrustOnFirstLookup();
@@ -37,53 +42,24 @@ private:
     static void clearEnvironment();
 };
 
-void TestTransferSettings::clearEnvironment()
+void TestTrustedCertificates::clearEnvironment()
 {
     qunsetenv("FUNDTALLY_QUOTE_HOST");
     qunsetenv("SSL_CERT_FILE");
     qunsetenv("SSL_CERT_DIR");
 }
 
-void TestTransferSettings::init()
+void TestTrustedCertificates::init()
 {
     clearEnvironment();
 }
 
-void TestTransferSettings::cleanup()
+void TestTrustedCertificates::cleanup()
 {
     clearEnvironment();
 }
 
-void TestTransferSettings::takesHostFromEnvironment()
-{
-    qputenv("FUNDTALLY_QUOTE_HOST", "quotes.example:8443");
-    const QuoteSiteResolution site = siteFromEnvironment();
-    const TransferSettings &settings = site.settings;
-    QCOMPARE(site.host, QStringLiteral("quotes.example:8443"));
-    QVERIFY(!settings.proxy.has_value());
-    QVERIFY(settings.trustedCertificateFiles.isEmpty());
-    QVERIFY(settings.trustedCertificateDirectories.isEmpty());
-}
-
-void TestTransferSettings::fallsBackToBuildHost()
-{
-    QCOMPARE(siteFromEnvironment().host, QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST));
-    qputenv("FUNDTALLY_QUOTE_HOST", "");
-    QCOMPARE(siteFromEnvironment().host, QStringLiteral(FUNDTALLY_BUILD_QUOTE_HOST));
-}
-
-// The variables are taken as they are; nothing is opened before a lookup.
-void TestTransferSettings::namesTrustWithoutReadingIt()
-{
-    qputenv("SSL_CERT_FILE", "/no/such/file.pem");
-    qputenv("SSL_CERT_DIR", "/no/such/dir:/etc/ssl/certs");
-    const TransferSettings settings = siteFromEnvironment().settings;
-    QCOMPARE(settings.trustedCertificateFiles, QStringList{QStringLiteral("/no/such/file.pem")});
-    QCOMPARE(settings.trustedCertificateDirectories,
-             (QStringList{QStringLiteral("/no/such/dir"), QStringLiteral("/etc/ssl/certs")}));
-}
-
-void TestTransferSettings::trustsCertificatesFromEnvironment_data()
+void TestTrustedCertificates::trustsCertificatesFromEnvironment_data()
 {
     QTest::addColumn<QByteArray>("variable");
     QTest::addColumn<QString>("reason");
@@ -94,7 +70,7 @@ void TestTransferSettings::trustsCertificatesFromEnvironment_data()
 }
 
 // The loopback server's authority is trusted only when the environment names it.
-void TestTransferSettings::trustsCertificatesFromEnvironment()
+void TestTrustedCertificates::trustsCertificatesFromEnvironment()
 {
     QFETCH(QByteArray, variable);
     QFETCH(QString, reason);
@@ -118,20 +94,21 @@ void TestTransferSettings::trustsCertificatesFromEnvironment()
     server.setPrice(QStringLiteral("VTI"), "123.45");
     qputenv("FUNDTALLY_QUOTE_HOST", server.host().toUtf8());
 
-    const QuoteSiteResolution site = siteFromEnvironment();
-    QCOMPARE(site.host, server.host());
-    TransferSettings settings = site.settings;
-    settings.proxy = TransferProxy{}; // straight to the loopback site
-    PageSourceService source(site.host, settings);
+    QTemporaryDir home;
+    QSettings settings(home.filePath(QStringLiteral("Fundtally.conf")), QSettings::IniFormat);
+    MemoryKeyStore store;
+    SourceKeys keys(store);
+    PriceMemory prices(settings, home.filePath(QStringLiteral("prices.json")));
+    const PricingChain chain = chainFromEnvironment(settings, keys, prices);
 
-    const QuoteResult result = fetchQuotePriceBlocking(source, QStringLiteral("VTI"));
+    const QuoteResult result = fetchQuotePriceBlocking(*chain.service, QStringLiteral("VTI"));
     QCOMPARE(result.reason(), reason);
     QCOMPARE(result.priced(), reason.isEmpty());
 }
 
 // A certificate file written after the source was made, but before its
 // first lookup, is trusted: trust is read when the first page is fetched.
-void TestTransferSettings::readsTrustOnFirstLookup()
+void TestTrustedCertificates::readsTrustOnFirstLookup()
 {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
@@ -146,7 +123,7 @@ void TestTransferSettings::readsTrustOnFirstLookup()
     QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).price, 123.45);
 }
 
-void TestTransferSettings::skipsOverlongCertificateFiles_data()
+void TestTrustedCertificates::skipsOverlongCertificateFiles_data()
 {
     QTest::addColumn<qint64>("fileBytes");
     QTest::addColumn<QString>("reason");
@@ -155,7 +132,7 @@ void TestTransferSettings::skipsOverlongCertificateFiles_data()
     QTest::newRow("a byte over") << CertificateFile::kMaxFileBytes + 1 << QStringLiteral("certificate not trusted");
 }
 
-void TestTransferSettings::skipsOverlongCertificateFiles()
+void TestTrustedCertificates::skipsOverlongCertificateFiles()
 {
     QFETCH(qint64, fileBytes);
     QFETCH(QString, reason);
@@ -181,5 +158,5 @@ void TestTransferSettings::skipsOverlongCertificateFiles()
     QCOMPARE(fetchQuotePriceBlocking(source, QStringLiteral("VTI")).reason(), reason);
 }
 
-QTEST_GUILESS_MAIN(TestTransferSettings)
-#include "tst_transfersettings.moc"
+QTEST_GUILESS_MAIN(TestTrustedCertificates)
+#include "tst_trustedcertificates.moc"

@@ -111,6 +111,7 @@ private Q_SLOTS:
     void controllerAppliesWhatOkSaves_data();
     void controllerAppliesWhatOkSaves();
     void removingTheCarriedOverSiteLeavesNoSource();
+    void tellsSavedProblemsOnce();
 };
 
 void TestQuoteSourcesDialog::addsEditsAndOrders()
@@ -432,6 +433,31 @@ void TestQuoteSourcesDialog::removingTheCarriedOverSiteLeavesNoSource()
     QCOMPARE(made.last().origin, QuoteSourcesOrigin::None);
     QVERIFY(made.last().sources.isEmpty());
     QCOMPARE(QuoteSiteStore::read(settings).site, StoredQuoteSite{});
+}
+
+// A saved source that cannot be used is said once at start and once in the
+// dialog, not again as the list in use.
+void TestQuoteSourcesDialog::tellsSavedProblemsOnce()
+{
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("Fundtally.conf"), QSettings::IniFormat);
+    QCOMPARE(QuoteSourceStore::write(settings, {jsonSource("Mine", "https://m.example/{SYMBOL}")}), QString());
+    settings.setValue("QuoteSources/1/format", "colour");
+    ScriptedCertificateChooser certificates;
+    ScriptedSourcesFileChooser files;
+    MemoryKeyStore keys;
+    SourceKeys sourceKeys(keys);
+    PriceMemory prices(settings, dir.filePath("prices.json"));
+    const auto worker = std::make_shared<TransferWorker>();
+    QuoteSourcesController controller(
+        settings, QuoteSourcesTools{certificates, files, keys, sourceKeys, [] { return QString(); }, {worker, {}}},
+        [&] { return buildPricingChain(settings, {}, sourceKeys, prices, worker); });
+
+    const QString startup = controller.takeStartupMessage();
+    QCOMPARE(startup.count(QStringLiteral("Mine")), 1);
+    const auto dialog = controller.makeDialog(nullptr);
+    const QString shown = dialog->statusLabel()->text() + dialog->inUseNote()->text();
+    QCOMPARE(shown.count(QStringLiteral("Mine")), 1);
 }
 
 QTEST_MAIN(TestQuoteSourcesDialog)

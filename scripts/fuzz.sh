@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-60}
-targets=(quotepage profile jsonplace csvtable textpattern)
+targets=(quotepage profile jsonplace csvtable textpattern referencerates)
 # Quote pages and profiles that matter are a few kilobytes; longer inputs
 # only slow the search down.
 max_len=4096

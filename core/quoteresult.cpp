@@ -1,5 +1,7 @@
 #include "quoteresult.h"
 
+#include "currency.h"
+
 #include <QStringList>
 
 QString quoteFailureText(QuoteFailure failure)
@@ -49,6 +51,8 @@ QString quoteFailureText(QuoteFailure failure)
         return QStringLiteral("page could not be unpacked");
     case QuoteFailure::DownloadFailed:
         return QStringLiteral("download failed");
+    case QuoteFailure::NoExchangeRate:
+        return QStringLiteral("no exchange rate");
     }
     Q_UNREACHABLE();
 }
@@ -67,6 +71,10 @@ QString failureReason(QuoteFailure failure, int httpStatus)
 
 QString QuoteResult::reason() const
 {
+    if (failure == QuoteFailure::NoExchangeRate) {
+        const std::optional<CurrencyUnit> unit = currencyUnit(currency);
+        return QStringLiteral("no exchange rate from %1 to %2").arg(unit ? unit->code : currency, reportCurrency);
+    }
     if (failure == QuoteFailure::None || attempts.size() < 2)
         return failureReason(failure, httpStatus);
     QStringList reasons;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "exchangerates.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // Why a symbol has no price. Each has one text for the user; code compares
 // the values, never the texts.
@@ -29,6 +33,7 @@ enum class QuoteFailure {
     PageTooLarge,
     PageNotUnpacked,
     DownloadFailed,
+    NoExchangeRate,         // the price's currency has no rate to the report currency
 };
 
 // The short text the window shows for `failure`; empty for None.
@@ -42,6 +47,15 @@ struct QuoteAttempt {
     int httpStatus = 0;
 
     friend bool operator==(const QuoteAttempt &, const QuoteAttempt &) = default;
+};
+
+// How a price reached the report currency.
+struct PriceConversion {
+    double givenPrice = 0.0;  // as the source gave it, in the result's currency
+    double multiplier = 1.0;  // minor unit and rate together
+    ExchangeRate rate;        // from the currency's ISO code to the report currency
+
+    friend bool operator==(const PriceConversion &, const PriceConversion &) = default;
 };
 
 // The outcome of pricing one symbol. A lookup never fails with an exception:
@@ -62,6 +76,10 @@ struct QuoteResult {
     // Every source asked, in order, when more than one was and none priced
     // the symbol; failure and httpStatus are then the last one's.
     QList<QuoteAttempt> attempts;
+    // Once the price is in the report currency (or could not be): which, and
+    // for a price given in another currency, how it was converted.
+    QString reportCurrency;
+    std::optional<PriceConversion> conversion;
 
     bool priced() const { return failure == QuoteFailure::None; }
     // The row has a price to value it at: today's or the last known one.

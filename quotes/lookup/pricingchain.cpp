@@ -2,7 +2,13 @@
 
 #include "failoverquoteservice.h"
 #include "pricememory.h"
+#include "ratelookup.h"
 #include "sourcequoteservice.h"
+
+std::shared_ptr<QuoteService> PricingChain::inReportCurrency(const QString &report) const
+{
+    return std::make_shared<ReportCurrencyService>(service, report, rates);
+}
 
 QStringList PricingChain::problems() const
 {
@@ -27,5 +33,7 @@ PricingChain buildPricingChain(QSettings &settings, const QProcessEnvironment &e
     for (const QuoteSource &source : std::as_const(chain.sources.sources))
         services << NamedQuoteService{source.name, std::make_shared<SourceQuoteService>(source, keys, shared, worker)};
     chain.service = prices.remembering(std::make_shared<FailoverQuoteService>(services, chain.sources.noSources));
+    const QList<RateSource> rates = chain.sources.rates.isEmpty() ? QList{builtInRateSource()} : chain.sources.rates;
+    chain.rates = [rates, worker, shared] { return std::make_unique<RateLookup>(rates, worker, shared); };
     return chain;
 }

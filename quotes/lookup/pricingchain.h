@@ -3,6 +3,7 @@
 #include "quotesitestore.h"
 #include "quotesourceresolution.h"
 #include "quotesourcestore.h"
+#include "reportcurrencyservice.h"
 #include "transfersettings.h"
 
 #include <QProcessEnvironment>
@@ -18,14 +19,21 @@ class TransferWorker;
 
 // What the program prices through, and where its sources came from.
 struct PricingChain {
-    // The last known prices over failover over the sources in use.
+    // The last known prices over failover over the sources in use, each
+    // price as its source gave it.
     std::shared_ptr<QuoteService> service;
+    // Makes one calculation's lookup of exchange rates.
+    RateLookupMaker rates;
     StoredQuoteSiteRead savedSite;         // a quote site saved before there were sources
     StoredQuoteSourcesRead savedSources;   // the saved list, and what of it was ignored
     QuoteSourcesResolution sources;        // the list in use and where it came from
     // For the user, each once: saved values ignored, and a sources file
     // refused.
     QStringList problems() const;
+
+    // A calculation's prices in `report` (ReportCurrencyService), its rates
+    // looked up when the first price in another currency comes.
+    std::shared_ptr<QuoteService> inReportCurrency(const QString &report) const;
 };
 
 // The one way the window and the commands get their prices: the sources the

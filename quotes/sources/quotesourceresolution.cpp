@@ -58,6 +58,7 @@ QuoteSourcesResolution fromFile(const QString &path)
     const SourcesFileRead read = readSourcesFile(path);
     if (read.problem.ok()) {
         resolution.sources = read.sources;
+        resolution.rates = read.rates;
     } else {
         resolution.noSources = QuoteFailure::SourcesRefused;
         resolution.message = sourcesFileProblemText(path, read.problem);

@@ -1,11 +1,13 @@
 #include "sourcesfile.h"
 
+#include "certificatefile.h"
 #include "wholefile.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUrl>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +17,14 @@
 namespace {
 
 constexpr QLatin1StringView kSources("sources");
+constexpr QLatin1StringView kRates("rates");
+// The members of a rate source, and the one format read for now: the
+// reference rates document.
+constexpr QLatin1StringView kRateName("name");
+constexpr QLatin1StringView kRateUrl("url");
+constexpr QLatin1StringView kRateFormat("format");
+constexpr QLatin1StringView kRateCertificate("certificate");
+constexpr QLatin1StringView kReferenceRatesFormat("ecb");
 
 // The members a source object may have.
 constexpr std::array kMemberFields{
@@ -188,6 +198,61 @@ SourcesFileRead sourceRefused(const QJsonArray &list, SourceProblem problem, qsi
     return read;
 }
 
+SourcesFileRead rateRefused(qsizetype index, const QString &name, const QString &member, const QString &why)
+{
+    SourcesFileRead read = refused(SourcesFileIssue::Rate, why);
+    read.problem.rateIndex = index;
+    read.problem.sourceName = name;
+    read.problem.member = member;
+    return read;
+}
+
+// One rate source, or why the file is refused.
+SourcesFileRead readRate(const QJsonValue &value, qsizetype index, RateSource &rate)
+{
+    if (!value.isObject())
+        return rateRefused(index, {}, {}, QStringLiteral("must be an object"));
+    const QJsonObject object = value.toObject();
+    const QString name = object.value(kRateName).toString();
+    const QString shown = isSourceName(name) ? name : QString();
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        if (it.key() != kRateName && it.key() != kRateUrl && it.key() != kRateFormat && it.key() != kRateCertificate)
+            return rateRefused(index, shown, it.key(), QStringLiteral("unknown member"));
+    }
+    if (!isSourceName(name))
+        return rateRefused(index, {}, kRateName, QStringLiteral("missing, or not a name"));
+    const QUrl url(object.value(kRateUrl).toString(), QUrl::StrictMode);
+    if (!url.isValid() || url.scheme() != u"https" || url.host().isEmpty())
+        return rateRefused(index, shown, kRateUrl, QStringLiteral("must be an https:// address"));
+    if (object.value(kRateFormat).toString() != kReferenceRatesFormat)
+        return rateRefused(index, shown, kRateFormat, QStringLiteral("must be \"ecb\""));
+    const QJsonValue certificate = object.value(kRateCertificate);
+    if (!certificate.isUndefined() && !certificate.isString())
+        return rateRefused(index, shown, kRateCertificate, QStringLiteral("must be text"));
+    rate = RateSource{name, object.value(kRateUrl).toString(), certificate.toString()};
+    if (!rate.certificate.isEmpty()) {
+        if (const QString problem = CertificateFile::problem(rate.certificate); !problem.isEmpty())
+            return rateRefused(index, shown, kRateCertificate, problem);
+    }
+    return {};
+}
+
+SourcesFileRead readRates(const QJsonValue &value, QList<RateSource> &rates)
+{
+    if (value.isUndefined())
+        return {};
+    const QJsonArray list = value.toArray();
+    if (!value.isArray() || list.size() > SourceLimits::kMaxSources)
+        return refused(SourcesFileIssue::NotSourcesObject);
+    for (qsizetype index = 0; index < list.size(); ++index) {
+        RateSource rate;
+        if (SourcesFileRead problem = readRate(list.at(index), index, rate); !problem.problem.ok())
+            return problem;
+        rates.append(rate);
+    }
+    return {};
+}
+
 // The first source of `read` whose certificate file cannot be trusted from
 // refuses the file.
 SourcesFileRead certificatesChecked(SourcesFileRead read)
@@ -244,8 +309,12 @@ SourcesFileRead parseSourcesFile(QByteArrayView text)
         return refused(SourcesFileIssue::NotJson,
                        QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset));
     const QJsonObject root = document.object();
-    if (!document.isObject() || root.size() != 1 || !root.value(kSources).isArray())
+    const qsizetype members = root.contains(kRates) ? 2 : 1;
+    if (!document.isObject() || root.size() != members || !root.value(kSources).isArray())
         return refused(SourcesFileIssue::NotSourcesObject);
+    QList<RateSource> rates;
+    if (SourcesFileRead problem = readRates(root.value(kRates), rates); !problem.problem.ok())
+        return problem;
 
     const QJsonArray list = root.value(kSources).toArray();
     SourcesFileRead read;
@@ -269,6 +338,7 @@ SourcesFileRead parseSourcesFile(QByteArrayView text)
     }
     if (const SourceProblem problem = checkQuoteSources(read.sources); !problem.ok())
         return sourceRefused(list, problem, problem.index);
+    read.rates = rates;
     return read;
 }
 
@@ -328,7 +398,17 @@ QString sourcesFileProblemText(const QString &path, const SourcesFileProblem &pr
     case SourcesFileIssue::NotJson:
         return QStringLiteral("%1: not JSON: %2").arg(path, problem.detail);
     case SourcesFileIssue::NotSourcesObject:
-        return QStringLiteral("%1: must be an object holding a \"sources\" list and nothing else").arg(path);
+        return QStringLiteral("%1: must be an object holding a \"sources\" list, optionally a \"rates\" list of "
+                              "at most %2, and nothing else")
+            .arg(path)
+            .arg(SourceLimits::kMaxSources);
+    case SourcesFileIssue::Rate: {
+        const QString rate = problem.sourceName.isEmpty()
+            ? QStringLiteral("rate source %1").arg(problem.rateIndex + 1)
+            : QStringLiteral("rate source \"%1\"").arg(problem.sourceName);
+        return problem.member.isEmpty() ? QStringLiteral("%1: %2: %3").arg(path, rate, problem.detail)
+                                        : QStringLiteral("%1: %2: %3: %4").arg(path, rate, problem.member, problem.detail);
+    }
     case SourcesFileIssue::SourceNotObject:
         return QStringLiteral("%1: %2: must be an object").arg(path, who);
     case SourcesFileIssue::UnknownMember:

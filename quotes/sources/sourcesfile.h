@@ -1,6 +1,7 @@
 #pragma once
 
 #include "quotesource.h"
+#include "ratesource.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -18,13 +19,15 @@ enum class SourcesFileIssue {
     SourceNotObject,
     UnknownMember,
     Source,          // a source or the list is at fault: see `source`
+    Rate,            // a rate source is at fault: see `member` and `detail`
 };
 
 struct SourcesFileProblem {
     SourcesFileIssue issue = SourcesFileIssue::None;
     SourceProblem source;   // for Source; for UnknownMember, which source
     QString sourceName;     // the source's name when it can name it
-    QString member;         // for UnknownMember
+    qsizetype rateIndex = -1; // for Rate, from 0
+    QString member;         // for UnknownMember and Rate
     QString detail;         // the system's or the JSON parser's words
 
     bool ok() const { return issue == SourcesFileIssue::None; }
@@ -32,11 +35,14 @@ struct SourcesFileProblem {
 
 struct SourcesFileRead {
     QList<QuoteSource> sources;   // empty whenever there is a problem
+    QList<RateSource> rates;      // likewise; in the order they are asked
     SourcesFileProblem problem;
 };
 
 // The sources in a file's text: {"sources": [{"name": ..., ...}]}, every
-// member checked; nothing is taken from a file with any problem.
+// member checked, and optionally the rate sources beside them:
+// "rates": [{"name": ..., "url": "https://...", "format": "ecb",
+// "certificate": ...}]. Nothing is taken from a file with any problem.
 SourcesFileRead parseSourcesFile(QByteArrayView text);
 // The sources in the file at `path`, the certificate files they name
 // checked as well (checkCertificateFile).

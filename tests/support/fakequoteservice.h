@@ -43,10 +43,13 @@ public:
     {
         if (!prices.contains(symbol))
             return QuoteResult::failed(QuoteFailure::NoPriceOnPage);
-        return QuoteResult::withPrice(prices.value(symbol));
+        QuoteResult result = QuoteResult::withPrice(prices.value(symbol));
+        result.currency = currencies.value(symbol);
+        return result;
     }
 
     QHash<QString, double> prices;
+    QHash<QString, QString> currencies; // none for a symbol not listed
     QStringList requested;
     bool hold = false;
     QList<QPointer<HeldQuoteRequest>> held;

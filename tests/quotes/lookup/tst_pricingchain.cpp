@@ -1,4 +1,6 @@
+#include "loopbackquoteserver.h"
 #include "memorykeystore.h"
+#include "quotepage.h"
 #include "pricememory.h"
 #include "pricingchain.h"
 #include "quoteservice.h"
@@ -6,6 +8,7 @@
 #include "sourcekeys.h"
 #include "transferworker.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,6 +21,7 @@ class TestPricingChain : public QObject
 private Q_SLOTS:
     void readsKeysOnFirstLookup();
     void tellsEachProblemOnce();
+    void pricesInTheReportCurrency();
 };
 
 namespace {
@@ -74,6 +78,53 @@ void TestPricingChain::tellsEachProblemOnce()
     QCOMPARE(chain.problems().size(), 1);
     QVERIFY2(chain.problems().join(u' ').contains(QStringLiteral("format")), qPrintable(chain.problems().join(u' ')));
     QVERIFY(chain.sources.message.isEmpty());
+}
+
+// A sources file's rate source converts a price given in euros; the price
+// itself is kept as given.
+void TestPricingChain::pricesInTheReportCurrency()
+{
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    QuotePage answer;
+    answer.body = R"({"last": 80, "ccy": "EUR"})";
+    server.setTargetPage("/q/IWDA", answer);
+    QuotePage document;
+    document.body = "<Envelope><Cube><Cube time='2026-12-07'><Cube currency='USD' rate='1.25'/></Cube></Cube>"
+                    "</Envelope>";
+    server.setTargetPage("/rates.xml", document);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sources.json"));
+    const QString site = "https://" + server.host();
+    QFile sources(file);
+    QVERIFY(sources.open(QIODevice::WriteOnly));
+    sources.write(QStringLiteral(R"({"sources": [{"name": "A", "url": "%1/q/{SYMBOL}", "format": "json",
+        "price": "/last", "currency": "/ccy", "certificate": "%2"}],
+        "rates": [{"name": "Bank", "url": "%1/rates.xml", "format": "ecb", "certificate": "%2"}]})")
+                      .arg(site, server.authorityFile())
+                      .toUtf8());
+    sources.close();
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("FUNDTALLY_QUOTE_SOURCES"), file);
+    QSettings settings(dir.filePath(QStringLiteral("Fundtally.conf")), QSettings::IniFormat);
+    MemoryKeyStore store;
+    SourceKeys keys(store);
+    PriceMemory prices(settings, dir.filePath(QStringLiteral("prices.json")));
+    TransferSettings direct;
+    direct.proxy = TransferProxy{};
+
+    const PricingChain chain = buildPricingChain(settings, environment, keys, prices, std::make_shared<TransferWorker>(), direct);
+    QVERIFY2(chain.problems().isEmpty(), qPrintable(chain.problems().join(u' ')));
+    const auto request = chain.inReportCurrency(QStringLiteral("USD"))->FetchQuotePrice(QStringLiteral("IWDA"));
+    QSignalSpy finished(request.get(), &QuoteRequest::finished);
+    QVERIFY(finished.wait(10000));
+    const QuoteResult &result = request->result();
+    QCOMPARE(result.price, 100.0);
+    QCOMPARE(result.currency, QStringLiteral("EUR"));
+    QVERIFY(result.conversion);
+    QCOMPARE(result.conversion->givenPrice, 80.0);
+    QCOMPARE(result.conversion->rate.source, QStringLiteral("Bank"));
+    QCOMPARE(prices.store().find(QStringLiteral("IWDA"))->price, 80.0);
 }
 
 QTEST_GUILESS_MAIN(TestPricingChain)

@@ -64,9 +64,9 @@ void TestSourcesFile::refusesFiles_data()
     const QByteArray a = sourceText("A");
     QTest::newRow("not JSON") << QByteArray("{") << "sources.json: not JSON: unterminated object at byte 1";
     QTest::newRow("a list") << QByteArray("[]")
-                            << "sources.json: must be an object holding a \"sources\" list and nothing else";
+                            << "sources.json: must be an object holding a \"sources\" list, optionally a \"rates\" list of at most 20, and nothing else";
     QTest::newRow("another member") << QByteArray(R"({"sources": [], "version": 1})")
-                                    << "sources.json: must be an object holding a \"sources\" list and nothing else";
+                                    << "sources.json: must be an object holding a \"sources\" list, optionally a \"rates\" list of at most 20, and nothing else";
     QTest::newRow("source not an object") << fileText({a, "1"}) << "sources.json: source 2: must be an object";
     QTest::newRow("unknown member") << fileText({sourceText("A", R"("pricee": "/p")")})
                                     << "sources.json: source \"A\": unknown member \"pricee\"";
@@ -97,6 +97,24 @@ void TestSourcesFile::refusesFiles_data()
         << "sources.json: source \"B\": certificate: The certificate file \"/nonexistent/ca.pem\" does not exist.";
     QTest::newRow("names used twice") << fileText({a, sourceText("a")})
                                       << "sources.json: source \"a\": name: another source has this name";
+    const auto withRates = [&a](const QByteArray &rates) {
+        return QByteArray(R"({"sources": [)") + a + "], \"rates\": [" + rates + "]}";
+    };
+    QTest::newRow("rate not an object") << withRates("1") << "sources.json: rate source 1: must be an object";
+    QTest::newRow("rate unknown member")
+        << withRates(R"({"name": "R", "url": "https://r.example/x.xml", "format": "ecb", "base": "EUR"})")
+        << "sources.json: rate source \"R\": base: unknown member";
+    QTest::newRow("rate over http")
+        << withRates(R"({"name": "R", "url": "http://r.example/x.xml", "format": "ecb"})")
+        << "sources.json: rate source \"R\": url: must be an https:// address";
+    QTest::newRow("rate of another format")
+        << withRates(R"({"name": "R", "url": "https://r.example/x.xml", "format": "xml"})")
+        << "sources.json: rate source \"R\": format: must be \"ecb\"";
+    QByteArray manyRates;
+    for (int number = 1; number <= SourceLimits::kMaxSources + 1; ++number)
+        manyRates += (number > 1 ? "," : "") + QByteArray(R"({"name": "R)") + QByteArray::number(number)
+            + R"(", "url": "https://r.example/x.xml", "format": "ecb"})";
+    QTest::newRow("21 rate sources") << withRates(manyRates) << "sources.json: must be an object holding a \"sources\" list, optionally a \"rates\" list of at most 20, and nothing else";
     QList<QByteArray> many;
     for (int number = 1; number <= SourceLimits::kMaxSources + 1; ++number)
         many.append(sourceText(QByteArray::number(number)));

@@ -162,17 +162,23 @@ QString noClassNote(const Holdings &holdings, const CalculationResult &result)
 
 QString currencyNote(const CalculationResult &result)
 {
-    QStringList currencies;
+    QString report;
+    QDate keptFrom;
     for (int row = 0; row < HoldingRowCount; ++row) {
         const std::optional<QuoteResult> &quote = result.quotes[row];
-        if (quote && quote->valued() && !quote->currency.isEmpty() && !currencies.contains(quote->currency))
-            currencies.append(quote->currency);
+        if (!quote || !quote->valued() || !quote->conversion)
+            continue;
+        report = quote->reportCurrency;
+        const ExchangeRate &rate = quote->conversion->rate;
+        if (rate.kept && (!keptFrom.isValid() || rate.date < keptFrom))
+            keptFrom = rate.date;
     }
-    if (currencies.size() < 2)
+    if (report.isEmpty())
         return {};
-    const QString last = currencies.takeLast();
-    return tr("Prices are in %1 and %2; the total adds them as they are")
-        .arg(currencies.join(QStringLiteral(", ")), last);
+    if (!keptFrom.isValid())
+        return tr("Values in %1").arg(report);
+    return tr("Values in %1 at rates from %2; today's rates could not be fetched")
+        .arg(report, QLocale::c().toString(keptFrom, QStringLiteral("d MMM yyyy")));
 }
 
 QString runStatus(const QDateTime &when, const Holdings &holdings, const CalculationResult &result)
@@ -181,7 +187,7 @@ QString runStatus(const QDateTime &when, const Holdings &holdings, const Calcula
     if (summary.endsWith(u'.'))
         summary.chop(1);
     QStringList parts{summary};
-    for (const QString &note : {lastKnownNote(result), noClassNote(holdings, result), currencyNote(result)}) {
+    for (const QString &note : {currencyNote(result), lastKnownNote(result), noClassNote(holdings, result)}) {
         if (!note.isEmpty())
             parts.append(note);
     }

@@ -17,8 +17,9 @@ QString calculationSummary(const Holdings &holdings, const CalculationResult &re
 // class with the amount they add. Empty when there is nothing to say.
 QString lastKnownNote(const CalculationResult &result);
 QString noClassNote(const Holdings &holdings, const CalculationResult &result);
-// When the valued rows' prices are in more than one currency: which, in
-// the order the rows give them. Nothing is converted.
+// When some valued row's price was converted: the currency the values are
+// in, and the date of the oldest kept rate used when today's could not be
+// fetched. It leads the notes.
 QString currencyNote(const CalculationResult &result);
 
 // The status line after a run: its local time (`when`), the summary and

@@ -8,6 +8,10 @@
 
 namespace {
 
+// A rate is shown to six significant digits, a converted price to cents.
+constexpr int kRateDigits = 6;
+constexpr int kConvertedDecimals = 2;
+
 QString tr(const char *text)
 {
     return QCoreApplication::translate("PriceNote", text);
@@ -29,11 +33,35 @@ QString priceText(double price)
     return text.leftJustified(point + 3, u'0');
 }
 
-// "123.45 USD", or "123.45" when the currency is not known.
+// The price as the source gave it: "123.45 USD", or "123.45" when the
+// currency is not known.
 QString amountText(const QuoteResult &result)
 {
-    const QString price = priceText(result.price);
+    const QString price = priceText(result.conversion ? result.conversion->givenPrice : result.price);
     return result.currency.isEmpty() ? price : price + u' ' + result.currency;
+}
+
+// How the price reached the report currency:
+// " × 0.9223 EUR per USD (Reference rates, 7 Dec 2026) = 175.09 EUR", with
+// "; today's rates could not be fetched" inside the brackets for a kept
+// rate; for a price without a currency, " (no currency given: taken as
+// EUR)". Empty when the price was not converted.
+QString conversionText(const QuoteResult &result)
+{
+    if (!result.conversion) {
+        return result.currency.isEmpty() && !result.reportCurrency.isEmpty()
+            ? tr(" (no currency given: taken as %1)").arg(result.reportCurrency)
+            : QString();
+    }
+    const ExchangeRate &rate = result.conversion->rate;
+    QString origin = rate.source;
+    if (rate.date.isValid())
+        origin += (origin.isEmpty() ? QString() : QStringLiteral(", ")) + QLocale::c().toString(rate.date, QStringLiteral("d MMM yyyy"));
+    if (rate.kept)
+        origin += tr("; today's rates could not be fetched");
+    return tr(" \u00d7 %1 %2 per %3 (%4) = %5 %2")
+        .arg(QString::number(result.conversion->multiplier, 'g', kRateDigits), result.reportCurrency,
+             result.currency, origin, QString::number(result.price, 'f', kConvertedDecimals));
 }
 
 QString fromText(const QuoteResult &result)
@@ -48,7 +76,8 @@ QString dateTimeText(const QDateTime &local)
 
 QString pricedNote(const QuoteResult &result, const QDateTime &now)
 {
-    QString note = tr("%1 a share%2").arg(amountText(result), fromText(result));
+    const QString converted = result.conversion ? conversionText(result) + tr(" a share") : conversionText(result);
+    QString note = tr("%1 a share%2%3").arg(amountText(result), converted, fromText(result));
     if (!result.fetched.isValid())
         return note;
     const QDateTime fetched = result.fetched.toLocalTime();
@@ -74,8 +103,9 @@ QString lastKnownWhen(const QDateTime &fetched, const QDateTime &now)
 
 QString lastKnownNote(const QuoteResult &result, const QDateTime &now)
 {
-    return tr("Last known price %1%2%3; today's lookup failed: %4")
-        .arg(amountText(result), fromText(result), lastKnownWhen(result.fetched, now), result.reason());
+    return tr("Last known price %1%2%3%4; today's lookup failed: %5")
+        .arg(amountText(result), conversionText(result), fromText(result), lastKnownWhen(result.fetched, now),
+             result.reason());
 }
 
 } // namespace

@@ -48,6 +48,15 @@ Row inCurrency(Row row, const char *currency)
     return row;
 }
 
+// Priced in `currency`, converted to EUR at 0.9 from "Bank" of `date`.
+Row converted(Row row, const char *currency, const QDate &date = QDate(2026, 12, 8), bool kept = false)
+{
+    row.quote->currency = QString::fromLatin1(currency);
+    row.quote->reportCurrency = QStringLiteral("EUR");
+    row.quote->conversion = PriceConversion{row.quote->price / 0.9, 0.9, {0.9, QStringLiteral("Bank"), date, kept}};
+    return row;
+}
+
 Row unclassed(Row row)
 {
     row.assetClass = NoAssetClass;
@@ -203,17 +212,16 @@ void TestCalculationStatus::currencies_data()
     QTest::addColumn<QString>("note");
 
     const QDateTime dec7 = QDateTime(QDate(2026, 12, 7), QTime(14, 2), Qt::UTC);
-    QTest::newRow("one currency") << QList<Row>{inCurrency(priced("VTI"), "USD"), inCurrency(priced("BND"), "USD")}
-                                  << QString();
-    QTest::newRow("one known, one not") << QList<Row>{inCurrency(priced("VTI"), "USD"), priced("BND")} << QString();
-    QTest::newRow("two") << QList<Row>{inCurrency(priced("VTI"), "USD"), inCurrency(priced("SAP"), "EUR")}
-                         << "Prices are in USD and EUR; the total adds them as they are";
-    QTest::newRow("three, a last known among them")
-        << QList<Row>{inCurrency(priced("VTI"), "USD"), inCurrency(lastKnown("ULVR", 40, dec7), "GBP"),
-                      inCurrency(priced("SAP"), "EUR"), inCurrency(priced("BND"), "USD")}
-        << "Prices are in USD, GBP and EUR; the total adds them as they are";
-    QTest::newRow("a failed row's currency is not counted")
-        << QList<Row>{inCurrency(priced("VTI"), "USD"), inCurrency(failed("SAP", QuoteFailure::TimedOut), "EUR")}
+    QTest::newRow("nothing converted") << QList<Row>{inCurrency(priced("SAP"), "EUR"), priced("BND")} << QString();
+    QTest::newRow("converted") << QList<Row>{converted(priced("VTI"), "USD"), inCurrency(priced("SAP"), "EUR")}
+                               << "Values in EUR";
+    QTest::newRow("kept rates, the oldest named")
+        << QList<Row>{converted(priced("VTI"), "USD", QDate(2026, 12, 7), true),
+                      converted(lastKnown("ULVR", 40, dec7), "GBP", QDate(2026, 12, 4), true),
+                      converted(priced("BND"), "USD")}
+        << "Values in EUR at rates from 4 Dec 2026; today's rates could not be fetched";
+    QTest::newRow("a failed row's is not counted")
+        << QList<Row>{inCurrency(priced("SAP"), "EUR"), converted(failed("VTI", QuoteFailure::TimedOut), "USD")}
         << QString();
 }
 

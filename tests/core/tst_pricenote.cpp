@@ -75,6 +75,22 @@ void TestPriceNote::note_data()
     QTest::newRow("last known price alone")
         << lastKnown(found(123.45, "", "", "2026-12-06T20:00:00Z"), QuoteFailure::NoPriceOnPage, 500) << sameDay
         << "Last known price 123.45, 7 Dec 2026 01:30; today's lookup failed: no price on page (HTTP 500)";
+    QuoteResult inEuros = found(175.0884, "USD");
+    inEuros.reportCurrency = QStringLiteral("EUR");
+    inEuros.conversion = PriceConversion{189.84, 0.9223, {0.9223, "Reference rates", QDate(2026, 12, 7), false}};
+    QTest::newRow("converted") << inEuros << sameDay
+                               << "189.84 USD a share \u00d7 0.9223 EUR per USD (Reference rates, 7 Dec 2026) "
+                                  "= 175.09 EUR a share from Prices A at 14:02";
+    QuoteResult pence = found(99.5, "GBp");
+    pence.reportCurrency = QStringLiteral("EUR");
+    pence.conversion = PriceConversion{8512, 0.011689, {1.1689, "Bank", QDate(2026, 12, 4), true}};
+    QTest::newRow("pence at a kept rate, last known") << lastKnown(pence) << utc("2026-12-08T08:32:00Z")
+        << "Last known price 8512.00 GBp \u00d7 0.011689 EUR per GBp (Bank, 4 Dec 2026; today's rates could not "
+           "be fetched) = 99.50 EUR from Prices A, 7 Dec 2026 14:02; today's lookup failed: timed out";
+    QuoteResult taken = found(12.5, "");
+    taken.reportCurrency = QStringLiteral("EUR");
+    QTest::newRow("no currency, taken as the report's") << taken << sameDay
+        << "12.50 a share (no currency given: taken as EUR) from Prices A at 14:02";
     QTest::newRow("failed") << QuoteResult::failed(QuoteFailure::TimedOut) << sameDay << QString();
 }
 

@@ -28,8 +28,10 @@ void tellProblem(const QString &problem)
 
 QString priceLine(const QString &symbol, const QuoteResult &result)
 {
-    if (result.priced())
-        return symbol + u'\t' + shortestNumberText(result.price);
+    if (result.priced()) {
+        const QString line = symbol + u'\t' + shortestNumberText(result.price);
+        return result.currency.isEmpty() ? line : line + u'\t' + result.currency;
+    }
     return symbol + QStringLiteral("\t-\t") + result.reason();
 }
 

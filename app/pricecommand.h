@@ -14,8 +14,9 @@ struct QuoteResult;
 QString shortestNumberText(double value);
 
 // One line of `fundtally --price`: the symbol, a tab, the price as the
-// shortest text that reads back to the same number, or "-" followed by a
-// tab and the reason it has none.
+// shortest text that reads back to the same number and, when the source
+// gave one, a tab and its currency as given ("VUSA.L\t8512\tGBp"); or "-"
+// followed by a tab and the reason it has none.
 QString priceLine(const QString &symbol, const QuoteResult &result);
 
 // Prices every symbol through `service`, all at once, and writes one line per

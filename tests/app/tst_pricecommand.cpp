@@ -176,10 +176,11 @@ void TestPriceCommand::savedSourcesAndKeyServeTheNextRun()
     keyed.url = QStringLiteral("https://%1/v2/{symbol}").arg(m_server.host());
     keyed.format = SourceFormat::Json;
     keyed.price = QStringLiteral("/quote/last");
+    keyed.currency = QStringLiteral("/quote/ccy");
     keyed.headers = {{QStringLiteral("X-Api-Key"), QStringLiteral("{KEY}")}};
     keyed.certificate = m_server.authorityFile();
     QuotePage page;
-    page.body = R"({"quote": {"last": 321.5}})";
+    page.body = R"({"quote": {"last": 321.5, "ccy": "GBp"}})";
     m_server.setTargetPage("/v2/vti", page);
     {
         const std::unique_ptr<QSettings> settings = openUserSettings();
@@ -191,7 +192,8 @@ void TestPriceCommand::savedSourcesAndKeyServeTheNextRun()
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLocal8Bit(noBus));
     const int asked = m_server.requestCount();
     const ProgramRun run = runProgram({QStringLiteral("--price"), QStringLiteral("VTI")}, environment);
-    QCOMPARE(run.out, QByteArray("VTI\t321.5\n"));
+    // The price as the source gave it, in its currency.
+    QCOMPARE(run.out, QByteArray("VTI\t321.5\tGBp\n"));
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(m_server.requestCount(), asked + 1);
     QVERIFY(m_server.requestHeads().constLast().endsWith("\r\nX-Api-Key: k-42"));

@@ -100,7 +100,7 @@ void TestMnemonics::everyWindow_data()
 
     QTest::newRow("holdings") << "holdings" << "BCFGST";
     QTest::newRow("holdings, scrolling") << "scrolling" << "BCFGST";
-    QTest::newRow("context menu") << "menu" << "AFLS";
+    QTest::newRow("context menu") << "menu" << "ACFLS";
     QTest::newRow("save question") << "question" << "DS";
     QTest::newRow("quote sources") << "sources" << "ADEFIORSUX";
     QTest::newRow("quote source") << "source" << "ABCDEFHIKLMNOPRTUY";

@@ -8,6 +8,7 @@ CommandMenu::CommandMenu(QWidget *window)
     : QMenu(window)
     , m_window(window)
     , m_quoteSources(new QAction(tr("Quote &Sources..."), window))
+    , m_currency(new QAction(tr("&Currency..."), window))
     , m_useLastKnown(new QAction(tr("Use &Last Known Prices"), window))
     , m_forgetPrices(new QAction(tr("&Forget Prices"), window))
     , m_about(new QAction(tr("&About Fundtally..."), window))
@@ -19,8 +20,9 @@ CommandMenu::CommandMenu(QWidget *window)
     m_useLastKnown->setCheckable(true);
     m_useLastKnown->setChecked(true);
     m_useLastKnown->setToolTip(tr("Value a holding whose lookup fails at the last price found for it"));
+    m_currency->setToolTip(tr("Choose the currency every value is given in"));
     m_forgetPrices->setToolTip(tr("Forget every price kept from earlier calculations"));
-    for (QAction *action : {m_quoteSources, m_useLastKnown, m_forgetPrices, m_about}) {
+    for (QAction *action : {m_quoteSources, m_currency, m_useLastKnown, m_forgetPrices, m_about}) {
         // The keys work from anywhere in the window, and the menu says which
         // they are, since nothing else does.
         action->setShortcutContext(Qt::WindowShortcut);

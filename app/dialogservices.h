@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+class CurrencyChooser;
 class FileChooser;
 class MessagePresenter;
 class NumberPrompt;
@@ -20,5 +21,6 @@ struct DialogServices
     FileChooser &files;
     MessagePresenter &messages;
     QuoteSourcesChooser &quoteSources;
+    CurrencyChooser &currency;
     SaveChangesQuestion &saveChanges;
 };

@@ -4,6 +4,8 @@
 #include "certificatefilechooser.h"
 #include "commandline.h"
 #include "commandmenu.h"
+#include "currencydialog.h"
+#include "currencykeeping.h"
 #include "dialogservices.h"
 #include "filechooser.h"
 #include "fundtallydlg.h"
@@ -73,10 +75,12 @@ int CFundtallyApp::InitInstance()
     DialogFileChooser files;
     MessageBoxPresenter messages;
     MessageBoxSaveChangesQuestion saveChanges;
+    DialogCurrencyChooser currency;
 
     CFundtallyDlg dialog(DialogServices{[&quoteSources] { return quoteSources.quotes(); }, numberPrompt,
-                                        files, messages, quoteSources, saveChanges});
+                                        files, messages, quoteSources, currency, saveChanges});
     keepPrices(dialog, prices, pricesProblem);
+    keepReportCurrency(dialog, *settings);
     connect(this, &QGuiApplication::commitDataRequest, &dialog, [&dialog](QSessionManager &manager) {
         ManagedSessionEnd session(manager);
         dialog.commitData(session);

@@ -3,6 +3,8 @@
 #include "aboutdlg.h"
 #include "appicon.h"
 #include "commandmenu.h"
+#include "currency.h"
+#include "currencychooser.h"
 #include "fieldexchange.h"
 #include "filechooser.h"
 #include "fittingform.h"
@@ -14,6 +16,7 @@
 #include "profilefile.h"
 #include "quotesourceschooser.h"
 #include "rebalancedialog.h"
+#include "reportcurrency.h"
 #include "sessionend.h"
 #include "statusline.h"
 #include "windowcaption.h"
@@ -30,6 +33,7 @@ CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
     : QDialog(parent)
     , m_services(services)
     , m_hIcon(fundtallyIcon())
+    , m_reportCurrency(ReportCurrency::defaultCode(QLocale::system()))
 {
     setUpWindow();
     UpdateData(false);
@@ -65,6 +69,7 @@ void CFundtallyDlg::setUpWindow()
     setFixedSize(m_view->designedSize());
     m_contextMenu = new CommandMenu(this);
     connect(m_contextMenu->quoteSourcesAction(), &QAction::triggered, this, &CFundtallyDlg::showQuoteSourcesDialog);
+    connect(m_contextMenu->currencyAction(), &QAction::triggered, this, &CFundtallyDlg::showCurrencyDialog);
     connect(m_contextMenu->aboutAction(), &QAction::triggered, this, &CFundtallyDlg::showAboutBox);
 }
 
@@ -266,6 +271,21 @@ void CFundtallyDlg::showAboutBox()
 void CFundtallyDlg::showQuoteSourcesDialog()
 {
     m_services.quoteSources.chooseQuoteSources(this);
+}
+
+void CFundtallyDlg::showCurrencyDialog()
+{
+    if (const std::optional<QString> chosen = m_services.currency.chooseCurrency(this, m_reportCurrency))
+        setReportCurrency(*chosen);
+}
+
+void CFundtallyDlg::setReportCurrency(const QString &code)
+{
+    Q_ASSERT(isCurrencyCode(code));
+    if (code == m_reportCurrency)
+        return;
+    m_reportCurrency = code;
+    Q_EMIT reportCurrencyChanged(code);
 }
 
 void CFundtallyDlg::accept()

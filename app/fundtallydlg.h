@@ -55,6 +55,13 @@ public:
     void showAboutBox();
     // Lets the user choose the quote sources; see QuoteSourcesChooser.
     void showQuoteSourcesDialog();
+    // Lets the user choose the report currency; see CurrencyChooser.
+    void showCurrencyDialog();
+
+    // The ISO 4217 code every value is to be given in: the system locale's
+    // currency until the start-up or the user sets another.
+    const QString &reportCurrency() const { return m_reportCurrency; }
+    void setReportCurrency(const QString &code);
 
     // The targets belong to the holdings: profiles carry them and the chart
     // draws them.
@@ -89,6 +96,8 @@ Q_SIGNALS:
     void calculationFinished();
     // The user asked, through the status line's link, to choose quote sources.
     void quoteSourcesRequested();
+    // reportCurrency() is now `code`, set by the start-up or chosen.
+    void reportCurrencyChanged(const QString &code);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -114,5 +123,6 @@ private:
     AssetTargets m_targets;
     // The file dialogs start in its folder and the caption names it.
     OpenProfile m_profile;
+    QString m_reportCurrency;
     bool m_askingToSave = false;
 };

@@ -3,6 +3,7 @@
 #include "memorykeystore.h"
 
 #include "certificatefilechooser.h"
+#include "currencychooser.h"
 #include "fakequoteservice.h"
 #include "filechooser.h"
 #include "holdingsform.h"
@@ -85,6 +86,21 @@ class CountingQuoteSourcesChooser final : public QuoteSourcesChooser
 public:
     void chooseQuoteSources(QWidget *parent) override { parents.append(parent); }
     QList<QWidget *> parents;
+};
+
+// Answers `answer`, none for Cancel, and keeps the codes it was offered.
+class ScriptedCurrencyChooser final : public CurrencyChooser
+{
+public:
+    std::optional<QString> chooseCurrency(QWidget *parent, const QString &current) override
+    {
+        parents.append(parent);
+        offered.append(current);
+        return answer;
+    }
+    std::optional<QString> answer;
+    QList<QWidget *> parents;
+    QStringList offered;
 };
 
 class ScriptedCertificateChooser final : public CertificateFileChooser

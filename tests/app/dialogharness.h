@@ -36,11 +36,13 @@ struct DialogFakes
     ScriptedFileChooser files;
     RecordingMessages messages;
     CountingQuoteSourcesChooser quoteSources;
+    ScriptedCurrencyChooser currency;
     ScriptedSaveQuestion saveChanges;
 
     DialogServices services(std::shared_ptr<QuoteService> quotes)
     {
-        return DialogServices{[quotes] { return quotes; }, prompt, files, messages, quoteSources, saveChanges};
+        return DialogServices{[quotes] { return quotes; }, prompt, files, messages, quoteSources, currency,
+                              saveChanges};
     }
 };
 

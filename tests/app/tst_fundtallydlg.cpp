@@ -3,10 +3,14 @@
 #include "allocationlegend.h"
 #include "classpalette.h"
 #include "commandmenu.h"
+#include "currencykeeping.h"
 #include "dialogharness.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "rebalancedialog.h"
+#include "reportcurrency.h"
+#include "settingsfile.h"
+#include "statusline.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -120,6 +124,8 @@ private Q_SLOTS:
     void finishedNeedsNumbers();
     void aboutBoxOnF1();
     void quoteSourcesCommand();
+    void currencyCommand_data();
+    void currencyCommand();
     void menuKeysOpenTheMenuAtTheFocus_data();
     void menuKeysOpenTheMenuAtTheFocus();
     void calculationFillsEveryBox();
@@ -213,7 +219,7 @@ void TestFundtallyDlg::aboutBoxOnF1()
     QList<QAction *> commands = h.dialog->contextMenu()->actions();
     commands.removeIf([](const QAction *action) { return action->isSeparator(); });
     QCOMPARE(commands, actions);
-    QCOMPARE(actions.size(), 4);
+    QCOMPARE(actions.size(), 5);
     QCOMPARE(actions.last()->text(), QStringLiteral("&About Fundtally..."));
 
     QString title;
@@ -246,7 +252,7 @@ void TestFundtallyDlg::quoteSourcesCommand()
     QVERIFY(h.showActive());
 
     const QList<QAction *> actions = h.dialog->actions();
-    QCOMPARE(actions.size(), 4);
+    QCOMPARE(actions.size(), 5);
     QAction *quoteSources = actions.first();
     QCOMPARE(quoteSources->text(), QStringLiteral("Quote &Sources..."));
     QCOMPARE(quoteSources->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
@@ -260,6 +266,58 @@ void TestFundtallyDlg::quoteSourcesCommand()
     h.dialog->showQuoteSourcesDialog();
     QCOMPARE(h.quoteSources.parents.size(), 2);
     QVERIFY(h.quotes.requested.isEmpty());
+}
+
+// The menu's Currency command asks the chooser, starting at the saved code,
+// and what is chosen holds for the window and is saved for the next start.
+void TestFundtallyDlg::currencyCommand_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QString>("answer"); // null: Cancel
+    QTest::addColumn<QString>("start");  // empty: the locale's currency
+    QTest::addColumn<QString>("nextStart");
+
+    const QByteArray gbp("[Prices]\nReportCurrency=GBP\n");
+    QTest::newRow("chosen") << gbp << "JPY" << "GBP" << "JPY";
+    QTest::newRow("the same chosen") << gbp << "GBP" << "GBP" << "GBP";
+    QTest::newRow("cancelled") << gbp << QString() << "GBP" << "GBP";
+    // Not read, so not written over: the choice holds for this run only.
+    QTest::newRow("settings file past its limit")
+        << QByteArray(SettingsFile::kMaxBytes + 1, '\n') << "XAU" << "" << "";
+}
+
+void TestFundtallyDlg::currencyCommand()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QString, answer);
+    QFETCH(QString, start);
+    QFETCH(QString, nextStart);
+    const QString locales = ReportCurrency::defaultCode(QLocale::system());
+    const QString startCode = start.isEmpty() ? locales : start;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Fundtally.conf"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
+    file.close();
+    const std::unique_ptr<QSettings> saved = SettingsFile::open(path);
+    Harness h;
+    keepReportCurrency(*h.dialog, *saved);
+    QCOMPARE(h.dialog->reportCurrency(), startCode);
+    QVERIFY(h.showActive());
+    QSignalSpy changed(h.dialog.get(), &CFundtallyDlg::reportCurrencyChanged);
+    if (!answer.isNull())
+        h.currency.answer = answer;
+
+    QTest::keyClick(h.form().nameBox(0), Qt::Key_F10, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_C);
+    QCOMPARE(h.currency.parents, QList<QWidget *>{h.dialog.get()});
+    QCOMPARE(h.currency.offered, QStringList{startCode});
+    const QString now = answer.isNull() ? startCode : answer;
+    QCOMPARE(h.dialog->reportCurrency(), now);
+    QCOMPARE(changed.size(), now == startCode ? 0 : 1);
+    QCOMPARE(h.form().statusLabel()->text().contains(QStringLiteral("cannot be saved")), nextStart.isEmpty());
+    QCOMPARE(ReportCurrency::savedCode(*SettingsFile::open(path), QLocale::system()),
+             nextStart.isEmpty() ? locales : nextStart);
 }
 
 void TestFundtallyDlg::menuKeysOpenTheMenuAtTheFocus_data()
@@ -300,8 +358,8 @@ void TestFundtallyDlg::menuKeysOpenTheMenuAtTheFocus()
                             ? u'\t' + action->shortcut().toString()
                             : QString());
     }
-    QCOMPARE(items, (QStringList{"Quote &Sources...\tCtrl+,", "", "Use &Last Known Prices", "&Forget Prices", "",
-                                 "&About Fundtally...\tF1"}));
+    QCOMPARE(items, (QStringList{"Quote &Sources...\tCtrl+,", "&Currency...", "", "Use &Last Known Prices",
+                                 "&Forget Prices", "", "&About Fundtally...\tF1"}));
 
     QTest::keyClick(menu, Qt::Key_Escape);
     QVERIFY(!menu->isVisible());

@@ -6,6 +6,7 @@
 
 #include "aboutdlg.h"
 #include "commandmenu.h"
+#include "currencydialog.h"
 #include "dialogharness.h"
 #include "fittingform.h"
 #include "quotesourceeditor.h"
@@ -99,11 +100,12 @@ void TestMnemonics::everyWindow_data()
 
     QTest::newRow("holdings") << "holdings" << "BCFGST";
     QTest::newRow("holdings, scrolling") << "scrolling" << "BCFGST";
-    QTest::newRow("context menu") << "menu" << "AFLS";
+    QTest::newRow("context menu") << "menu" << "ACFLS";
     QTest::newRow("save question") << "question" << "DS";
     QTest::newRow("quote sources") << "sources" << "ADEFIORSUX";
     QTest::newRow("quote source") << "source" << "ABCDEFHIKLMNOPRTUY";
     QTest::newRow("rebalance") << "rebalance" << "BIOT";
+    QTest::newRow("currency") << "currency" << "OS";
     QTest::newRow("about") << "about" << "";
 }
 
@@ -128,6 +130,8 @@ void TestMnemonics::everyWindow()
         other.reset(sources.editor());
     else if (window == QLatin1String("rebalance"))
         other = std::make_unique<RebalanceDialog>(RebalanceBasis{}, std::nullopt);
+    else if (window == QLatin1String("currency"))
+        other = std::make_unique<CurrencyDialog>(QStringLiteral("EUR"));
     else if (window == QLatin1String("about"))
         other = std::make_unique<CAboutDlg>();
     if (other)
@@ -150,6 +154,7 @@ void TestMnemonics::pressedFromABox_data()
 
     QTest::newRow("OK from a source's sample symbol") << "source" << int(Qt::Key_O);
     QTest::newRow("OK from a rebalance target") << "rebalance" << int(Qt::Key_O);
+    QTest::newRow("OK from the currency search") << "currency" << int(Qt::Key_O);
     QTest::newRow("Get Profile from a name") << "holdings" << int(Qt::Key_G);
 }
 
@@ -170,6 +175,10 @@ void TestMnemonics::pressedFromABox()
         auto *rebalance = new RebalanceDialog(RebalanceBasis{}, std::nullopt);
         dialog.reset(rebalance);
         box = rebalance->targetBox(0);
+    } else if (window == QLatin1String("currency")) {
+        auto *currency = new CurrencyDialog(QStringLiteral("EUR"));
+        dialog.reset(currency);
+        box = currency->searchBox();
     }
     QDialog *shown = dialog ? dialog.get() : h.dialog.get();
     shown->show();

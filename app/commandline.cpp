@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "currency.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -18,7 +20,7 @@ bool namesTerminalCommand(const QStringList &arguments)
 {
     for (const QString &argument : arguments.mid(1)) {
         const QString option = argument.section(u'=', 0, 0);
-        for (const char *command : {"--price", "--report", "--forget-prices", "--json"}) {
+        for (const char *command : {"--price", "--report", "--forget-prices", "--json", "--currency"}) {
             if (option == QLatin1String(command))
                 return true;
         }
@@ -35,13 +37,13 @@ QString programName(const QStringList &arguments)
 QString usageLine(const QString &program)
 {
     return tr("Usage: %1 [options] [FILE]\n       %1 --price SYMBOL...\n"
-              "       %1 --report FILE [--json]\n       %1 --forget-prices")
+              "       %1 --report FILE [--json] [--currency CODE]\n       %1 --forget-prices")
         .arg(program);
 }
 
 CommandLine refusal(const QString &program, const QString &problem)
 {
-    return {CommandLine::Action::Refuse, {}, {}, false,
+    return {CommandLine::Action::Refuse, {}, {}, false, {},
             QStringLiteral("%1: %2\n%3\n%4\n")
                 .arg(program, problem, usageLine(program),
                      tr("Try '%1 --help' for more.").arg(program))};
@@ -58,14 +60,15 @@ QString profilePathFrom(const QString &argument)
     return argument;
 }
 
-CommandLine reportCommand(const QString &program, const QStringList &files, const QStringList &extra, bool json)
+CommandLine reportCommand(const QString &program, const QStringList &files, const QStringList &extra, bool json,
+                          const QString &currency)
 {
     if (files.size() + extra.size() > MaxProfileArguments)
         return refusal(program, tr("--report prints one profile at a time."));
     const QString path = profilePathFrom(files.constFirst());
     if (path.isEmpty())
         return refusal(program, tr("the profile's file name is empty."));
-    return {CommandLine::Action::Report, path, {}, json, {}};
+    return {CommandLine::Action::Report, path, {}, json, currency, {}};
 }
 
 } // namespace
@@ -98,9 +101,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                     QStringLiteral("FILE"));
     const QCommandLineOption json(QStringLiteral("json"),
                                   tr("With --report: prints the report as one JSON document."));
+    const QCommandLineOption currency(QStringLiteral("currency"),
+                                      tr("With --report: gives the values in CODE (ISO 4217, such as EUR) "
+                                         "for this run, in place of the currency chosen in the window."),
+                                      QStringLiteral("CODE"));
     const QCommandLineOption forgetPrices(QStringLiteral("forget-prices"),
                                           tr("Forgets every last known price the program kept."));
-    for (const QCommandLineOption *option : {&help, &version, &price, &report, &json, &forgetPrices})
+    for (const QCommandLineOption *option : {&help, &version, &price, &report, &json, &currency, &forgetPrices})
         parser.addOption(*option);
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  tr("A profile (.ftly) to open and price at start."),
@@ -112,22 +119,27 @@ CommandLine parseCommandLine(const QStringList &arguments)
         // The parser's own first line names the program only once the toolkit
         // runs; this one names it the same way before and after.
         const QString details = parser.helpText().section(QLatin1Char('\n'), 1);
-        return {CommandLine::Action::ShowHelp, {}, {}, false, usageLine(program) + QLatin1Char('\n') + details};
+        return {CommandLine::Action::ShowHelp, {}, {}, false, {}, usageLine(program) + QLatin1Char('\n') + details};
     }
     if (parser.isSet(version))
-        return {CommandLine::Action::ShowVersion, {}, {}, false,
+        return {CommandLine::Action::ShowVersion, {}, {}, false, {},
                 QStringLiteral("Fundtally %1\n").arg(QStringLiteral(FUNDTALLY_VERSION))};
     const int commands = int(parser.isSet(price)) + int(parser.isSet(report)) + int(parser.isSet(forgetPrices));
     if (commands > 1)
         return refusal(program, tr("--price, --report and --forget-prices cannot be combined."));
     if (parser.isSet(json) && !parser.isSet(report))
         return refusal(program, tr("--json goes with --report only."));
+    if (parser.isSet(currency) && !parser.isSet(report))
+        return refusal(program, tr("--currency goes with --report only."));
+    if (parser.isSet(currency) && !isCurrencyCode(parser.value(currency)))
+        return refusal(program, tr("--currency takes a three-letter currency code, such as EUR."));
     if (parser.isSet(report))
-        return reportCommand(program, parser.values(report), parser.positionalArguments(), parser.isSet(json));
+        return reportCommand(program, parser.values(report), parser.positionalArguments(), parser.isSet(json),
+                             parser.value(currency));
     if (parser.isSet(forgetPrices)) {
         if (!parser.positionalArguments().isEmpty())
             return refusal(program, tr("--forget-prices takes no file."));
-        return {CommandLine::Action::ForgetPrices, {}, {}, false, {}};
+        return {CommandLine::Action::ForgetPrices, {}, {}, false, {}, {}};
     }
     if (parser.isSet(price)) {
         const QStringList symbols = parser.positionalArguments();
@@ -137,7 +149,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
             return refusal(program, tr("%1 symbols were given, but at most %2 can be priced at a time.")
                                         .arg(symbols.size())
                                         .arg(MaxPricedSymbols));
-        return {CommandLine::Action::Price, {}, symbols, false, {}};
+        return {CommandLine::Action::Price, {}, symbols, false, {}, {}};
     }
 
     const QStringList files = parser.positionalArguments();
@@ -150,7 +162,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     const QString path = profilePathFrom(files.constFirst());
     if (path.isEmpty())
         return refusal(program, tr("the profile's file name is empty."));
-    return {CommandLine::Action::Run, path, {}, false, {}};
+    return {CommandLine::Action::Run, path, {}, false, {}, {}};
 }
 
 std::optional<CommandLine> commandLineBeforeToolkit(const QStringList &arguments)

@@ -17,7 +17,8 @@ inline constexpr int MaxPricedSymbols = 1000;
 inline constexpr int CommandLineErrorExitCode = 2;
 
 // What the command line asks for: `fundtally [FILE]`, `--price SYMBOL...`,
-// `--report FILE [--json]`, `--forget-prices`, --help or --version.
+// `--report FILE [--json] [--currency CODE]`, `--forget-prices`, --help or
+// --version.
 struct CommandLine
 {
     enum class Action { Run, Price, Report, ForgetPrices, ShowHelp, ShowVersion, Refuse };
@@ -30,6 +31,8 @@ struct CommandLine
     QStringList symbols;
     // Report: as one JSON document rather than aligned text.
     bool json = false;
+    // Report: the currency of the values for this run; empty for the saved one.
+    QString currency;
     // ShowHelp, ShowVersion: the text for standard output. Refuse: what was
     // wrong followed by the usage line, for standard error.
     QString text;

@@ -77,8 +77,9 @@ int CFundtallyApp::InitInstance()
     MessageBoxSaveChangesQuestion saveChanges;
     DialogCurrencyChooser currency;
 
-    CFundtallyDlg dialog(DialogServices{[&quoteSources] { return quoteSources.quotes(); }, numberPrompt,
-                                        files, messages, quoteSources, currency, saveChanges});
+    // Asked at each Calculate, once the window exists, for its currency then.
+    CFundtallyDlg dialog(DialogServices{[&quoteSources, &dialog] { return quoteSources.quotesIn(dialog.reportCurrency()); },
+                                        numberPrompt, files, messages, quoteSources, currency, saveChanges});
     keepPrices(dialog, prices, pricesProblem);
     keepReportCurrency(dialog, *settings);
     connect(this, &QGuiApplication::commitDataRequest, &dialog, [&dialog](QSessionManager &manager) {

@@ -25,7 +25,7 @@ int runEarlyCommand(int &argc, char **argv, const CommandLine &command)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Fundtally"));
     if (command.action == CommandLine::Action::Report)
-        return runReportCommand(command.profilePath, command.json);
+        return runReportCommand(command.profilePath, command.json, command.currency);
     if (command.action == CommandLine::Action::ForgetPrices)
         return runForgetPricesCommand();
     return runPriceCommand(command.symbols);

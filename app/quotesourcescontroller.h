@@ -38,7 +38,10 @@ public:
     QuoteSourcesController(QSettings &settings, QuoteSourcesTools tools, PricingChainBuilder build);
     ~QuoteSourcesController() override;
 
+    // The prices as the sources give them, and a calculation's prices in
+    // `report` (see PricingChain::inReportCurrency).
     std::shared_ptr<QuoteService> quotes() const { return m_chain.service; }
+    std::shared_ptr<QuoteService> quotesIn(const QString &report) const { return m_chain.inReportCurrency(report); }
     const QuoteSourcesResolution &sources() const { return m_chain.sources; }
 
     // Why saved values or the sources file were not used, with what to do

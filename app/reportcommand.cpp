@@ -5,6 +5,7 @@
 #include "calculationstatus.h"
 #include "pricecommand.h"
 #include "programpricing.h"
+#include "reportcurrency.h"
 #include "profilefile.h"
 #include "usersettings.h"
 
@@ -100,10 +101,19 @@ QString priceFrom(const CalculationResult &result, int row)
     return {};
 }
 
-QString priceCell(const CalculationResult &result, int row)
+// The price as the source gave it, and its currency as given.
+double givenPrice(const QuoteResult &quote)
+{
+    return quote.conversion ? quote.conversion->givenPrice : quote.price;
+}
+
+QStringList priceCells(const CalculationResult &result, int row)
 {
     const std::optional<QuoteResult> &quote = result.quotes[row];
-    return quote && quote->valued() ? shortestNumberText(quote->price) : QStringLiteral("-");
+    if (!quote || !quote->valued())
+        return {QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-")};
+    return {shortestNumberText(givenPrice(*quote)), quote->currency.isEmpty() ? QStringLiteral("-") : quote->currency,
+            quote->conversion ? shortestNumberText(quote->conversion->multiplier) : QStringLiteral("1")};
 }
 
 QString holdingsTable(const Holdings &holdings, const CalculationResult &result)
@@ -111,6 +121,7 @@ QString holdingsTable(const Holdings &holdings, const CalculationResult &result)
     const QList<Column> columns{{tr("Row"), Alignment::Right},     {tr("Name"), Alignment::Left},
                                 {tr("Symbol"), Alignment::Left},   {tr("Shares"), Alignment::Right},
                                 {tr("Class"), Alignment::Left},    {tr("Price"), Alignment::Right},
+                                {tr("Currency"), Alignment::Left}, {tr("Rate"), Alignment::Right},
                                 {tr("Value"), Alignment::Right},   {tr("Percent"), Alignment::Right},
                                 {tr("Price from"), Alignment::Left}};
     QList<QStringList> rows;
@@ -118,10 +129,12 @@ QString holdingsTable(const Holdings &holdings, const CalculationResult &result)
         const Holding &holding = holdings[row];
         if (!isHeld(holding))
             continue;
-        rows.append({QString::number(row + 1), holding.name, holding.symbol, shortestNumberText(holding.shares),
-                     className(holding.assetClass).value_or(QStringLiteral("-")), priceCell(result, row),
-                     FormatGroupedAmount(result.value[row]), QStringLiteral("%1%").arg(result.percent[row]),
-                     priceFrom(result, row)});
+        rows.append(QStringList{QString::number(row + 1), holding.name, holding.symbol,
+                                shortestNumberText(holding.shares),
+                                className(holding.assetClass).value_or(QStringLiteral("-"))}
+                    + priceCells(result, row)
+                    + QStringList{FormatGroupedAmount(result.value[row]),
+                                  QStringLiteral("%1%").arg(result.percent[row]), priceFrom(result, row)});
     }
     return alignedTable(columns, rows);
 }
@@ -141,7 +154,7 @@ QString classTable(const CalculationResult &result)
 QStringList notes(const Holdings &holdings, const CalculationResult &result)
 {
     QStringList found;
-    for (const QString &note : {lastKnownNote(result), noClassNote(holdings, result)}) {
+    for (const QString &note : {currencyNote(result), lastKnownNote(result), noClassNote(holdings, result)}) {
         if (!note.isEmpty())
             found.append(note + u'.');
     }
@@ -176,8 +189,15 @@ void addPrice(QJsonObject &entry, const CalculationResult &result, int row)
     if (!quote || !quote->valued()) {
         entry.insert(QStringLiteral("price"), QJsonValue::Null);
     } else {
-        entry.insert(QStringLiteral("price"), quote->price);
+        entry.insert(QStringLiteral("price"), givenPrice(*quote));
         entry.insert(QStringLiteral("currency"), quote->currency);
+        const std::optional<PriceConversion> &conversion = quote->conversion;
+        entry.insert(QStringLiteral("rate"), conversion ? conversion->multiplier : 1.0);
+        entry.insert(QStringLiteral("rateSource"),
+                     conversion ? QJsonValue(conversion->rate.source) : QJsonValue(QJsonValue::Null));
+        entry.insert(QStringLiteral("rateDate"), conversion && conversion->rate.date.isValid()
+                                                     ? QJsonValue(conversion->rate.date.toString(Qt::ISODate))
+                                                     : QJsonValue(QJsonValue::Null));
         entry.insert(QStringLiteral("source"), quote->source);
         entry.insert(QStringLiteral("fetched"),
                      quote->fetched.isValid() ? QJsonValue(quote->fetched.toUTC().toString(Qt::ISODate))
@@ -234,10 +254,11 @@ CalculationResult priceHoldings(const Holdings &holdings, std::shared_ptr<QuoteS
 
 } // namespace
 
-QString reportText(const Holdings &holdings, const CalculationResult &result, const QDateTime &when)
+QString reportText(const Holdings &holdings, const CalculationResult &result, const QDateTime &when,
+                   const QString &currency)
 {
-    QString text = tr("Holdings priced %1\n\n")
-                       .arg(QLocale::c().toString(when, QStringLiteral("d MMM yyyy HH:mm")));
+    QString text = tr("Holdings priced %1, values in %2\n\n")
+                       .arg(QLocale::c().toString(when, QStringLiteral("d MMM yyyy HH:mm")), currency);
     text += holdingsTable(holdings, result) + u'\n' + classTable(result) + u'\n';
     text += tr("Total  %1\n").arg(result.totalText);
     for (const QString &note : notes(holdings, result))
@@ -245,10 +266,12 @@ QString reportText(const Holdings &holdings, const CalculationResult &result, co
     return text;
 }
 
-QJsonDocument reportJson(const Holdings &holdings, const CalculationResult &result, const QDateTime &when)
+QJsonDocument reportJson(const Holdings &holdings, const CalculationResult &result, const QDateTime &when,
+                         const QString &currency)
 {
     return QJsonDocument(QJsonObject{
         {QStringLiteral("time"), when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate)},
+        {QStringLiteral("currency"), currency},
         {QStringLiteral("holdings"), holdingsArray(holdings, result)},
         {QStringLiteral("classes"), classesArray(result)},
         {QStringLiteral("total"), double(truncateToInteger(result.total))},
@@ -263,7 +286,7 @@ int reportExitCode(const CalculationResult &result)
     return allPriced ? ReportPricedExitCode : ReportIncompleteExitCode;
 }
 
-int runReportCommand(const QString &path, bool json)
+int runReportCommand(const QString &path, bool json, const QString &currency)
 {
     const ProfileLoad profile = loadProfileFile(path);
     if (!profile.holdings) {
@@ -277,13 +300,14 @@ int runReportCommand(const QString &path, bool json)
     for (const QString &problem : chain.problems())
         tellProblem(problem);
 
-    const CalculationResult result = priceHoldings(*profile.holdings, chain.service);
+    const QString report = currency.isEmpty() ? ReportCurrency::savedCode(*settings, QLocale::system()) : currency;
+    const CalculationResult result = priceHoldings(*profile.holdings, chain.inReportCurrency(report));
     const QDateTime when = QDateTime::currentDateTime();
     tellProblem(pricing.prices().save());
 
-    const QByteArray report = json ? reportJson(*profile.holdings, result, when).toJson()
-                                   : reportText(*profile.holdings, result, when).toLocal8Bit();
-    std::fwrite(report.constData(), 1, size_t(report.size()), stdout);
+    const QByteArray text = json ? reportJson(*profile.holdings, result, when, report).toJson()
+                                 : reportText(*profile.holdings, result, when, report).toLocal8Bit();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     std::fflush(stdout);
     return reportExitCode(result);
 }

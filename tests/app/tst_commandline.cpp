@@ -116,6 +116,15 @@ void TestCommandLine::terminalCommands_data()
                                       << QString() << false << "--json";
     QTest::newRow("report and price") << QStringList{program, "--report", "a.ftly", "--price", "VTI"}
                                       << Action::Refuse << QString() << false << "cannot be combined";
+    QTest::newRow("report in a currency")
+        << QStringList{program, "--report", "a.ftly", "--currency", "EUR"} << Action::Report << "a.ftly" << false
+        << QString();
+    QTest::newRow("currency not a code")
+        << QStringList{program, "--report", "a.ftly", "--currency", "eur"} << Action::Refuse << QString() << false
+        << "three-letter currency code";
+    QTest::newRow("currency without a report")
+        << QStringList{program, "--price", "VTI", "--currency", "EUR"} << Action::Refuse << QString() << false
+        << "--currency goes with --report only";
     QTest::newRow("forget prices") << QStringList{program, "--forget-prices"} << Action::ForgetPrices
                                    << QString() << false << QString();
     QTest::newRow("forget prices and a file") << QStringList{program, "--forget-prices", "a.ftly"}
@@ -137,6 +146,8 @@ void TestCommandLine::terminalCommands()
     QCOMPARE(command.action, action);
     QCOMPARE(command.profilePath, path);
     QCOMPARE(command.json, json);
+    QCOMPARE(command.currency, action == Action::Report && arguments.contains(QStringLiteral("EUR"))
+                                   ? QStringLiteral("EUR") : QString());
     if (refusal.isEmpty()) {
         QCOMPARE(command.text, QString());
         QCOMPARE(command.exitCode(), 0);

@@ -146,16 +146,16 @@ QString TestReportCommand::writeProfile(const QTemporaryDir &home) const
 void TestReportCommand::text()
 {
     const HandMadeRun run;
-    QCOMPARE(reportText(run.holdings, run.result, run.when),
+    QCOMPARE(reportText(run.holdings, run.result, run.when, QStringLiteral("USD")),
              QStringLiteral(
-                 "Holdings priced 7 Dec 2026 14:02\n"
+                 "Holdings priced 7 Dec 2026 14:02, values in USD\n"
                  "\n"
-                 "Row  Name         Symbol  Shares  Class   Price  Value  Percent  Price from\n"
-                 "  1  Total Stock  VTI         10  Stocks  100.5  1,005      32%  priced\n"
-                 "  3  Bonds        BND         20  Bonds   50.25  1,005      32%  last known 1 Dec 2026\n"
-                 "  4  Gone         NOPE         5  Real        -      0       0%  no quote page for this symbol (HTTP 404)\n"
-                 "  5  Odd          ODD        2.5  -          40    100       3%  priced\n"
-                 "  6  Money        cash      1000  Cash        1  1,000      32%  priced\n"
+                 "Row  Name         Symbol  Shares  Class   Price  Currency  Rate  Value  Percent  Price from\n"
+                 "  1  Total Stock  VTI         10  Stocks  100.5  USD          1  1,005      32%  priced\n"
+                 "  3  Bonds        BND         20  Bonds   50.25  USD          1  1,005      32%  last known 1 Dec 2026\n"
+                 "  4  Gone         NOPE         5  Real        -  -            -      0       0%  no quote page for this symbol (HTTP 404)\n"
+                 "  5  Odd          ODD        2.5  -          40  -            1    100       3%  priced\n"
+                 "  6  Money        cash      1000  Cash        1  -            1  1,000      32%  priced\n"
                  "\n"
                  "Class   Amount  Percent\n"
                  "Cash     1,000      32%\n"
@@ -174,22 +174,23 @@ void TestReportCommand::json()
     const HandMadeRun run;
     const QJsonDocument expected = QJsonDocument::fromJson(R"json({
         "time": "2026-12-07T14:02:00+01:00",
+        "currency": "USD",
         "holdings": [
             {"row": 1, "name": "Total Stock", "symbol": "VTI", "shares": 10, "class": "Stocks",
              "value": 1005, "percent": 32, "status": "priced", "price": 100.5, "currency": "USD",
-             "source": "Prices A", "fetched": "2026-12-07T13:00:00Z"},
+             "rate": 1, "rateSource": null, "rateDate": null, "source": "Prices A", "fetched": "2026-12-07T13:00:00Z"},
             {"row": 3, "name": "Bonds", "symbol": "BND", "shares": 20, "class": "Bonds",
              "value": 1005, "percent": 32, "status": "lastKnown", "price": 50.25, "currency": "USD",
-             "source": "Prices B", "fetched": "2026-12-01T12:00:00Z", "reason": "timed out"},
+             "rate": 1, "rateSource": null, "rateDate": null, "source": "Prices B", "fetched": "2026-12-01T12:00:00Z", "reason": "timed out"},
             {"row": 4, "name": "Gone", "symbol": "NOPE", "shares": 5, "class": "Real",
              "value": 0, "percent": 0, "status": "unpriced", "price": null,
              "reason": "no quote page for this symbol (HTTP 404)"},
             {"row": 5, "name": "Odd", "symbol": "ODD", "shares": 2.5, "class": null,
              "value": 100, "percent": 3, "status": "priced", "price": 40, "currency": "",
-             "source": "", "fetched": null},
+             "rate": 1, "rateSource": null, "rateDate": null, "source": "", "fetched": null},
             {"row": 6, "name": "Money", "symbol": "cash", "shares": 1000, "class": "Cash",
              "value": 1000, "percent": 32, "status": "priced", "price": 1, "currency": "",
-             "source": "", "fetched": null}
+             "rate": 1, "rateSource": null, "rateDate": null, "source": "", "fetched": null}
         ],
         "classes": [
             {"class": "Cash", "amount": 1000, "percent": 32},
@@ -203,7 +204,7 @@ void TestReportCommand::json()
                   "1 holding has no asset class; 100 of the total is in no class."]
     })json");
     QVERIFY(!expected.isNull());
-    const QJsonDocument actual = reportJson(run.holdings, run.result, run.when);
+    const QJsonDocument actual = reportJson(run.holdings, run.result, run.when, QStringLiteral("USD"));
     QVERIFY2(actual == expected, actual.toJson().constData());
 }
 
@@ -233,10 +234,10 @@ void TestReportCommand::pricesAProfile()
     QVERIFY2(run.out.startsWith("Holdings priced "), run.out.constData());
     QCOMPARE(run.out.mid(run.out.indexOf('\n') + 1),
              QByteArray("\n"
-                        "Row  Name          Symbol  Shares  Class    Price  Value  Percent  Price from\n"
-                        "  1  Stock Index   VTI         10  Stocks  123.45  1,234      32%  priced\n"
-                        "  2  Bond Index    BND         20  Bonds       80  1,600      41%  priced\n"
-                        "  4  Money Market  cash      1000  Cash         1  1,000      26%  priced\n"
+                        "Row  Name          Symbol  Shares  Class    Price  Currency  Rate  Value  Percent  Price from\n"
+                        "  1  Stock Index   VTI         10  Stocks  123.45  -            1  1,234      32%  priced\n"
+                        "  2  Bond Index    BND         20  Bonds       80  -            1  1,600      41%  priced\n"
+                        "  4  Money Market  cash      1000  Cash         1  -            1  1,000      26%  priced\n"
                         "\n"
                         "Class   Amount  Percent\n"
                         "Cash     1,000      26%\n"
@@ -300,7 +301,7 @@ void TestReportCommand::nextRunWithTheSiteDown()
     QCOMPARE(shown.exitCode, 1);
     QCOMPARE(shown.out.contains(" 123.45 "), status == QStringLiteral("lastKnown"));
     QCOMPARE(shown.out.contains("  last known "), status == QStringLiteral("lastKnown"));
-    QCOMPARE(shown.out.contains("  -  "), status == QStringLiteral("unpriced"));
+    QCOMPARE(shown.out.contains("  -  -  "), status == QStringLiteral("unpriced")); // no price, so no currency
     QCOMPARE(shown.out.contains("  connection refused\n"), status == QStringLiteral("unpriced"));
 }
 

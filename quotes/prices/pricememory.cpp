@@ -4,25 +4,41 @@
 
 #include <QSettings>
 
+namespace {
+
+// One line for the status line, whichever files had something to say.
+QString joined(const QString &prices, const QString &rates)
+{
+    if (prices.isEmpty() || rates.isEmpty())
+        return prices + rates;
+    return prices + u' ' + rates;
+}
+
+} // namespace
+
 PriceMemory::PriceMemory(QSettings &settings, QString path)
     : m_settings(settings)
     , m_path(std::move(path))
+    , m_ratesPath(rateStorePath(m_path))
 {
 }
 
 QString PriceMemory::load()
 {
-    return m_store->load(m_path).message();
+    const QString prices = m_store->load(m_path).message();
+    return joined(prices, m_rates.load(m_ratesPath).message());
 }
 
 QString PriceMemory::save() const
 {
-    return m_store->save(m_path).error;
+    const QString prices = m_store->save(m_path).error;
+    return joined(prices, m_rates.save(m_ratesPath).error);
 }
 
 QString PriceMemory::forget()
 {
     m_store->forget();
+    m_rates.forget();
     return save();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pricestore.h"
+#include "ratestore.h"
 
 #include <QString>
 
@@ -11,10 +12,10 @@ class LastKnownQuoteService;
 class QSettings;
 class QuoteService;
 
-// The prices kept from one run of the program to the next, as the window
-// and the commands use them: the store and its file, and the user's choice
-// of valuing a failed lookup at its last known price (saved, on unless
-// turned off).
+// The prices and exchange rates kept from one run of the program to the
+// next, as the window and the commands use them: the stores and their files
+// (the rates' beside the prices'), and the user's choice of valuing a failed
+// lookup at its last known price (saved, on unless turned off).
 class PriceMemory
 {
 public:
@@ -22,12 +23,12 @@ public:
 
     PriceMemory(QSettings &settings, QString path = priceStorePath());
 
-    // Reads the file; what to tell the user when it had to be set aside,
-    // else empty. Nothing stops a calculation: the store is then empty.
+    // Reads both files; what to tell the user about each that had to be set
+    // aside, else empty. Nothing stops a calculation: its store is then empty.
     QString load();
-    // Writes what the store holds now, whole; the error when it could not.
+    // Writes what the stores hold now, whole; the errors when they could not.
     QString save() const;
-    // Empties the store and its file.
+    // Empties both stores and their files.
     QString forget();
 
     // `service`, keeping every price it finds and, while the choice is on,
@@ -39,10 +40,14 @@ public:
     void setUsesLastKnown(bool use);
 
     const PriceStore &store() const { return *m_store; }
+    RateStore &rates() { return m_rates; }
+    const RateStore &rates() const { return m_rates; }
 
 private:
     QSettings &m_settings;
     const QString m_path;
+    const QString m_ratesPath;
     const std::shared_ptr<PriceStore> m_store = std::make_shared<PriceStore>();
+    RateStore m_rates;
     mutable std::vector<std::weak_ptr<LastKnownQuoteService>> m_services;
 };

@@ -1,10 +1,7 @@
 #include "pricestore.h"
 
-#include "wholefile.h"
-
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,9 +15,7 @@
 
 namespace {
 
-constexpr int kFileVersion = 1;
-constexpr QByteArrayView kFileHead = "{\"version\":1,\"prices\":[";
-constexpr QByteArrayView kFileTail = "]}\n";
+constexpr KeptFileLayout kLayout{1, "prices", PriceStore::kMaxPriceFileBytes};
 
 QString tr(const char *text)
 {
@@ -64,27 +59,7 @@ FileFault entryFault(qsizetype entry, PriceEntryProblem problem)
     return {PriceFileProblem::BadEntry, entry, problem, {}};
 }
 
-using FileRead = std::variant<QByteArray, FileFault>;
 using FileParse = std::variant<QHash<QString, StoredPrice>, FileFault>;
-
-FileRead readPriceFile(const QString &path)
-{
-    if (QFileInfo(path).isDir())
-        return fileFault(PriceFileProblem::Unreadable, tr("it is a folder"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fileFault(PriceFileProblem::Unreadable, file.errorString());
-    if (file.size() > PriceStore::kMaxPriceFileBytes)
-        return fileFault(PriceFileProblem::TooLarge);
-    // One byte past the limit catches a file that grew since its size was
-    // asked, without ever holding more than that.
-    QByteArray bytes = file.read(PriceStore::kMaxPriceFileBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return fileFault(PriceFileProblem::Unreadable, file.errorString());
-    if (bytes.size() > PriceStore::kMaxPriceFileBytes)
-        return fileFault(PriceFileProblem::TooLarge);
-    return bytes;
-}
 
 // The time with its zone: a time without one would be read as local time,
 // which is not what was written.
@@ -121,18 +96,11 @@ std::variant<StoredPrice, PriceEntryProblem> readEntry(const QJsonValue &value)
     return StoredPrice{symbol.toString(), price.toDouble(), currency.toString(), source.toString(), *fetched};
 }
 
-FileParse parsePriceFile(const QByteArray &bytes)
+FileParse parsePriceFile(const KeptFileRead &read)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError)
-        return fileFault(PriceFileProblem::NotJson, tr("%1 at byte %2").arg(error.errorString()).arg(error.offset));
-    const QJsonObject top = document.object();
-    const QJsonValue version = top.value(QLatin1String("version"));
-    const QJsonValue list = top.value(QLatin1String("prices"));
-    if (!document.isObject() || !version.isDouble() || version.toDouble() != kFileVersion || !list.isArray())
-        return fileFault(PriceFileProblem::WrongShape);
-    const QJsonArray entries = list.toArray();
+    if (read.fault != KeptFileFault::None)
+        return fileFault(keptFileProblem<PriceFileProblem>(read.fault), read.detail);
+    const QJsonArray &entries = read.entries;
     if (entries.size() > PriceStore::kMaxStoredPrices)
         return fileFault(PriceFileProblem::TooManyPrices);
 
@@ -151,19 +119,11 @@ FileParse parsePriceFile(const QByteArray &bytes)
     return prices;
 }
 
-// Renames the file to its .bad name, replacing an earlier one, so that it
-// can be looked at and the next save starts afresh.
 void setAside(PriceFileLoad &load)
 {
-    const QString badPath = PriceFileLoad::badPath(load.path);
-    QFile::remove(badPath);
-    QFile file(load.path);
-    if (file.rename(badPath)) {
-        load.outcome = PriceFileLoad::Outcome::SetAside;
-    } else {
-        load.outcome = PriceFileLoad::Outcome::LeftInPlace;
-        load.renameError = file.errorString();
-    }
+    const std::optional<QString> renameError = setKeptFileAside(load.path);
+    load.outcome = renameError ? PriceFileLoad::Outcome::LeftInPlace : PriceFileLoad::Outcome::SetAside;
+    load.renameError = renameError.value_or(QString());
 }
 
 QByteArray entryBytes(const StoredPrice &price)
@@ -184,23 +144,9 @@ QByteArray priceFileBytes(const QList<StoredPrice> &prices)
 {
     QByteArrayList entries;
     entries.reserve(prices.size());
-    qint64 size = kFileHead.size() + kFileTail.size();
-    for (const StoredPrice &price : prices) {
+    for (const StoredPrice &price : prices)
         entries.append(entryBytes(price));
-        size += entries.constLast().size() + 1; // with its comma
-    }
-    if (!entries.isEmpty())
-        --size; // the last entry has none
-    qsizetype first = 0;
-    for (; size > PriceStore::kMaxPriceFileBytes; ++first)
-        size -= entries.at(first).size() + (first + 1 < entries.size() ? 1 : 0);
-
-    QByteArray bytes;
-    bytes.reserve(size);
-    bytes.append(kFileHead);
-    bytes.append(entries.mid(first).join(','));
-    bytes.append(kFileTail);
-    return bytes;
+    return keptFileBytes(kLayout, entries);
 }
 
 PriceFileSave saveFailure(const QString &path, const QString &reason)
@@ -221,7 +167,7 @@ QString problemText(const PriceFileLoad &load)
     case PriceFileProblem::NotJson:
         return tr("it is not JSON (%1)").arg(load.detail);
     case PriceFileProblem::WrongShape:
-        return tr("it is not a list of prices of version %1").arg(kFileVersion);
+        return tr("it is not a list of prices of version %1").arg(kLayout.version);
     case PriceFileProblem::TooManyPrices:
         return tr("it holds more than %1 prices").arg(PriceStore::kMaxStoredPrices);
     case PriceFileProblem::BadEntry:
@@ -276,10 +222,7 @@ PriceFileLoad PriceStore::load(const QString &path)
         load.outcome = PriceFileLoad::Outcome::Missing;
         return load;
     }
-    FileRead read = readPriceFile(path);
-    FileParse parsed = std::holds_alternative<QByteArray>(read)
-        ? parsePriceFile(std::get<QByteArray>(read))
-        : FileParse(std::get<FileFault>(read));
+    FileParse parsed = parsePriceFile(readKeptFile(path, kLayout));
     if (auto *prices = std::get_if<QHash<QString, StoredPrice>>(&parsed)) {
         m_prices = std::move(*prices);
         return load;
@@ -295,15 +238,8 @@ PriceFileLoad PriceStore::load(const QString &path)
 
 PriceFileSave PriceStore::save(const QString &path) const
 {
-    const QFileInfo info(path);
-    if (info.isDir())
-        return saveFailure(path, tr("it is a folder"));
-    if (!QDir().mkpath(info.absolutePath()))
-        return saveFailure(path, tr("its folder cannot be created"));
-
-    const WholeFileWrite written = writeWholeFile(path, priceFileBytes(prices()));
-    if (!written.ok())
-        return saveFailure(path, wholeFileProblem(written));
+    if (const std::optional<QString> problem = writeKeptFile(path, priceFileBytes(prices())))
+        return saveFailure(path, *problem);
     return {true, {}};
 }
 

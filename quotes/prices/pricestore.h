@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keptfile.h"
 #include "quoteresult.h"
 
 #include <QDateTime>
@@ -45,12 +46,7 @@ enum class PriceEntryProblem {
 };
 
 struct PriceFileLoad {
-    enum class Outcome {
-        Loaded,
-        Missing,        // no file yet: nothing was ever saved
-        SetAside,       // unusable, renamed to badPath()
-        LeftInPlace,    // unusable, and renaming it failed too
-    };
+    using Outcome = KeptFileOutcome;
     Outcome outcome = Outcome::Loaded;
     PriceFileProblem problem = PriceFileProblem::None;
     QString path;
@@ -59,16 +55,13 @@ struct PriceFileLoad {
     QString detail;         // the system's or the JSON parser's reason, for the message
     QString renameError;    // for LeftInPlace
 
-    static QString badPath(const QString &path) { return path + QStringLiteral(".bad"); }
+    static QString badPath(const QString &path) { return keptFileBadPath(path); }
     // For the status line, naming the file and what was wrong with it;
     // empty when the file was loaded or is missing.
     QString message() const;
 };
 
-struct PriceFileSave {
-    bool saved = false;
-    QString error;          // on failure: names the file and the reason
-};
+using PriceFileSave = KeptFileSave;
 
 // The last price found for each symbol, matched ignoring case. A plain value
 // shared by the quote service that fills it and whoever saves it. The file is

@@ -1,16 +1,24 @@
-// The kept prices as the window and the commands use them: the saved choice
-// of using them, and a price kept by one memory found by the next, as after
-// a restart.
+// The kept prices and rates as the window and the commands use them: the
+// saved choice of using the prices, a price and a rate kept by one memory
+// found by the next, as after a restart, and a damaged file said once.
 
 #include "fakequoteservice.h"
 #include "pricememory.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
 
 QuoteResult priceOnce(QuoteService &service, const QString &symbol)
 {
@@ -32,6 +40,8 @@ private Q_SLOTS:
     void theChoiceIsSaved();
     void aKeptPriceOutlivesTheProgram_data();
     void aKeptPriceOutlivesTheProgram();
+    void aDamagedFileIsSaidOnce_data();
+    void aDamagedFileIsSaidOnce();
 
 private:
     QTemporaryDir m_dir;
@@ -91,6 +101,8 @@ void TestPriceMemory::aKeptPriceOutlivesTheProgram()
         FakeQuoteService site;
         site.prices = {{"VTI", 281.4}};
         QVERIFY(priceOnce(*first.remembering(borrowedService(site)), QStringLiteral("VTI")).priced());
+        first.rates().remember(QStringLiteral("Reference rates"), QDate(2026, 12, 7), QStringLiteral("EUR"),
+                               {{QStringLiteral("EUR USD"), 1.05}});
         QCOMPARE(first.save(), QString());
         if (forget)
             QCOMPARE(first.forget(), QString());
@@ -104,6 +116,39 @@ void TestPriceMemory::aKeptPriceOutlivesTheProgram()
     QCOMPARE(result.failure, QuoteFailure::NoPriceOnPage);
     QCOMPARE(result.valued(), valued);
     QCOMPARE(result.price, valued ? 281.4 : 0.0);
+    QCOMPARE(next.rates().size(), forget ? 0 : 1);
+}
+
+void TestPriceMemory::aDamagedFileIsSaidOnce_data()
+{
+    QTest::addColumn<QByteArray>("prices");
+    QTest::addColumn<bool>("pricesSaid");
+
+    QTest::newRow("rates damaged") << QByteArray("{\"version\":1,\"prices\":[]}") << false;
+    QTest::newRow("both damaged") << QByteArray("[]") << true;
+}
+
+void TestPriceMemory::aDamagedFileIsSaidOnce()
+{
+    QFETCH(QByteArray, prices);
+    QFETCH(bool, pricesSaid);
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(QStringLiteral("Fundtally.conf")), QSettings::IniFormat);
+    const QString pricesFile = dir.filePath(QStringLiteral("prices.json"));
+    const QString ratesFile = dir.filePath(QStringLiteral("rates.json"));
+    writeFile(pricesFile, prices);
+    writeFile(ratesFile, "[]");
+
+    const QString pricesMessage = QStringLiteral("The last known prices in \"%1\" could not be used: it is not a list "
+                                                 "of prices of version 1. The file was set aside as \"%1.bad\". ")
+                                      .arg(pricesFile);
+    const QString ratesMessage = QStringLiteral("The kept exchange rates in \"%1\" could not be used: it is not a "
+                                                "list of tables of rates of version 1. The file was set aside as "
+                                                "\"%1.bad\".")
+                                     .arg(ratesFile);
+    QCOMPARE(PriceMemory(settings, pricesFile).load(), (pricesSaid ? pricesMessage : QString()) + ratesMessage);
+    QCOMPARE(PriceMemory(settings, pricesFile).load(), QString());
+    QVERIFY(QFile::exists(ratesFile + QStringLiteral(".bad")));
 }
 
 QTEST_MAIN(TestPriceMemory)

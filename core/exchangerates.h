@@ -39,7 +39,6 @@ public:
 
     bool isEmpty() const { return m_tables.isEmpty(); }
 
-private:
     struct Table {
         QString source;
         QDate date;
@@ -47,6 +46,10 @@ private:
         bool kept = false;
         QHash<QString, double> pairs; // "FROM TO"
     };
+    // In the order they are asked, to be kept for another day.
+    const QList<Table> &tables() const { return m_tables; }
+
+private:
 
     static std::optional<double> find(const Table &table, const QString &from, const QString &to);
 

@@ -3,11 +3,12 @@
 #include "failoverquoteservice.h"
 #include "pricememory.h"
 #include "ratelookup.h"
+#include "ratestore.h"
 #include "sourcequoteservice.h"
 
 std::shared_ptr<QuoteService> PricingChain::inReportCurrency(const QString &report) const
 {
-    return std::make_shared<ReportCurrencyService>(service, report, rates);
+    return std::make_shared<ReportCurrencyService>(service, report, rates, kept);
 }
 
 QStringList PricingChain::problems() const
@@ -19,7 +20,7 @@ QStringList PricingChain::problems() const
 }
 
 PricingChain buildPricingChain(QSettings &settings, const QProcessEnvironment &environment, SourceKeys &keys,
-                               const PriceMemory &prices, std::shared_ptr<TransferWorker> worker,
+                               PriceMemory &prices, std::shared_ptr<TransferWorker> worker,
                                const TransferSettings &base)
 {
     PricingChain chain;
@@ -35,5 +36,12 @@ PricingChain buildPricingChain(QSettings &settings, const QProcessEnvironment &e
     chain.service = prices.remembering(std::make_shared<FailoverQuoteService>(services, chain.sources.noSources));
     const QList<RateSource> rates = chain.sources.rates.isEmpty() ? QList{builtInRateSource()} : chain.sources.rates;
     chain.rates = [rates, worker, shared] { return std::make_unique<RateLookup>(rates, worker, shared); };
+    chain.kept = [&prices](ExchangeRates &found) {
+        for (const ExchangeRates::Table &table : found.tables()) {
+            if (!table.kept)
+                prices.rates().remember(table.source, table.date, table.base, table.pairs);
+        }
+        prices.rates().addKeptTo(found);
+    };
     return chain;
 }

@@ -22,8 +22,10 @@ struct PricingChain {
     // The last known prices over failover over the sources in use, each
     // price as its source gave it.
     std::shared_ptr<QuoteService> service;
-    // Makes one calculation's lookup of exchange rates.
+    // Makes one calculation's lookup of exchange rates, and keeps what it
+    // found, adding the rates kept from earlier days after them.
     RateLookupMaker rates;
+    KeptRates kept;
     StoredQuoteSiteRead savedSite;         // a quote site saved before there were sources
     StoredQuoteSourcesRead savedSources;   // the saved list, and what of it was ignored
     QuoteSourcesResolution sources;        // the list in use and where it came from
@@ -42,5 +44,5 @@ struct PricingChain {
 // find and standing in for what they cannot. `base` gives the proxy, limits
 // and trust besides each source's own.
 PricingChain buildPricingChain(QSettings &settings, const QProcessEnvironment &environment, SourceKeys &keys,
-                               const PriceMemory &prices, std::shared_ptr<TransferWorker> worker,
+                               PriceMemory &prices, std::shared_ptr<TransferWorker> worker,
                                const TransferSettings &base = {});

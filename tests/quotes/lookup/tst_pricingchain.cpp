@@ -113,18 +113,31 @@ void TestPricingChain::pricesInTheReportCurrency()
     TransferSettings direct;
     direct.proxy = TransferProxy{};
 
-    const PricingChain chain = buildPricingChain(settings, environment, keys, prices, std::make_shared<TransferWorker>(), direct);
-    QVERIFY2(chain.problems().isEmpty(), qPrintable(chain.problems().join(u' ')));
-    const auto request = chain.inReportCurrency(QStringLiteral("USD"))->FetchQuotePrice(QStringLiteral("IWDA"));
-    QSignalSpy finished(request.get(), &QuoteRequest::finished);
-    QVERIFY(finished.wait(10000));
-    const QuoteResult &result = request->result();
+    const auto priceIn = [&](PriceMemory &memory) {
+        const PricingChain chain =
+            buildPricingChain(settings, environment, keys, memory, std::make_shared<TransferWorker>(), direct);
+        const auto request = chain.inReportCurrency(QStringLiteral("USD"))->FetchQuotePrice(QStringLiteral("IWDA"));
+        QSignalSpy finished(request.get(), &QuoteRequest::finished);
+        return finished.wait(10000) ? request->result() : QuoteResult::failed(QuoteFailure::TimedOut);
+    };
+    const QuoteResult result = priceIn(prices);
     QCOMPARE(result.price, 100.0);
     QCOMPARE(result.currency, QStringLiteral("EUR"));
     QVERIFY(result.conversion);
     QCOMPARE(result.conversion->givenPrice, 80.0);
-    QCOMPARE(result.conversion->rate.source, QStringLiteral("Bank"));
+    QCOMPARE(result.conversion->rate, (ExchangeRate{1.25, QStringLiteral("Bank"), QDate(2026, 12, 7), false}));
     QCOMPARE(prices.store().find(QStringLiteral("IWDA"))->price, 80.0);
+    QCOMPARE(prices.save(), QString());
+
+    // The next start, the bank's site down: the kept rate, marked so.
+    QuotePage gone;
+    gone.status = "404 Not Found";
+    server.setTargetPage("/rates.xml", gone);
+    PriceMemory next(settings, dir.filePath(QStringLiteral("prices.json")));
+    QCOMPARE(next.load(), QString());
+    const QuoteResult kept = priceIn(next);
+    QCOMPARE(kept.price, 100.0);
+    QVERIFY(kept.conversion && kept.conversion->rate.kept);
 }
 
 QTEST_GUILESS_MAIN(TestPricingChain)

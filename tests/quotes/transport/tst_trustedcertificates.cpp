@@ -17,7 +17,7 @@
 #include <QTest>
 
 // The chain of a program started in this environment with nothing saved.
-static PricingChain chainFromEnvironment(QSettings &settings, SourceKeys &keys, const PriceMemory &prices)
+static PricingChain chainFromEnvironment(QSettings &settings, SourceKeys &keys, PriceMemory &prices)
 {
     TransferSettings direct;
     direct.proxy = TransferProxy{}; // straight to the loopback site

@@ -120,3 +120,23 @@ std::optional<QString> writeKeptFile(const QString &path, const QByteArray &byte
         return wholeFileProblem(written);
     return std::nullopt;
 }
+
+QString keptFileMessage(const QString &what, const QString &path, KeptFileOutcome outcome, const QString &why,
+                        const QString &renameError)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (outcome) {
+    case KeptFileOutcome::Loaded:
+    case KeptFileOutcome::Missing:
+        return {};
+    case KeptFileOutcome::SetAside:
+        return QCoreApplication::translate("KeptFile", "The %1 in \"%2\" could not be used: %3. "
+                                                       "The file was set aside as \"%4\".")
+            .arg(what, shown, why, QDir::toNativeSeparators(keptFileBadPath(path)));
+    case KeptFileOutcome::LeftInPlace:
+        return QCoreApplication::translate("KeptFile", "The %1 in \"%2\" could not be used: %3. "
+                                                       "Setting the file aside failed (%4).")
+            .arg(what, shown, why, renameError);
+    }
+    Q_UNREACHABLE();
+}

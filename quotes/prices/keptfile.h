@@ -69,6 +69,10 @@ struct KeptFileRead {
 KeptFileRead readKeptFile(const QString &path, const KeptFileLayout &layout);
 
 QString keptFileBadPath(const QString &path);
+// For the status line: "The <what> in "<path>" could not be used: <why>."
+// and whether the file was set aside; empty for a file loaded or missing.
+QString keptFileMessage(const QString &what, const QString &path, KeptFileOutcome outcome, const QString &why,
+                        const QString &renameError);
 // Renames the file to keptFileBadPath(), replacing an earlier one, so that
 // it can be looked at and the next save starts afresh; the system's reason
 // when it could not.

@@ -198,19 +198,7 @@ QString problemText(const PriceFileLoad &load)
 
 QString PriceFileLoad::message() const
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    switch (outcome) {
-    case Outcome::Loaded:
-    case Outcome::Missing:
-        return {};
-    case Outcome::SetAside:
-        return tr("The last known prices in \"%1\" could not be used: %2. The file was set aside as \"%3\".")
-            .arg(shown, problemText(*this), QDir::toNativeSeparators(badPath(path)));
-    case Outcome::LeftInPlace:
-        return tr("The last known prices in \"%1\" could not be used: %2. Setting the file aside failed (%3).")
-            .arg(shown, problemText(*this), renameError);
-    }
-    Q_UNREACHABLE();
+    return keptFileMessage(tr("last known prices"), path, outcome, problemText(*this), renameError);
 }
 
 PriceFileLoad PriceStore::load(const QString &path)

@@ -278,19 +278,7 @@ QString problemText(const RateFileLoad &load)
 
 QString RateFileLoad::message() const
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    switch (outcome) {
-    case Outcome::Loaded:
-    case Outcome::Missing:
-        return {};
-    case Outcome::SetAside:
-        return tr("The kept exchange rates in \"%1\" could not be used: %2. The file was set aside as \"%3\".")
-            .arg(shown, problemText(*this), QDir::toNativeSeparators(badPath(path)));
-    case Outcome::LeftInPlace:
-        return tr("The kept exchange rates in \"%1\" could not be used: %2. Setting the file aside failed (%3).")
-            .arg(shown, problemText(*this), renameError);
-    }
-    Q_UNREACHABLE();
+    return keptFileMessage(tr("kept exchange rates"), path, outcome, problemText(*this), renameError);
 }
 
 RateFileLoad RateStore::load(const QString &path)

@@ -286,9 +286,14 @@ void TestReportCommand::nextRunWithTheSiteDown()
         QCOMPARE(forgot.out + forgot.err, QByteArray());
     }
 
+    // The currency chosen in the window, as a later start reads it.
+    QSettings(home.filePath(QStringLiteral("config/Fundtally/Fundtally.conf")), QSettings::IniFormat)
+        .setValue(QStringLiteral("Prices/ReportCurrency"), QStringLiteral("EUR"));
     const ProgramRun run = runProgram({QStringLiteral("--report"), profile, QStringLiteral("--json")}, siteDown(home));
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.err, QByteArray());
+    QCOMPARE(QJsonDocument::fromJson(run.out).object().value(QStringLiteral("currency")).toString(),
+             QStringLiteral("EUR"));
     const QJsonObject stock = reportedHoldings(run.out).at(0).toObject();
     QCOMPARE(stock.value(QStringLiteral("symbol")).toString(), QStringLiteral("VTI"));
     QCOMPARE(stock.value(QStringLiteral("status")).toString(), status);

@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -134,9 +133,6 @@ private Q_SLOTS:
     void keptRatesComeAfterTodays();
     void loadsOnlyFilesAsWritten_data();
     void loadsOnlyFilesAsWritten();
-    void savesWithinSizeLimit_data();
-    void savesWithinSizeLimit();
-    void pathIsBesideThePrices();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -208,7 +204,6 @@ void TestRateStore::keepsEachSourcesNewestTable_data()
                                     << QList{seventh};
     const QList<KeptRateTable> none;
     QTest::newRow("no source") << QList{table({}, day("2026-12-07"), "EUR", {{"EUR USD", 1.05}})} << none;
-    QTest::newRow("no day") << QList{table(a, {}, "EUR", {{"EUR USD", 1.05}})} << none;
     QTest::newRow("a year past 9999") << QList{table(a, QDate(10000, 1, 1), "EUR", {{"EUR USD", 1.05}})} << none;
     QTest::newRow("base not a code") << QList{table(a, day("2026-12-07"), "eur", {{"EUR USD", 1.05}})} << none;
 
@@ -283,7 +278,6 @@ void TestRateStore::loadsOnlyFilesAsWritten_data()
     const auto none = RateTableProblem::None;
     const QByteArray one = fileOfTables(1);
     QTest::newRow("no file") << QByteArray() << 0 << fine << none << QString();
-    QTest::newRow("1 MiB") << one + QByteArray(1048576 - one.size(), ' ') << 1 << fine << none << QString();
     QTest::newRow("1 MiB and a byte") << one + QByteArray(1048577 - one.size(), ' ') << 0
                                       << RateFileProblem::TooLarge << none << "the file is larger than 1024 KiB";
     QTest::newRow("20 tables") << fileOfTables(20) << 20 << fine << none << QString();
@@ -292,8 +286,6 @@ void TestRateStore::loadsOnlyFilesAsWritten_data()
     QTest::newRow("400 pairs") << fileOfPairs(400) << 1 << fine << none << QString();
     QTest::newRow("401 pairs") << fileOfPairs(401) << 0 << RateFileProblem::BadTable
                                << RateTableProblem::TooManyPairs << "table 1 holds more than 400 pairs";
-    QTest::newRow("empty") << QByteArray("") << 0 << RateFileProblem::NotJson << none
-                           << "it is not JSON (illegal value at byte 0)";
     QTest::newRow("version 2") << QByteArray("{\"version\":2,\"tables\":[]}") << 0 << RateFileProblem::WrongShape
                                << none << "it is not a list of tables of rates of version 1";
 
@@ -358,46 +350,6 @@ void TestRateStore::loadsOnlyFilesAsWritten()
                                  .arg(m_path, reason));
     QVERIFY(!QFile::exists(m_path));
     QCOMPARE(fileBytes(m_path + QStringLiteral(".bad")), bytes);
-}
-
-void TestRateStore::savesWithinSizeLimit_data()
-{
-    QTest::addColumn<int>("lastSourceLength");
-    QTest::addColumn<qint64>("fileSize");
-    QTest::addColumn<int>("count");     // tables saved
-
-    // A table of one pair is 88 bytes and its source, plus a comma between
-    // tables; the file adds 26. 19 tables with 52000-byte sources and one
-    // with a 58771-byte source: 26 + 19 * 52088 + 58859 + 19 = 1048576. One
-    // byte more leaves out the oldest table, 52089 bytes with its comma.
-    QTest::newRow("1 MiB") << 58771 << qint64(1048576) << 20;
-    QTest::newRow("1 MiB and a byte") << 58772 << qint64(1048577 - 52089) << 19;
-}
-
-void TestRateStore::savesWithinSizeLimit()
-{
-    QFETCH(int, lastSourceLength);
-    QFETCH(qint64, fileSize);
-    QFETCH(int, count);
-
-    RateStore store;
-    for (int i = 0; i < 20; ++i) {
-        const QString source(i == 19 ? lastSourceLength : 52000, QChar(u'a' + i));
-        store.remember(source, QDate(2026, 12, 1 + i), {}, {{"EUR USD", 2}});
-    }
-    QVERIFY(store.save(m_path).saved);
-    QCOMPARE(QFileInfo(m_path).size(), fileSize);
-    RateStore next;
-    QCOMPARE(next.load(m_path).outcome, RateFileLoad::Outcome::Loaded);
-    QCOMPARE(next.size(), count);
-    QCOMPARE(next.tables().constFirst().date, QDate(2026, 12, 21 - count));
-}
-
-void TestRateStore::pathIsBesideThePrices()
-{
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->path()));
-    QCOMPARE(rateStorePath(), m_dir->path() + QStringLiteral("/Fundtally/rates.json"));
-    QCOMPARE(rateStorePath(QStringLiteral("/elsewhere/prices.json")), QStringLiteral("/elsewhere/rates.json"));
 }
 
 int main(int argc, char **argv)

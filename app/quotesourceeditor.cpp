@@ -1,7 +1,9 @@
 #include "quotesourceeditor.h"
 
 #include "certificatefilechooser.h"
+#include "currency.h"
 #include "numbertext.h"
+#include "ratesource.h"
 #include "sourcetest.h"
 #include "sourcetestreport.h"
 
@@ -21,8 +23,10 @@
 
 namespace {
 
-// The symbol the address shows and Test fetches until the user types one.
+// The symbol or pair the address shows and Test fetches until the user
+// types one.
 const QString kSampleSymbol = QStringLiteral("VTI");
+const QString kSamplePair = QStringLiteral("EUR USD");
 // The header box shows a few lines before it scrolls.
 constexpr int kHeaderLinesShown = 3;
 
@@ -67,17 +71,37 @@ QList<SourceHeader> typedHeaders(const QString &text)
     return headers;
 }
 
+// A pair as typed: two ISO codes, apart or together ("EUR USD", "eur/usd",
+// "EURUSD"); the symbol it is asked as, or empty.
+QString typedPair(const QString &text)
+{
+    QString letters;
+    for (const QChar c : text) {
+        if (c.isLetter())
+            letters += c.toUpper();
+        else if (!c.isSpace() && c != u'/')
+            return {};
+    }
+    constexpr qsizetype kCodeChars = 3;
+    const QString from = letters.left(kCodeChars);
+    const QString to = letters.mid(kCodeChars);
+    if (!isCurrencyCode(from) || !isCurrencyCode(to))
+        return {};
+    return pairSymbol(from, to);
+}
+
 } // namespace
 
-QuoteSourceEditor::QuoteSourceEditor(const QuoteSource &source, const QString &key, QStringList otherNames,
-                                     CertificateFileChooser &certificates, SourceTestTransfers testTransfers,
-                                     QWidget *parent)
+QuoteSourceEditor::QuoteSourceEditor(SourceRole role, const QuoteSource &source, const QString &key,
+                                     QStringList otherNames, CertificateFileChooser &certificates,
+                                     SourceTestTransfers testTransfers, QWidget *parent)
     : QDialog(parent)
+    , m_role(role)
     , m_otherNames(std::move(otherNames))
     , m_certificates(certificates)
     , m_tester(new SourceTest(std::move(testTransfers), this))
 {
-    setWindowTitle(tr("Quote Source"));
+    setWindowTitle(role == SourceRole::Rates ? tr("Rate Source") : tr("Quote Source"));
     buildLayout();
     fill(source, key);
     for (QLineEdit *box : {m_url, m_symbol})
@@ -94,14 +118,21 @@ QuoteSourceEditor::~QuoteSourceEditor() = default;
 
 void QuoteSourceEditor::buildLayout()
 {
+    const bool rates = m_role == SourceRole::Rates;
     m_name = lineBox(this, tr("Source name"));
-    m_url = lineBox(this, tr("Address"), tr("https://api.example.com/quote?s={SYMBOL}&apikey={KEY}"));
+    m_url = lineBox(this, tr("Address"),
+                    rates ? tr("https://api.example.com/fx?from={FROM}&to={TO}&apikey={KEY}")
+                          : tr("https://api.example.com/quote?s={SYMBOL}&apikey={KEY}"));
     m_format = new QComboBox(this);
     m_format->setAccessibleName(tr("Format"));
-    for (const SourceFormat format : {SourceFormat::Page, SourceFormat::Json, SourceFormat::Csv, SourceFormat::Text})
+    for (const SourceFormat format : sourceFormats(m_role))
         m_format->addItem(sourceFormatName(format), int(format));
-    m_price = lineBox(this, tr("Price place"), tr("JSON Pointer or JSONPath, CSV column, or pattern"));
-    m_match = lineBox(this, tr("Match column"), tr("CSV: the column holding the symbol"));
+    m_price = rates ? lineBox(this, tr("Rate place"), tr("units of TO per FROM: JSON Pointer or JSONPath, CSV column, "
+                                                         "or pattern; may hold {FROM} and {TO}"))
+                    : lineBox(this, tr("Price place"), tr("JSON Pointer or JSONPath, CSV column, or pattern"));
+    m_match = lineBox(this, tr("Match column"),
+                      rates ? tr("CSV: the column holding the pair, such as EURUSD")
+                            : tr("CSV: the column holding the symbol"));
     m_currency = lineBox(this, tr("Currency"), tr("a place as for the price, or =USD"));
     m_factor = lineBox(this, tr("Factor"));
     m_decimal = new QComboBox(this);
@@ -131,14 +162,15 @@ void QuoteSourceEditor::buildLayout()
     m_key = lineBox(this, tr("API key"), tr("none"));
     m_key->setEchoMode(QLineEdit::Password);
 
-    m_symbol = lineBox(this, tr("Sample symbol"), kSampleSymbol);
+    m_symbol = rates ? lineBox(this, tr("Sample pair"), kSamplePair) : lineBox(this, tr("Sample symbol"), kSampleSymbol);
     m_symbol->installEventFilter(this);
     m_test = new QPushButton(this);
     m_test->setAutoDefault(false);
     auto *testRow = new QHBoxLayout;
     testRow->addWidget(m_symbol, 1);
     testRow->addWidget(m_test);
-    m_address = sourceNoteLabel(this, tr("Address asked for the sample symbol"));
+    m_address = sourceNoteLabel(this, rates ? tr("Address asked for the sample pair")
+                                            : tr("Address asked for the sample symbol"));
     m_report = new QPlainTextEdit(this);
     m_report->setReadOnly(true);
     m_report->setAccessibleName(tr("Test result"));
@@ -152,9 +184,13 @@ void QuoteSourceEditor::buildLayout()
     addRow(form, tr("&Name:"), m_name);
     addRow(form, tr("&Address:"), m_url);
     addRow(form, tr("&Format:"), m_format);
-    addRow(form, tr("&Price:"), m_price);
+    addRow(form, rates ? tr("Rate pla&ce:") : tr("&Price:"), m_price);
     addRow(form, tr("&Match column:"), m_match);
-    addRow(form, tr("&Currency:"), m_currency);
+    // A rate has no currency of its own.
+    if (rates)
+        m_currency->hide();
+    else
+        addRow(form, tr("&Currency:"), m_currency);
     addRow(form, tr("Facto&r:"), m_factor);
     addRow(form, tr("&Decimal mark:"), m_decimal);
     addRow(form, tr("De&limiter:"), m_delimiter);
@@ -162,7 +198,7 @@ void QuoteSourceEditor::buildLayout()
     addRow(form, tr("Cert&ificate file:"), m_certificate, certificateRow);
     addRow(form, tr("Conn&ections:"), m_connections);
     addRow(form, tr("API &key:"), m_key);
-    addRow(form, tr("S&ymbol:"), m_symbol, testRow);
+    addRow(form, rates ? tr("Sample &pair:") : tr("S&ymbol:"), m_symbol, testRow);
     form->addRow(QString(), m_address);
     addRow(form, tr("Test res&ult:"), m_report);
 
@@ -225,6 +261,7 @@ QWidget *QuoteSourceEditor::boxFor(SourceField field) const
     switch (field) {
     case SourceField::None:
     case SourceField::Sources:
+    case SourceField::Rates:
     case SourceField::Name: return m_name;
     case SourceField::Url: return m_url;
     case SourceField::Format: return m_format;
@@ -244,7 +281,7 @@ QWidget *QuoteSourceEditor::boxFor(SourceField field) const
 QString QuoteSourceEditor::problemWith(const QuoteSource &source, QWidget *&box) const
 {
     const QString who = isSourceName(source.name) ? source.name : tr("This source");
-    SourceProblem problem = checkQuoteSource(source);
+    SourceProblem problem = checkQuoteSource(source, m_role);
     // typed() reads a factor that is not a number as 0: say what it is.
     if (problem.field == SourceField::Factor && !numberFromText(m_factor->text(), DecimalMark::Point))
         problem.issue = SourceIssue::WrongType;
@@ -258,9 +295,20 @@ QString QuoteSourceEditor::problemWith(const QuoteSource &source, QWidget *&box)
     return sourceProblemText(who, problem);
 }
 
+QString QuoteSourceEditor::sampleAsked() const
+{
+    if (m_role == SourceRole::Rates)
+        return typedPair(m_symbol->text().isEmpty() ? kSamplePair : m_symbol->text());
+    return m_symbol->text().isEmpty() ? kSampleSymbol : m_symbol->text();
+}
+
 void QuoteSourceEditor::updateAddress()
 {
-    const QString symbol = m_symbol->text().isEmpty() ? kSampleSymbol : m_symbol->text();
+    const QString symbol = sampleAsked();
+    if (symbol.isEmpty()) {
+        m_address->setText(tr("A pair is two currency codes, such as EUR USD."));
+        return;
+    }
     const SourceSample sample = sourceSample(typed(), symbol);
     if (sample.problem != SourceAddressProblem::None) {
         m_address->setText(sourceAddressProblemText(sample.problem));
@@ -308,7 +356,11 @@ void QuoteSourceEditor::toggleTest()
         m_report->setPlainText(problem);
         return;
     }
-    const QString symbol = m_symbol->text().isEmpty() ? kSampleSymbol : m_symbol->text();
+    const QString symbol = sampleAsked();
+    if (symbol.isEmpty()) {
+        m_report->setPlainText(tr("A pair is two currency codes, such as EUR USD."));
+        return;
+    }
     m_tester->start(source, m_key->text(), symbol);
     m_report->setPlainText(tr("Fetching %1\u2026").arg(symbol));
     setTestRunning(true);

@@ -16,10 +16,11 @@ class QSpinBox;
 class SourceTest;
 struct SourceTestReport;
 
-// Edits one quote source and its API key: every member in a box of its own,
-// the exact address asked for a sample symbol (the key never shown), and a
-// Test that fetches that symbol through the engine, which can be stopped.
-// OK checks every member and names the one at fault; Cancel keeps nothing.
+// Edits one quote source, or one exchange rate source, and its API key:
+// every member in a box of its own, the exact address asked for a sample
+// symbol or pair (the key never shown), and a Test that fetches it through
+// the engine, which can be stopped. OK checks every member and names the
+// one at fault; Cancel keeps nothing.
 class QuoteSourceEditor : public QDialog
 {
     Q_OBJECT
@@ -27,7 +28,7 @@ class QuoteSourceEditor : public QDialog
 public:
     // `otherNames` are the other sources' names, which this one may not
     // take; tests fetch with `testTransfers`'s proxy, limits and trust.
-    QuoteSourceEditor(const QuoteSource &source, const QString &key, QStringList otherNames,
+    QuoteSourceEditor(SourceRole role, const QuoteSource &source, const QString &key, QStringList otherNames,
                       CertificateFileChooser &certificates, SourceTestTransfers testTransfers, QWidget *parent = nullptr);
     ~QuoteSourceEditor() override;
 
@@ -78,7 +79,11 @@ private:
     void browseCertificate();
     void showReport(const SourceTestReport &report);
     void setTestRunning(bool running);
+    // What the sample box asks for: the symbol, or for a rate source the
+    // pair as asked ("EURUSD"); empty when the pair typed is not one.
+    QString sampleAsked() const;
 
+    const SourceRole m_role;
     const QStringList m_otherNames;
     CertificateFileChooser &m_certificates;
     SourceTest *m_tester = nullptr;

@@ -45,10 +45,11 @@ std::unique_ptr<QuoteSourcesDialog> QuoteSourcesController::makeDialog(QWidget *
                                          ? QuoteSourceStore::carriedOver(m_chain.savedSite.site)
                                          : m_chain.savedSources.sources;
     const QuoteSourcesDialogSetup setup{saved, m_chain.savedSources.problems, m_chain.sources,
-                                        m_tools.testTransfers};
+                                        m_tools.testTransfers, m_chain.savedSources.rates};
     auto dialog = std::make_unique<QuoteSourcesDialog>(
         setup, m_tools.keyStore, m_tools.files, m_tools.certificates,
-        [this](const QList<QuoteSource> &sources) { return save(sources); }, m_tools.forgetPrices, parent);
+        [this](const QList<QuoteSource> &sources, const QList<RateSource> &rates) { return save(sources, rates); },
+        m_tools.forgetPrices, parent);
     QObject::connect(dialog.get(), &QDialog::accepted, dialog.get(), [this, shown = dialog.get()] {
         const QHash<QString, QString> &keys = shown->savedKeys();
         for (auto it = keys.begin(); it != keys.end(); ++it)
@@ -63,9 +64,9 @@ void QuoteSourcesController::chooseQuoteSources(QWidget *parent)
     makeDialog(parent)->exec();
 }
 
-QString QuoteSourcesController::save(const QList<QuoteSource> &sources)
+QString QuoteSourcesController::save(const QList<QuoteSource> &sources, const QList<RateSource> &rates)
 {
-    const QString error = QuoteSourceStore::write(m_settings, sources);
+    const QString error = QuoteSourceStore::write(m_settings, sources, rates);
     if (!error.isEmpty())
         return error;
     // The dialog started from the quote site carried over, so the list saved

@@ -53,7 +53,7 @@ public:
     void chooseQuoteSources(QWidget *parent) override;
 
 private:
-    QString save(const QList<QuoteSource> &sources);
+    QString save(const QList<QuoteSource> &sources, const QList<RateSource> &rates);
 
     QSettings &m_settings;
     const QuoteSourcesTools m_tools;

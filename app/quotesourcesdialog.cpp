@@ -34,6 +34,16 @@ QString placeText(KeyPlace place)
     Q_UNREACHABLE();
 }
 
+// "5 sources", "1 source", and "and 1 rate source" when there are any.
+QString countedSources(qsizetype sources, qsizetype rates)
+{
+    QString text = sources == 1 ? QuoteSourcesDialog::tr("1 source") : QuoteSourcesDialog::tr("%1 sources").arg(sources);
+    if (rates > 0)
+        text += rates == 1 ? QuoteSourcesDialog::tr(" and 1 rate source")
+                           : QuoteSourcesDialog::tr(" and %1 rate sources").arg(rates);
+    return text;
+}
+
 QStringList sourceNames(const QList<QuoteSource> &sources)
 {
     QStringList names;
@@ -43,6 +53,13 @@ QStringList sourceNames(const QList<QuoteSource> &sources)
 }
 
 } // namespace
+
+QuoteSourcesDialog::Listing::Listing(SourceRole listed, const QList<QuoteSource> &saved)
+    : role(listed)
+    , sources(saved)
+    , keys(sourceNames(saved))
+{
+}
 
 QuoteSourcesDialog::QuoteSourcesDialog(const QuoteSourcesDialogSetup &setup, KeyStore &keys,
                                        SourcesFileChooser &files, CertificateFileChooser &certificates, Saver save,
@@ -54,40 +71,76 @@ QuoteSourcesDialog::QuoteSourcesDialog(const QuoteSourcesDialogSetup &setup, Key
     , m_save(std::move(save))
     , m_forgetPrices(std::move(forget))
     , m_testTransfers(setup.testTransfers)
-    , m_sources(setup.saved)
-    , m_keyBook(sourceNames(setup.saved))
+    , m_quotes(SourceRole::Quotes, setup.saved)
+    , m_rates(SourceRole::Rates, setup.savedRates)
 {
     setWindowTitle(tr("Quote Sources"));
     buildLayout();
     showInUse(setup);
     m_status->setText(setup.savedProblems.join(u'\n'));
-    showList(m_sources.isEmpty() ? -1 : 0);
+    showLists();
     readKeys();
-    m_list->setFocus(Qt::OtherFocusReason);
+    m_quotes.list->setFocus(Qt::OtherFocusReason);
 }
 
 QuoteSourcesDialog::~QuoteSourcesDialog() = default;
 
-void QuoteSourcesDialog::buildLayout()
+QLayout *QuoteSourcesDialog::buildListing(Listing &listing, const QStringList &texts)
 {
-    m_list = new QListWidget(this);
-    m_list->setAccessibleName(tr("Quote sources, asked in this order"));
-    auto *listLabel = new QLabel(tr("&Sources, asked in this order:"), this);
-    listLabel->setBuddy(m_list);
+    // texts: the label, the list's name, then each button's text and name.
+    listing.list = new QListWidget(this);
+    listing.list->setAccessibleName(texts[1]);
+    auto *label = new QLabel(texts[0], this);
+    label->setBuddy(listing.list);
+    listing.add = button(this, texts[2], texts[3]);
+    listing.edit = button(this, texts[4], texts[5]);
+    listing.remove = button(this, texts[6], texts[7]);
+    listing.up = button(this, texts[8], texts[9]);
+    listing.down = button(this, texts[10], texts[11]);
+    connect(listing.add, &QPushButton::clicked, this, [this, &listing] { add(listing); });
+    connect(listing.edit, &QPushButton::clicked, this, [this, &listing] { edit(listing); });
+    connect(listing.remove, &QPushButton::clicked, this, [this, &listing] { remove(listing); });
+    connect(listing.up, &QPushButton::clicked, this, [this, &listing] { move(listing, -1); });
+    connect(listing.down, &QPushButton::clicked, this, [this, &listing] { move(listing, +1); });
+    connect(listing.list, &QListWidget::currentRowChanged, this, [this, &listing] { updateButtons(listing); });
+    connect(listing.list, &QListWidget::itemActivated, this, [this, &listing] { edit(listing); });
 
-    m_add = button(this, tr("&Add..."), tr("Add a source"));
-    m_edit = button(this, tr("&Edit..."), tr("Edit the source"));
-    m_remove = button(this, tr("&Remove"), tr("Remove the source"));
-    m_up = button(this, tr("Move &Up"), tr("Move the source up"));
-    m_down = button(this, tr("Move &Down"), tr("Move the source down"));
-    m_import = button(this, tr("&Import..."), tr("Import sources from a file"));
-    m_export = button(this, tr("E&xport..."), tr("Export the sources to a file"));
-    m_forget = button(this, tr("&Forget Prices"), tr("Forget the last known prices"));
     auto *side = new QVBoxLayout;
-    for (QPushButton *each : {m_add, m_edit, m_remove, m_up, m_down, m_import, m_export})
+    for (QPushButton *each : {listing.add, listing.edit, listing.remove, listing.up, listing.down})
         side->addWidget(each);
     side->addStretch(1);
-    side->addWidget(m_forget);
+    auto *row = new QHBoxLayout;
+    row->addWidget(listing.list, 1);
+    row->addLayout(side);
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(label);
+    layout->addLayout(row);
+    return layout;
+}
+
+void QuoteSourcesDialog::buildLayout()
+{
+    QLayout *quotes = buildListing(
+        m_quotes, {tr("&Sources, asked in this order:"), tr("Quote sources, asked in this order"), tr("&Add..."),
+                   tr("Add a source"), tr("&Edit..."), tr("Edit the source"), tr("&Remove"), tr("Remove the source"),
+                   tr("Move &Up"), tr("Move the source up"), tr("Move &Down"), tr("Move the source down")});
+    QLayout *rates = buildListing(
+        m_rates, {tr("Exchange ra&tes, asked in this order:"), tr("Exchange rate sources, asked in this order"),
+                  tr("&New..."), tr("Add a rate source"), tr("Chan&ge..."), tr("Edit the rate source"),
+                  tr("Remo&ve"), tr("Remove the rate source"), tr("Move U&p"), tr("Move the rate source up"),
+                  tr("Move Do&wn"), tr("Move the rate source down")});
+    m_ratesNote = sourceNoteLabel(this, tr("Exchange rates note"));
+    m_ratesNote->setText(tr("With none here, rates come from the central bank's reference rates (%1).")
+                             .arg(builtInRateSource().url));
+
+    m_import = button(this, tr("&Import..."), tr("Import sources from a file"));
+    m_export = button(this, tr("E&xport..."), tr("Export the sources to a file"));
+    m_forget = button(this, tr("&Forget Prices"), tr("Forget the last known prices and rates"));
+    auto *fileRow = new QHBoxLayout;
+    for (QPushButton *each : {m_import, m_export})
+        fileRow->addWidget(each);
+    fileRow->addStretch(1);
+    fileRow->addWidget(m_forget);
 
     m_inUseNote = sourceNoteLabel(this, tr("Sources in use"));
     m_status = sourceNoteLabel(this, tr("Status"));
@@ -98,24 +151,15 @@ void QuoteSourcesDialog::buildLayout()
     buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QuoteSourcesDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QuoteSourcesDialog::reject);
-
-    connect(m_add, &QPushButton::clicked, this, &QuoteSourcesDialog::addSource);
-    connect(m_edit, &QPushButton::clicked, this, &QuoteSourcesDialog::editSource);
-    connect(m_remove, &QPushButton::clicked, this, &QuoteSourcesDialog::removeSource);
-    connect(m_up, &QPushButton::clicked, this, &QuoteSourcesDialog::moveUp);
-    connect(m_down, &QPushButton::clicked, this, &QuoteSourcesDialog::moveDown);
     connect(m_import, &QPushButton::clicked, this, &QuoteSourcesDialog::importSources);
     connect(m_export, &QPushButton::clicked, this, &QuoteSourcesDialog::exportSources);
     connect(m_forget, &QPushButton::clicked, this, &QuoteSourcesDialog::forgetPrices);
-    connect(m_list, &QListWidget::currentRowChanged, this, &QuoteSourcesDialog::updateButtons);
-    connect(m_list, &QListWidget::itemActivated, this, &QuoteSourcesDialog::editSource);
 
-    auto *listRow = new QHBoxLayout;
-    listRow->addWidget(m_list, 1);
-    listRow->addLayout(side);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(listLabel);
-    layout->addLayout(listRow);
+    layout->addLayout(quotes, 3);
+    layout->addLayout(rates, 1);
+    layout->addWidget(m_ratesNote);
+    layout->addLayout(fileRow);
     layout->addWidget(m_inUseNote);
     layout->addWidget(m_status);
     layout->addWidget(buttons);
@@ -151,95 +195,118 @@ void QuoteSourcesDialog::showInUse(const QuoteSourcesDialogSetup &setup)
 
 void QuoteSourcesDialog::readKeys()
 {
+    m_keysUnread = int(m_quotes.keys.size() + m_rates.keys.size());
+    readKeys(m_quotes);
+    readKeys(m_rates);
+}
+
+void QuoteSourcesDialog::readKeys(Listing &listing)
+{
     const QPointer<QuoteSourcesDialog> alive(this);
-    m_keysUnread = int(m_keyBook.size());
-    for (qsizetype row = 0; row < m_keyBook.size(); ++row) {
-        const QString name = m_keyBook.keptAs(row);
-        m_keys.readKey(name, [alive, name](const KeyAnswer &answer) {
+    for (qsizetype row = 0; row < listing.keys.size(); ++row) {
+        const QString name = listing.keys.keptAs(row);
+        m_keys.readKey(name, [alive, &listing, name](const KeyAnswer &answer) {
             if (!alive)
                 return;
-            alive->m_keyBook.keyRead(name, answer);
+            listing.keys.keyRead(name, answer);
             if (!answer.error.isEmpty())
                 alive->m_status->setText(answer.error);
-            alive->showList(alive->m_list->currentRow());
+            alive->showList(listing, listing.list->currentRow());
             if (--alive->m_keysUnread == 0)
                 Q_EMIT alive->keysRead();
         });
     }
 }
 
-QList<QuoteSource> QuoteSourcesDialog::sources() const
-{
-    return m_sources;
-}
-
 KeyPlace QuoteSourcesDialog::keyPlace(qsizetype row) const
 {
-    return m_keyBook.place(row);
+    return m_quotes.keys.place(row);
 }
 
-QStringList QuoteSourcesDialog::names(qsizetype except) const
+QHash<QString, QString> QuoteSourcesDialog::savedKeys() const
+{
+    QHash<QString, QString> keys = m_quotes.keys.savedKeys();
+    keys.insert(m_rates.keys.savedKeys());
+    return keys;
+}
+
+QStringList QuoteSourcesDialog::names(const Listing &listing, qsizetype except) const
 {
     QStringList taken;
-    for (qsizetype row = 0; row < m_sources.size(); ++row) {
-        if (row != except)
-            taken << m_sources[row].name;
+    for (const Listing *each : {&m_quotes, &m_rates}) {
+        for (qsizetype row = 0; row < each->sources.size(); ++row) {
+            if (each != &listing || row != except)
+                taken << each->sources[row].name;
+        }
     }
     return taken;
 }
 
-void QuoteSourcesDialog::showList(qsizetype current)
+void QuoteSourcesDialog::showList(Listing &listing, qsizetype current)
 {
-    m_list->clear();
-    for (qsizetype row = 0; row < m_sources.size(); ++row) {
-        const QuoteSource &source = m_sources[row];
-        const KeyPlace place = m_keyBook.place(row);
+    listing.list->clear();
+    for (qsizetype row = 0; row < listing.sources.size(); ++row) {
+        const QuoteSource &source = listing.sources[row];
+        const KeyPlace place = listing.keys.place(row);
         QStringList parts{sourceFormatName(source.format)};
-        if (m_keyBook.toWrite(row) && !m_keyBook.key(row).isEmpty())
+        if (listing.keys.toWrite(row) && !listing.keys.key(row).isEmpty())
             parts << tr("key to keep");
-        else if (m_keyBook.toWrite(row) && place != KeyPlace::None)
+        else if (listing.keys.toWrite(row) && place != KeyPlace::None)
             parts << tr("key to remove");
         else if (place != KeyPlace::None)
             parts << placeText(place);
-        m_list->addItem(tr("%1 (%2)").arg(source.name, parts.join(QStringLiteral(", "))));
+        listing.list->addItem(tr("%1 (%2)").arg(source.name, parts.join(QStringLiteral(", "))));
     }
-    m_list->setCurrentRow(int(current));
-    updateButtons();
+    listing.list->setCurrentRow(int(current));
+    updateButtons(listing);
 }
 
-void QuoteSourcesDialog::updateButtons()
+void QuoteSourcesDialog::showLists()
 {
-    const int row = m_list->currentRow();
+    showList(m_quotes, m_quotes.sources.isEmpty() ? -1 : 0);
+    showList(m_rates, m_rates.sources.isEmpty() ? -1 : 0);
+}
+
+void QuoteSourcesDialog::updateButtons(Listing &listing)
+{
+    const int row = listing.list->currentRow();
     const bool chosen = row >= 0;
-    m_add->setEnabled(m_sources.size() < SourceLimits::kMaxSources);
-    m_edit->setEnabled(chosen);
-    m_remove->setEnabled(chosen);
-    m_up->setEnabled(row > 0);
-    m_down->setEnabled(chosen && row + 1 < m_sources.size());
-    m_export->setEnabled(!m_sources.isEmpty());
+    const qsizetype most =
+        listing.role == SourceRole::Rates ? SourceLimits::kMaxRateSources : SourceLimits::kMaxSources;
+    listing.add->setEnabled(listing.sources.size() < most);
+    listing.edit->setEnabled(chosen);
+    listing.remove->setEnabled(chosen);
+    listing.up->setEnabled(row > 0);
+    listing.down->setEnabled(chosen && row + 1 < listing.sources.size());
+    m_export->setEnabled(!m_quotes.sources.isEmpty() || !m_rates.sources.isEmpty());
+    m_ratesNote->setVisible(m_rates.sources.isEmpty());
 }
 
-void QuoteSourcesDialog::addSource()
+void QuoteSourcesDialog::add(Listing &listing)
 {
-    if (m_sources.size() < SourceLimits::kMaxSources)
-        openEditor(-1);
+    if (listing.add->isEnabled())
+        openEditor(listing, -1);
 }
 
-void QuoteSourcesDialog::editSource()
+void QuoteSourcesDialog::edit(Listing &listing)
 {
-    if (m_list->currentRow() >= 0)
-        openEditor(m_list->currentRow());
+    if (listing.list->currentRow() >= 0)
+        openEditor(listing, listing.list->currentRow());
 }
 
-void QuoteSourcesDialog::openEditor(qsizetype row)
+void QuoteSourcesDialog::openEditor(Listing &listing, qsizetype row)
 {
     if (m_editor)
         return;
-    const QuoteSource source = row >= 0 ? m_sources[row] : QuoteSource{};
-    m_editor = new QuoteSourceEditor(source, m_keyBook.key(row), names(row), m_certificates, m_testTransfers, this);
-    connect(m_editor, &QDialog::finished, this, [this, row](int result) {
+    QuoteSource source = row >= 0 ? listing.sources[row] : QuoteSource{};
+    // A new rate source starts as an API asked per pair.
+    if (row < 0 && listing.role == SourceRole::Rates)
+        source.format = SourceFormat::Json;
+    m_editor = new QuoteSourceEditor(listing.role, source, listing.keys.key(row), names(listing, row), m_certificates,
+                                     m_testTransfers, this);
+    connect(m_editor, &QDialog::finished, this, [this, &listing, row](int result) {
         if (result == QDialog::Accepted)
-            takeEdit(row, m_editor->typed(), m_editor->key());
+            takeEdit(listing, row, m_editor->typed(), m_editor->key());
         // Not deleted from its own signal; closed, it is no longer the editor.
         m_editor->deleteLater();
         m_editor = nullptr;
@@ -248,46 +315,38 @@ void QuoteSourcesDialog::openEditor(qsizetype row)
     m_editor->open();
 }
 
-void QuoteSourcesDialog::takeEdit(qsizetype row, const QuoteSource &source, const QString &key)
+void QuoteSourcesDialog::takeEdit(Listing &listing, qsizetype row, const QuoteSource &source, const QString &key)
 {
     if (row < 0) {
-        m_sources << source;
-        m_keyBook.add(source.name, key);
-        showList(m_sources.size() - 1);
+        listing.sources << source;
+        listing.keys.add(source.name, key);
+        showList(listing, listing.sources.size() - 1);
         return;
     }
-    m_sources[row] = source;
-    m_keyBook.edit(row, source.name, key);
-    showList(row);
+    listing.sources[row] = source;
+    listing.keys.edit(row, source.name, key);
+    showList(listing, row);
 }
 
-void QuoteSourcesDialog::removeSource()
+void QuoteSourcesDialog::remove(Listing &listing)
 {
-    const int row = m_list->currentRow();
+    const int row = listing.list->currentRow();
     if (row < 0)
         return;
-    m_sources.removeAt(row);
-    m_keyBook.remove(row);
-    showList(std::min<qsizetype>(row, m_sources.size() - 1));
+    listing.sources.removeAt(row);
+    listing.keys.remove(row);
+    showList(listing, std::min<qsizetype>(row, listing.sources.size() - 1));
 }
 
-void QuoteSourcesDialog::moveUp()
+void QuoteSourcesDialog::move(Listing &listing, int by)
 {
-    move(m_list->currentRow(), m_list->currentRow() - 1);
-}
-
-void QuoteSourcesDialog::moveDown()
-{
-    move(m_list->currentRow(), m_list->currentRow() + 1);
-}
-
-void QuoteSourcesDialog::move(qsizetype from, qsizetype to)
-{
-    if (from < 0 || to < 0 || from >= m_sources.size() || to >= m_sources.size())
+    const qsizetype from = listing.list->currentRow();
+    const qsizetype to = from + by;
+    if (from < 0 || to < 0 || from >= listing.sources.size() || to >= listing.sources.size())
         return;
-    m_sources.swapItemsAt(from, to);
-    m_keyBook.swap(from, to);
-    showList(to);
+    listing.sources.swapItemsAt(from, to);
+    listing.keys.swap(from, to);
+    showList(listing, to);
 }
 
 void QuoteSourcesDialog::importSources()
@@ -300,12 +359,14 @@ void QuoteSourcesDialog::importSources()
         m_status->setText(sourcesFileProblemText(path, read.problem));
         return;
     }
-    // The file's list takes the place of this one; a source of the same
+    // The file's lists take the place of these; a source of the same
     // name keeps its key, the keys of the others go on OK.
-    m_keyBook.import(sourceNames(read.sources));
-    m_sources = read.sources;
-    showList(m_sources.isEmpty() ? -1 : 0);
-    m_status->setText(tr("Imported %n source(s) from %1.", nullptr, int(m_sources.size())).arg(path));
+    m_quotes.keys.import(sourceNames(read.sources));
+    m_quotes.sources = read.sources;
+    m_rates.keys.import(sourceNames(read.rates));
+    m_rates.sources = read.rates;
+    showLists();
+    m_status->setText(tr("Imported %1 from %2.").arg(countedSources(read.sources.size(), read.rates.size()), path));
 }
 
 void QuoteSourcesDialog::exportSources()
@@ -313,10 +374,10 @@ void QuoteSourcesDialog::exportSources()
     const QString path = m_files.chooseSourcesToExport(this);
     if (path.isEmpty())
         return;
-    const SourcesFileProblem problem = writeSourcesFile(path, sources());
+    const SourcesFileProblem problem = writeSourcesFile(path, sources(), rates());
     m_status->setText(problem.ok()
-                          ? tr("Exported %n source(s) to %1, without their keys.", nullptr, int(m_sources.size()))
-                                .arg(path)
+                          ? tr("Exported %1 to %2, without their keys.")
+                                .arg(countedSources(m_quotes.sources.size(), m_rates.sources.size()), path)
                           : sourcesFileProblemText(path, problem));
 }
 
@@ -331,7 +392,7 @@ void QuoteSourcesDialog::accept()
 {
     if (m_editor || m_keysUnwritten > 0)
         return;
-    const QString error = m_save(sources());
+    const QString error = m_save(sources(), rates());
     if (!error.isEmpty()) {
         m_status->setText(error);
         return;
@@ -341,7 +402,7 @@ void QuoteSourcesDialog::accept()
 
 void QuoteSourcesDialog::writeKeys()
 {
-    const QList<KeyWrite> writes = m_keyBook.takeWrites();
+    const QList<KeyWrite> writes = m_quotes.keys.takeWrites() + m_rates.keys.takeWrites();
     m_keyErrors.clear();
     if (writes.isEmpty()) {
         QDialog::accept();
@@ -360,13 +421,15 @@ void QuoteSourcesDialog::writeKeys()
 
 void QuoteSourcesDialog::keyWritten(const QString &name, const KeyAnswer &answer)
 {
-    m_keyBook.written(name, answer);
+    m_quotes.keys.written(name, answer);
+    m_rates.keys.written(name, answer);
     if (!answer.error.isEmpty())
         m_keyErrors << tr("%1: the key could not be kept: %2").arg(name, answer.error);
     if (--m_keysUnwritten > 0)
         return;
     m_ok->setEnabled(true);
-    showList(m_list->currentRow());
+    showList(m_quotes, m_quotes.list->currentRow());
+    showList(m_rates, m_rates.list->currentRow());
     if (!m_keyErrors.isEmpty()) {
         // The list is saved; the keys that failed are tried again on OK.
         m_status->setText(m_keyErrors.join(u'\n'));

@@ -6,6 +6,7 @@
 #include "quotesourceeditor.h"
 #include "quotesource.h"
 #include "quotesourceresolution.h"
+#include "ratesource.h"
 
 #include <QDialog>
 #include <QHash>
@@ -16,6 +17,7 @@
 
 class CertificateFileChooser;
 class QLabel;
+class QLayout;
 class QListWidget;
 class QPushButton;
 class SourcesFileChooser;
@@ -26,20 +28,22 @@ struct QuoteSourcesDialogSetup {
     QStringList savedProblems;    // why saved sources were ignored
     QuoteSourcesResolution inUse; // what calculations use now
     SourceTestTransfers testTransfers;   // the proxy, limits and trust of a source's Test
+    QList<RateSource> savedRates; // the saved exchange rate sources, in order
 };
 
-// The user's list of quote sources, asked in order for each symbol: added,
-// edited, removed, moved, imported from and exported to a sources file, with
-// each source's API key. Says so when the environment puts another list in
-// use. OK saves the list and the keys, and says where each key is kept;
-// Cancel keeps nothing. Forget Prices empties the last known prices.
+// The user's list of quote sources, asked in order for each symbol, and of
+// exchange rate sources, asked in order for each pair: added, edited,
+// removed, moved, imported from and exported to a sources file, with each
+// source's API key. Says so when the environment puts other lists in use.
+// OK saves the lists and the keys, and says where each key is kept; Cancel
+// keeps nothing. Forget Prices empties the last known prices and rates.
 class QuoteSourcesDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Keeps the list; returns why it could not, empty on success.
-    using Saver = std::function<QString(const QList<QuoteSource> &)>;
+    // Keeps the lists; returns why it could not, empty on success.
+    using Saver = std::function<QString(const QList<QuoteSource> &sources, const QList<RateSource> &rates)>;
     // Forgets the last known prices; returns why it could not, empty on success.
     using Forgetter = std::function<QString()>;
 
@@ -48,19 +52,23 @@ public:
                        QWidget *parent = nullptr);
     ~QuoteSourcesDialog() override;
 
-    QList<QuoteSource> sources() const;
+    QList<QuoteSource> sources() const { return m_quotes.sources; }
+    QList<RateSource> rates() const { return m_rates.sources; }
     // Where each source's key is kept, as last read or written.
     KeyPlace keyPlace(qsizetype row) const;
-    // After OK, the keys of the list by source name, those kept and those
+    // After OK, the keys of both lists by source name, those kept and those
     // written; an empty key was removed.
-    const QHash<QString, QString> &savedKeys() const { return m_keyBook.savedKeys(); }
+    QHash<QString, QString> savedKeys() const;
 
-    QListWidget *sourceList() const { return m_list; }
-    QPushButton *addButton() const { return m_add; }
-    QPushButton *editButton() const { return m_edit; }
-    QPushButton *removeButton() const { return m_remove; }
-    QPushButton *upButton() const { return m_up; }
-    QPushButton *downButton() const { return m_down; }
+    QListWidget *sourceList() const { return m_quotes.list; }
+    QPushButton *addButton() const { return m_quotes.add; }
+    QPushButton *editButton() const { return m_quotes.edit; }
+    QPushButton *removeButton() const { return m_quotes.remove; }
+    QPushButton *upButton() const { return m_quotes.up; }
+    QPushButton *downButton() const { return m_quotes.down; }
+    QListWidget *rateList() const { return m_rates.list; }
+    QPushButton *addRateSourceButton() const { return m_rates.add; }
+    QLabel *ratesNote() const { return m_ratesNote; }
     QPushButton *importButton() const { return m_import; }
     QPushButton *exportButton() const { return m_export; }
     QPushButton *forgetButton() const { return m_forget; }
@@ -69,11 +77,11 @@ public:
     // The editor open over the dialog, if any.
     QuoteSourceEditor *editor() const { return m_editor; }
 
-    void addSource();
-    void editSource();
-    void removeSource();
-    void moveUp();
-    void moveDown();
+    void addSource() { add(m_quotes); }
+    void editSource() { edit(m_quotes); }
+    void removeSource() { remove(m_quotes); }
+    void moveUp() { move(m_quotes, -1); }
+    void moveDown() { move(m_quotes, +1); }
     void importSources();
     void exportSources();
     void forgetPrices();
@@ -86,17 +94,40 @@ Q_SIGNALS:
     void keysRead();
 
 private:
+    // One of the two lists, its keys row for row, and its widgets.
+    struct Listing {
+        Listing(SourceRole role, const QList<QuoteSource> &saved);
+
+        const SourceRole role;
+        QList<QuoteSource> sources;
+        KeyBook keys;
+        QListWidget *list = nullptr;
+        QPushButton *add = nullptr;
+        QPushButton *edit = nullptr;
+        QPushButton *remove = nullptr;
+        QPushButton *up = nullptr;
+        QPushButton *down = nullptr;
+    };
+
     void buildLayout();
+    QLayout *buildListing(Listing &listing, const QStringList &texts);
     void showInUse(const QuoteSourcesDialogSetup &setup);
     void readKeys();
-    void openEditor(qsizetype row);
-    void takeEdit(qsizetype row, const QuoteSource &source, const QString &key);
-    void move(qsizetype from, qsizetype to);
-    void showList(qsizetype current);
-    void updateButtons();
+    void readKeys(Listing &listing);
+    void add(Listing &listing);
+    void edit(Listing &listing);
+    void remove(Listing &listing);
+    void move(Listing &listing, int by);
+    void openEditor(Listing &listing, qsizetype row);
+    void takeEdit(Listing &listing, qsizetype row, const QuoteSource &source, const QString &key);
+    void showList(Listing &listing, qsizetype current);
+    void showLists();
+    void updateButtons(Listing &listing);
     void writeKeys();
     void keyWritten(const QString &name, const KeyAnswer &answer);
-    QStringList names(qsizetype except) const;
+    // Every name in both lists but the row's own: a key is kept under its
+    // source's name, so no two sources share one.
+    QStringList names(const Listing &listing, qsizetype except) const;
 
     KeyStore &m_keys;
     SourcesFileChooser &m_files;
@@ -105,20 +136,14 @@ private:
     const Forgetter m_forgetPrices;
     const SourceTestTransfers m_testTransfers;
 
-    QList<QuoteSource> m_sources;
-    // Their keys, row for row.
-    KeyBook m_keyBook;
+    Listing m_quotes;
+    Listing m_rates;
     int m_keysUnread = 0;
     int m_keysUnwritten = 0;
     QStringList m_keyErrors;
     QPointer<QuoteSourceEditor> m_editor;
 
-    QListWidget *m_list = nullptr;
-    QPushButton *m_add = nullptr;
-    QPushButton *m_edit = nullptr;
-    QPushButton *m_remove = nullptr;
-    QPushButton *m_up = nullptr;
-    QPushButton *m_down = nullptr;
+    QLabel *m_ratesNote = nullptr;
     QPushButton *m_import = nullptr;
     QPushButton *m_export = nullptr;
     QPushButton *m_forget = nullptr;

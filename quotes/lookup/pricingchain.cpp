@@ -35,7 +35,7 @@ PricingChain buildPricingChain(QSettings &settings, const QProcessEnvironment &e
         services << NamedQuoteService{source.name, std::make_shared<SourceQuoteService>(source, keys, shared, worker)};
     chain.service = prices.remembering(std::make_shared<FailoverQuoteService>(services, chain.sources.noSources));
     const QList<RateSource> rates = chain.sources.rates.isEmpty() ? QList{builtInRateSource()} : chain.sources.rates;
-    chain.rates = [rates, worker, shared] { return std::make_unique<RateLookup>(rates, worker, shared); };
+    chain.rates = [rates, &keys, worker, shared] { return std::make_unique<RateLookup>(rates, keys, worker, shared); };
     chain.kept = [&prices](ExchangeRates &found) {
         for (const ExchangeRates::Table &table : found.tables()) {
             if (!table.kept)

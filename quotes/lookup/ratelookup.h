@@ -8,58 +8,77 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QString>
 
 #include <memory>
+#include <optional>
 
+class QuoteRequest;
 class ReferenceRatesReader;
+class SourceKeys;
+class SourceQuoteService;
 class TransferWorker;
 struct PageOutcome;
 
-// One calculation's exchange rates: every rate source asked at once over the
-// process's transfer worker, each for its whole document. finished() comes
-// once every source has answered, or from stop().
+// One calculation's exchange rates over the process's transfer worker:
+// each reference rates document fetched once, on the first pair asked;
+// each source asked per pair, once for every pair asked. progressed() comes
+// whenever a fetch ends; a pair is settled once every source has answered
+// for it, and its rate is then the first source's, in order, that has it.
 class RateLookup final : public QObject
 {
     Q_OBJECT
 
 public:
-    // `base` gives the proxy, limits and trust besides each source's own.
-    RateLookup(QList<RateSource> sources, std::shared_ptr<TransferWorker> worker, TransferSettings base = {},
-               QObject *parent = nullptr);
+    // `base` gives the proxy, limits and trust besides each source's own;
+    // `keys` the API keys of the sources that take one.
+    RateLookup(QList<RateSource> sources, SourceKeys &keys, std::shared_ptr<TransferWorker> worker,
+               TransferSettings base = {}, QObject *parent = nullptr);
     // Ends what is still being fetched, unreported.
     ~RateLookup() override;
 
-    // Asks every source, once.
-    void start();
-    // Ends every fetch now; finished() is emitted before this returns.
+    // Starts what the rate from `from` to `to` needs and is not yet asked.
+    void ask(const QString &from, const QString &to);
+    bool settled(const QString &from, const QString &to) const;
+    // Ends every fetch now; progressed() is emitted before this returns.
     void stop();
-    bool isRunning() const { return m_running; }
 
-    // Today's rates, a table for each source that gave some, in the
-    // sources' order.
-    const ExchangeRates &rates() const { return m_rates; }
-    // Each source that gave none, and why.
-    const QList<QuoteAttempt> &failures() const { return m_failures; }
+    // The rates found so far, a table for each source that gave some, in
+    // the sources' order.
+    ExchangeRates rates() const;
+    // Each fetch that gave none, and why.
+    QList<QuoteAttempt> failures() const;
 
 Q_SIGNALS:
-    void finished();
+    void progressed();
 
 private:
-    struct Fetch {
-        RateSource source;
+    struct Document {
         std::shared_ptr<ReferenceRatesReader> reader;
         std::optional<QuoteResult> result;
     };
+    struct PairFetch {
+        QString from;
+        QString to;
+        std::unique_ptr<QuoteRequest> request;
+        std::optional<QuoteResult> result;
+    };
+    struct Source {
+        RateSource source;
+        std::optional<Document> document;   // a reference rates source, once asked
+        std::vector<PairFetch> pairs;       // a source asked per pair
+    };
 
-    void take(quint64 id, const PageOutcome &outcome);
-    void finish();
+    void askDocument(Source &source);
+    void askPair(Source &source, const QString &from, const QString &to);
+    void takeDocument(quint64 id, const PageOutcome &outcome);
+    void takePair(const QuoteRequest *request, const QuoteResult &result);
 
+    SourceKeys &m_keys;
     const std::shared_ptr<TransferWorker> m_worker;
     const TransferSettings m_base;
-    QList<Fetch> m_fetches;
-    QHash<quint64, qsizetype> m_inFlight; // transfer id -> fetch
-    ExchangeRates m_rates;
-    QList<QuoteAttempt> m_failures;
-    bool m_started = false;
-    bool m_running = false;
+    std::vector<Source> m_sources;
+    // Per source asked per pair, over the transport; made on its first pair.
+    QHash<QString, std::shared_ptr<SourceQuoteService>> m_services;
+    QHash<quint64, qsizetype> m_documentsInFlight; // transfer id -> source
 };

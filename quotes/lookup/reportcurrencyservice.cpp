@@ -8,8 +8,9 @@
 
 #include <utility>
 
-// The calculation's rates, looked up once, on the first demand; the
-// requests waiting for them are told when they are in.
+// The calculation's rates, looked up on demand: the lookup is made on the
+// first price that needs a rate, and each currency is asked once; the
+// requests waiting for a currency are told when its rate is settled.
 class RatesOnce final : public QObject
 {
     Q_OBJECT
@@ -17,45 +18,67 @@ class RatesOnce final : public QObject
 public:
     using Ready = std::function<void(const ExchangeRates &rates)>;
 
-    RatesOnce(RateLookupMaker make, KeptRates kept)
-        : m_make(std::move(make))
+    RatesOnce(QString report, RateLookupMaker make, KeptRates kept)
+        : m_report(std::move(report))
+        , m_make(std::move(make))
         , m_kept(std::move(kept))
     {
     }
 
-    void whenReady(const QObject *context, Ready ready)
+    void whenReady(const QString &from, const QObject *context, Ready ready)
     {
-        if (m_ready) {
-            ready(m_rates);
+        if (!m_lookup) {
+            m_lookup = m_make();
+            connect(m_lookup.get(), &RateLookup::progressed, this, &RatesOnce::take);
+        }
+        m_lookup->ask(from, m_report);
+        if (m_lookup->settled(from, m_report)) {
+            ready(known());
             return;
         }
-        m_waiting.append({QPointer<const QObject>(context), std::move(ready)});
-        if (m_lookup)
-            return;
-        m_lookup = m_make();
-        connect(m_lookup.get(), &RateLookup::finished, this, &RatesOnce::take);
-        m_lookup->start();
+        m_waiting.append({from, QPointer<const QObject>(context), std::move(ready)});
     }
 
 private:
+    struct Waiting {
+        QString from;
+        QPointer<const QObject> context;
+        Ready ready;
+    };
+
+    // Today's rates found so far, kept, with the rates kept from earlier
+    // days after them.
+    ExchangeRates known() const
+    {
+        ExchangeRates rates = m_lookup->rates();
+        if (m_kept)
+            m_kept(rates);
+        return rates;
+    }
+
     void take()
     {
-        m_rates = m_lookup->rates();
-        if (m_kept)
-            m_kept(m_rates);
-        m_ready = true;
-        for (const auto &[context, ready] : std::exchange(m_waiting, {})) {
-            if (context)
-                ready(m_rates);
+        QList<Waiting> ready;
+        for (qsizetype i = 0; i < m_waiting.size();) {
+            if (m_lookup->settled(m_waiting[i].from, m_report))
+                ready.append(m_waiting.takeAt(i));
+            else
+                ++i;
+        }
+        if (ready.isEmpty())
+            return;
+        const ExchangeRates rates = known();
+        for (const Waiting &waiting : std::as_const(ready)) {
+            if (waiting.context)
+                waiting.ready(rates);
         }
     }
 
+    const QString m_report;
     const RateLookupMaker m_make;
     const KeptRates m_kept;
     std::unique_ptr<RateLookup> m_lookup;
-    QList<std::pair<QPointer<const QObject>, Ready>> m_waiting;
-    ExchangeRates m_rates;
-    bool m_ready = false;
+    QList<Waiting> m_waiting;
 };
 
 namespace {
@@ -90,11 +113,14 @@ protected:
 private:
     void take(const QuoteResult &result)
     {
-        if (!needsRate(result, m_report)) {
+        // A currency no code names, or a minor unit of the report's, is
+        // settled without asking for rates.
+        const std::optional<CurrencyUnit> unit = currencyUnit(result.currency);
+        if (!needsRate(result, m_report) || !unit || unit->code == m_report) {
             finish(inReportCurrency(result, m_report, {}));
             return;
         }
-        m_rates->whenReady(this, [this, result](const ExchangeRates &rates) {
+        m_rates->whenReady(unit->code, this, [this, result](const ExchangeRates &rates) {
             finish(inReportCurrency(result, m_report, rates));
         });
     }
@@ -130,7 +156,7 @@ ReportCurrencyService::ReportCurrencyService(std::shared_ptr<QuoteService> price
                                              RateLookupMaker rates, KeptRates kept)
     : m_prices(std::move(prices))
     , m_report(std::move(report))
-    , m_rates(std::make_shared<RatesOnce>(std::move(rates), std::move(kept)))
+    , m_rates(std::make_shared<RatesOnce>(m_report, std::move(rates), std::move(kept)))
 {
 }
 

@@ -1,6 +1,7 @@
 #include "sourcequoteservice.h"
 
 #include "sourceaddress.h"
+#include "ratesource.h"
 #include "sourceanswerreader.h"
 #include "sourcekeys.h"
 
@@ -59,8 +60,9 @@ private:
 
 } // namespace
 
-PageRequestPlan SourceQuoteService::requestPlan(const QuoteSource &source, const QString &key, const QString &symbol)
+PageRequestPlan SourceQuoteService::requestPlan(const QuoteSource &asked, const QString &key, const QString &symbol)
 {
+    const QuoteSource source = sourceAskedFor(asked, symbol);
     const SourceAddress address = sourceAddress(source, symbol, key);
     PageRequestPlan plan;
     plan.problem = failureFor(address.problem);

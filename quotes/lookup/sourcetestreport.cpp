@@ -1,5 +1,7 @@
 #include "sourcetestreport.h"
 
+#include "ratesource.h"
+#include "sourceaddress.h"
 #include "sourceanswer.h"
 
 #include <QLocale>
@@ -43,6 +45,8 @@ QString foundAtText(const QuoteSource &source, const SourceAnswer &answer)
     case SourceFormat::Text:
         return QStringLiteral("Found \"%1\" in the match \"%2\", in:\n%3%2%4")
             .arg(answer.found, answer.matched, answer.before, answer.after);
+    case SourceFormat::Reference:
+        return QStringLiteral("Found %1 in the reference rates").arg(answer.found);
     case SourceFormat::Page:
         return {};
     }
@@ -65,8 +69,9 @@ QString missText(const QString &why, QByteArrayView body)
 
 } // namespace
 
-SourceSample sourceSample(const QuoteSource &source, const QString &symbol)
+SourceSample sourceSample(const QuoteSource &asked, const QString &symbol)
 {
+    const QuoteSource source = sourceAskedFor(asked, symbol);
     const QString marker = keyMarker(source, symbol);
     const SourceAddress address = sourceAddress(source, symbol, marker);
     SourceSample sample;
@@ -79,9 +84,10 @@ SourceSample sourceSample(const QuoteSource &source, const QString &symbol)
     return sample;
 }
 
-SourceTestReport sourceTestReport(const QuoteSource &source, const QString &symbol, const QuoteResult &result,
+SourceTestReport sourceTestReport(const QuoteSource &asked, const QString &symbol, const QuoteResult &result,
                                   QByteArrayView body)
 {
+    const QuoteSource source = sourceAskedFor(asked, symbol);
     // Only a fetched answer can be read again for its evidence.
     const bool answered = result.priced() || result.failure == QuoteFailure::NoPriceOnPage;
     if (!answered)
@@ -97,6 +103,13 @@ SourceTestReport sourceTestReport(const QuoteSource &source, const QString &symb
         if (result.httpStatus != 0)
             why += QStringLiteral(" (HTTP %1)").arg(result.httpStatus);
         return {false, missText(why, body)};
+    }
+    if (source.format == SourceFormat::Reference || urlTemplateUse(asked.url).from) {
+        // A rate source's number is units of the pair's second currency.
+        constexpr qsizetype kCodeChars = 3;
+        const QString rate = QStringLiteral("Rate: %1 %2 per %3")
+                                 .arg(priceText(answer.price), symbol.mid(kCodeChars), symbol.left(kCodeChars));
+        return {true, rate + u'\n' + foundAtText(source, answer)};
     }
     QuoteResult read = QuoteResult::withPrice(answer.price);
     read.currency = answer.currency;

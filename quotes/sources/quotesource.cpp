@@ -14,9 +14,11 @@
 
 namespace {
 
-// A symbol and key that any usable template turns into an address.
+// A symbol, pair and key that any usable template turns into an address.
 constexpr QStringView kSampleSymbol = u"VTI";
 constexpr QStringView kSampleKey = u"key";
+constexpr QStringView kSampleFrom = u"EUR";
+constexpr QStringView kSampleTo = u"USD";
 constexpr qsizetype kCurrencyCodeChars = 3;
 
 SourceProblem problem(SourceField field, SourceIssue issue, qsizetype position = -1)
@@ -50,10 +52,12 @@ SourceIssue patternIssue(TextPatternError error)
     Q_UNREACHABLE();
 }
 
-// A place of the price or currency, as the format reads it.
-SourceProblem checkPlace(SourceField field, SourceFormat format, const QString &place)
+// A place of the price or currency, as the format reads it; a rate
+// source's place is checked as it reads for a sample pair.
+SourceProblem checkPlace(SourceField field, SourceFormat format, const QString &written)
 {
-    if (format == SourceFormat::Page)
+    const QString place = pairPlace(written, kSampleFrom.toString(), kSampleTo.toString());
+    if (format == SourceFormat::Page || format == SourceFormat::Reference)
         return problem(field, SourceIssue::NotUsed);
     if (place.isEmpty())
         return problem(field, SourceIssue::Missing);
@@ -80,7 +84,22 @@ SourceProblem checkName(const QString &name)
     return {};
 }
 
-SourceProblem checkUrl(const QString &url)
+// The placeholders a source's address takes, as its role and format have them.
+SourceIssue placeholderIssue(const UrlTemplateUse &use, SourceRole role, SourceFormat format)
+{
+    if (role == SourceRole::Quotes) {
+        if (use.unknown || use.from || use.to)
+            return SourceIssue::UnknownPlaceholder;
+        return use.symbol ? SourceIssue::None : SourceIssue::NoSymbol;
+    }
+    if (use.unknown || use.symbol)
+        return SourceIssue::UnknownRatePlaceholder;
+    if (format == SourceFormat::Reference)
+        return use.from || use.to ? SourceIssue::PairInDocument : SourceIssue::None;
+    return use.from && use.to ? SourceIssue::None : SourceIssue::NoPair;
+}
+
+SourceProblem checkUrl(const QString &url, SourceRole role, SourceFormat format)
 {
     if (url.isEmpty())
         return problem(SourceField::Url, SourceIssue::Missing);
@@ -88,14 +107,20 @@ SourceProblem checkUrl(const QString &url)
         return problem(SourceField::Url, SourceIssue::TooLong);
     if (!url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
         return problem(SourceField::Url, SourceIssue::NotHttps);
-    const UrlTemplateUse use = urlTemplateUse(url);
-    if (use.unknown)
-        return problem(SourceField::Url, SourceIssue::UnknownPlaceholder);
-    if (!use.symbol)
-        return problem(SourceField::Url, SourceIssue::NoSymbol);
-    if (!sourceUrl(url, kSampleSymbol.toString(), kSampleKey.toString()).isValid())
+    if (const SourceIssue issue = placeholderIssue(urlTemplateUse(url), role, format); issue != SourceIssue::None)
+        return problem(SourceField::Url, issue);
+    const QString address = pairPlace(url, kSampleFrom.toString(), kSampleTo.toString());
+    if (!sourceUrl(address, kSampleSymbol.toString(), kSampleKey.toString()).isValid())
         return problem(SourceField::Url, SourceIssue::NotAnAddress);
     return {};
+}
+
+SourceProblem checkFormat(SourceFormat format, SourceRole role)
+{
+    if (sourceFormats(role).contains(format))
+        return {};
+    return problem(SourceField::Format,
+                   role == SourceRole::Rates ? SourceIssue::NotRateFormat : SourceIssue::UnknownValue);
 }
 
 bool isFixedCurrency(const QString &currency)
@@ -106,8 +131,11 @@ bool isFixedCurrency(const QString &currency)
            });
 }
 
-SourceProblem checkCurrency(const QuoteSource &source)
+SourceProblem checkCurrency(const QuoteSource &source, SourceRole role)
 {
+    // A rate is a number of one currency per another: it has none of its own.
+    if (role == SourceRole::Rates && !source.currency.isEmpty())
+        return problem(SourceField::Currency, SourceIssue::NotUsed);
     if (source.currency.isEmpty() || isFixedCurrency(source.currency))
         return {};
     if (source.currency.startsWith(u'='))
@@ -147,11 +175,12 @@ SourceProblem checkHeaders(const QList<SourceHeader> &headers)
     return {};
 }
 
-SourceProblem checkFormatMembers(const QuoteSource &source)
+SourceProblem checkFormatMembers(const QuoteSource &source, SourceRole role)
 {
-    if (source.format == SourceFormat::Page && !source.price.isEmpty())
+    const bool placeless = source.format == SourceFormat::Page || source.format == SourceFormat::Reference;
+    if (placeless && !source.price.isEmpty())
         return problem(SourceField::Price, SourceIssue::NotUsed);
-    if (source.format != SourceFormat::Page) {
+    if (!placeless) {
         if (const SourceProblem price = checkPlace(SourceField::Price, source.format, source.price); !price.ok())
             return price;
     }
@@ -161,7 +190,7 @@ SourceProblem checkFormatMembers(const QuoteSource &source)
         return problem(SourceField::Match, SourceIssue::TooLong);
     if (!source.match.isEmpty() && !isCsvColumn(source.match))
         return problem(SourceField::Match, SourceIssue::NotColumn);
-    return checkCurrency(source);
+    return checkCurrency(source, role);
 }
 
 SourceProblem checkSettings(const QuoteSource &source)
@@ -207,8 +236,11 @@ QString issueText(const SourceProblem &found)
         return field == SourceField::Name ? QStringLiteral("another source has this name")
                                           : QStringLiteral("names a header twice");
     case SourceIssue::TooMany:
-        return QStringLiteral("more than %1")
-            .arg(field == SourceField::Headers ? SourceLimits::kMaxHeaders : SourceLimits::kMaxSources);
+        switch (field) {
+        case SourceField::Headers: return QStringLiteral("more than %1").arg(SourceLimits::kMaxHeaders);
+        case SourceField::Rates: return QStringLiteral("more than %1").arg(SourceLimits::kMaxRateSources);
+        default: return QStringLiteral("more than %1").arg(SourceLimits::kMaxSources);
+        }
     case SourceIssue::WrongType:
         switch (field) {
         case SourceField::Factor: return QStringLiteral("must be a number");
@@ -227,6 +259,12 @@ QString issueText(const SourceProblem &found)
     case SourceIssue::NoSymbol: return QStringLiteral("must hold {SYMBOL} or {symbol}");
     case SourceIssue::UnknownPlaceholder:
         return QStringLiteral("holds a placeholder other than {SYMBOL}, {symbol} and {KEY}");
+    case SourceIssue::NoPair: return QStringLiteral("must hold {FROM} and {TO}");
+    case SourceIssue::UnknownRatePlaceholder:
+        return QStringLiteral("holds a placeholder other than {FROM}, {TO} and {KEY}");
+    case SourceIssue::PairInDocument:
+        return QStringLiteral("the reference rates document is asked whole: no {FROM} or {TO}");
+    case SourceIssue::NotRateFormat: return QStringLiteral("must be ecb, json, csv or text");
     case SourceIssue::NotAnAddress: return QStringLiteral("does not form a valid https:// address");
     case SourceIssue::NotUsed: return QStringLiteral("not used by this format");
     case SourceIssue::NotJsonPlace:
@@ -256,22 +294,24 @@ QString issueText(const SourceProblem &found)
 
 } // namespace
 
-SourceProblem checkQuoteSource(const QuoteSource &source)
+SourceProblem checkQuoteSource(const QuoteSource &source, SourceRole role)
 {
     if (const SourceProblem name = checkName(source.name); !name.ok())
         return name;
-    if (const SourceProblem url = checkUrl(source.url); !url.ok())
+    if (const SourceProblem format = checkFormat(source.format, role); !format.ok())
+        return format;
+    if (const SourceProblem url = checkUrl(source.url, role, source.format); !url.ok())
         return url;
-    if (const SourceProblem members = checkFormatMembers(source); !members.ok())
+    if (const SourceProblem members = checkFormatMembers(source, role); !members.ok())
         return members;
     return checkSettings(source);
 }
 
-SourceProblem checkQuoteSources(const QList<QuoteSource> &sources)
+SourceProblem checkQuoteSources(const QList<QuoteSource> &sources, SourceRole role)
 {
     QSet<QString> names;
     for (qsizetype index = 0; index < sources.size(); ++index) {
-        SourceProblem found = checkQuoteSource(sources[index]);
+        SourceProblem found = checkQuoteSource(sources[index], role);
         const QString name = sources[index].name.toCaseFolded();
         if (found.ok() && names.contains(name))
             found = problem(SourceField::Name, SourceIssue::Duplicate);
@@ -281,6 +321,8 @@ SourceProblem checkQuoteSources(const QList<QuoteSource> &sources)
         }
         names.insert(name);
     }
+    if (role == SourceRole::Rates && sources.size() > SourceLimits::kMaxRateSources)
+        return {SourceField::Rates, SourceIssue::TooMany, -1, -1};
     if (sources.size() > SourceLimits::kMaxSources)
         return {SourceField::Sources, SourceIssue::TooMany, -1, -1};
     return {};
@@ -304,6 +346,7 @@ QString sourceFieldName(SourceField field)
     switch (field) {
     case SourceField::None: return {};
     case SourceField::Sources: return QStringLiteral("sources");
+    case SourceField::Rates: return QStringLiteral("rates");
     case SourceField::Name: return QStringLiteral("name");
     case SourceField::Url: return QStringLiteral("url");
     case SourceField::Format: return QStringLiteral("format");
@@ -342,6 +385,24 @@ QString sourceFormatName(SourceFormat format)
     case SourceFormat::Json: return QStringLiteral("json");
     case SourceFormat::Csv: return QStringLiteral("csv");
     case SourceFormat::Text: return QStringLiteral("text");
+    case SourceFormat::Reference: return QStringLiteral("ecb");
     }
     Q_UNREACHABLE();
+}
+
+std::optional<SourceFormat> sourceFormatNamed(const QString &name)
+{
+    for (const SourceFormat format : {SourceFormat::Page, SourceFormat::Json, SourceFormat::Csv, SourceFormat::Text,
+                                      SourceFormat::Reference}) {
+        if (sourceFormatName(format) == name)
+            return format;
+    }
+    return std::nullopt;
+}
+
+QList<SourceFormat> sourceFormats(SourceRole role)
+{
+    if (role == SourceRole::Rates)
+        return {SourceFormat::Reference, SourceFormat::Json, SourceFormat::Csv, SourceFormat::Text};
+    return {SourceFormat::Page, SourceFormat::Json, SourceFormat::Csv, SourceFormat::Text};
 }

@@ -6,9 +6,18 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // How a source's answer is read: the quote page (read as the built-in
-// site's), or a JSON, CSV or plain-text answer with the price at a place.
-enum class SourceFormat { Page, Json, Csv, Text };
+// site's), a JSON, CSV or plain-text answer with the price (or, for a rate
+// source, the rate) at a place, or the reference rates document ("ecb"),
+// which quotes every currency against the euro.
+enum class SourceFormat { Page, Json, Csv, Text, Reference };
+
+// What a source gives: prices of symbols, or exchange rates. A rate source
+// of format json, csv or text is asked once per pair, its address holding
+// {FROM} and {TO}; its place gives how many units of TO one FROM buys.
+enum class SourceRole { Quotes, Rates };
 
 struct SourceHeader {
     QString name;
@@ -47,6 +56,7 @@ struct QuoteSource {
 enum class SourceField {
     None,
     Sources,    // the list as a whole
+    Rates,      // the list of rate sources as a whole
     Name,
     Url,
     Format,
@@ -73,6 +83,10 @@ enum class SourceIssue {
     NotHttps,
     NoSymbol,
     UnknownPlaceholder,
+    NoPair,              // a rate source's address lacks {FROM} or {TO}
+    UnknownRatePlaceholder,
+    PairInDocument,      // the rates document's address takes no {FROM} or {TO}
+    NotRateFormat,
     NotAnAddress,
     NotUsed,             // the format takes no such member
     NotJsonPlace,
@@ -106,10 +120,10 @@ struct SourceProblem {
 };
 
 // The first problem of `source`, checked member by member in the order above.
-SourceProblem checkQuoteSource(const QuoteSource &source);
+SourceProblem checkQuoteSource(const QuoteSource &source, SourceRole role = SourceRole::Quotes);
 // The first problem of a list: of a source in it, in order, then of names
 // used twice (ignoring case) or more than SourceLimits::kMaxSources sources.
-SourceProblem checkQuoteSources(const QList<QuoteSource> &sources);
+SourceProblem checkQuoteSources(const QList<QuoteSource> &sources, SourceRole role = SourceRole::Quotes);
 // The problem of the certificate file `source` names, found on the disk
 // (CertificateFile::problem), where the checks above look at the text
 // alone: a file that cannot be trusted from would fail every lookup with a
@@ -126,5 +140,9 @@ QString sourceProblemText(const QString &who, const SourceProblem &problem);
 // printable characters.
 bool isSourceName(const QString &name);
 
-// The names of formats in the sources file: "page", "json", "csv", "text".
+// The names of formats in the sources file: "page", "json", "csv", "text",
+// "ecb"; and the format a name names.
 QString sourceFormatName(SourceFormat format);
+std::optional<SourceFormat> sourceFormatNamed(const QString &name);
+// The formats a source of `role` may have, in the order they are offered.
+QList<SourceFormat> sourceFormats(SourceRole role);

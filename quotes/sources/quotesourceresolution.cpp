@@ -77,9 +77,15 @@ QuoteSourcesResolution resolveQuoteSources(const QProcessEnvironment &environmen
         return fromFile(file);
 
     const QuoteSite site = quoteSite(environment, savedSite, builtInHost);
-    if (site.origin == QuoteSourcesOrigin::EnvironmentHost || (saved.sources.isEmpty() && !site.host.isEmpty()))
-        return pageSource(site);
+    // The saved rate sources serve whatever prices: only a sources file
+    // brings rates of its own.
+    if (site.origin == QuoteSourcesOrigin::EnvironmentHost || (saved.sources.isEmpty() && !site.host.isEmpty())) {
+        QuoteSourcesResolution resolution = pageSource(site);
+        resolution.rates = saved.rates;
+        return resolution;
+    }
     QuoteSourcesResolution resolution;
+    resolution.rates = saved.rates;
     if (!saved.sources.isEmpty()) {
         resolution.sources = saved.sources;
         resolution.origin = QuoteSourcesOrigin::Saved;

@@ -34,7 +34,7 @@ inline constexpr char kCertificateDirectoriesVariable[] = "SSL_CERT_DIR";
 
 struct QuoteSourcesResolution {
     QList<QuoteSource> sources;   // in the order they are asked
-    QList<RateSource> rates;      // a sources file's rate sources; none: the built-in one
+    QList<RateSource> rates;      // the sources file's, else the saved ones; none: the built-in one
     QuoteSourcesOrigin origin = QuoteSourcesOrigin::None;
     // SSL_CERT_DIR's folders, trusted for a single page source as they were
     // for the quote site; SSL_CERT_FILE is that source's certificate.

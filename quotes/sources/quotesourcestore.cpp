@@ -37,8 +37,10 @@ constexpr qint64 kMaxSourceChars = SourceLimits::kMaxNameChars + SourceLimits::k
 constexpr qint64 kMaxSourceBytes =
     kMaxIniBytesPerChar * kMaxSourceChars + kMaxIniLineBytes * (kMemberLines + 2 * SourceLimits::kMaxHeaders);
 constexpr qint64 kRestOfFileBytes = 64 * 1024;
-// The most sources, the group's own line, and the rest of the file.
-static_assert(SourceLimits::kMaxSources * kMaxSourceBytes + kMaxIniLineBytes + kRestOfFileBytes
+// The most sources and rate sources, the groups' own lines, and the rest of
+// the file.
+static_assert((SourceLimits::kMaxSources + SourceLimits::kMaxRateSources) * kMaxSourceBytes + 2 * kMaxIniLineBytes
+                  + kRestOfFileBytes
               <= SettingsFile::kMaxBytes);
 
 QString key(SourceField field)
@@ -65,7 +67,7 @@ QList<int> numberedGroups(const QSettings &settings)
 class SavedSourceReader
 {
 public:
-    explicit SavedSourceReader(QSettings &settings) : m_settings(settings) {}
+    SavedSourceReader(QSettings &settings, SourceRole role) : m_settings(settings), m_role(role) {}
 
     SourceProblem read(QuoteSource &source)
     {
@@ -88,7 +90,7 @@ public:
             source.connections = number<int>(SourceField::Connections, connections->toInt(&m_ok));
         if (!m_problem.ok())
             return m_problem;
-        const SourceProblem checked = checkQuoteSource(source);
+        const SourceProblem checked = checkQuoteSource(source, m_role);
         return checked.ok() ? checkCertificateFile(source) : checked;
     }
 
@@ -123,10 +125,8 @@ private:
 
     SourceFormat formatNamed(const QString &name)
     {
-        for (const SourceFormat format : {SourceFormat::Page, SourceFormat::Json, SourceFormat::Csv, SourceFormat::Text}) {
-            if (sourceFormatName(format) == name)
-                return format;
-        }
+        if (const std::optional<SourceFormat> format = sourceFormatNamed(name))
+            return *format;
         fail(SourceField::Format, SourceIssue::UnknownValue);
         return SourceFormat::Page;
     }
@@ -162,6 +162,7 @@ private:
     }
 
     QSettings &m_settings;
+    const SourceRole m_role;
     SourceProblem m_problem;
     bool m_ok = true;
 };
@@ -195,14 +196,62 @@ void writeSource(QSettings &settings, const QuoteSource &source)
     }
 }
 
-void replaceList(QSettings &settings, const QList<QuoteSource> &sources)
+void replaceList(QSettings &settings, const char *group, const QList<QuoteSource> &sources)
 {
-    settings.remove(QLatin1String(kGroup));
+    settings.remove(QLatin1String(group));
     for (qsizetype i = 0; i < sources.size(); ++i) {
-        settings.beginGroup(QLatin1String(kGroup) + u'/' + QString::number(i + 1));
+        settings.beginGroup(QLatin1String(group) + u'/' + QString::number(i + 1));
         writeSource(settings, sources.at(i));
         settings.endGroup();
     }
+}
+
+void replaceLists(QSettings &settings, const QList<QuoteSource> &sources, const QList<RateSource> &rates)
+{
+    replaceList(settings, kGroup, sources);
+    replaceList(settings, kRatesGroup, rates);
+}
+
+// One saved list of `role`: the sources fit for use, a problem for each
+// one ignored.
+QList<QuoteSource> readList(QSettings &settings, SourceRole role, QStringList &problems)
+{
+    const bool rates = role == SourceRole::Rates;
+    const qsizetype most = rates ? SourceLimits::kMaxRateSources : SourceLimits::kMaxSources;
+    QList<QuoteSource> found;
+    settings.beginGroup(QLatin1String(rates ? kRatesGroup : kGroup));
+    const QList<int> numbers = numberedGroups(settings);
+    for (const int number : numbers) {
+        if (found.size() == most) {
+            problems << (rates ? tr("More than %1 rate sources are saved; the rest are ignored.")
+                               : tr("More than %1 quote sources are saved; the rest are ignored."))
+                            .arg(most);
+            break;
+        }
+        settings.beginGroup(QString::number(number));
+        QuoteSource source;
+        SourceProblem problem = SavedSourceReader(settings, role).read(source);
+        settings.endGroup();
+        const bool named = isSourceName(source.name);
+        if (problem.ok() && std::any_of(found.begin(), found.end(), [&source](const QuoteSource &kept) {
+                return kept.name.compare(source.name, Qt::CaseInsensitive) == 0;
+            })) {
+            problem = SourceProblem{SourceField::Name, SourceIssue::Duplicate, -1, -1};
+        }
+        if (problem.ok()) {
+            found << source;
+            continue;
+        }
+        if (rates) {
+            const QString who = named ? source.name : tr("Rate source %1").arg(number);
+            problems << tr("A saved rate source is ignored: %1").arg(sourceProblemText(who, problem));
+        } else {
+            const QString who = named ? source.name : tr("Quote source %1").arg(number);
+            problems << tr("A saved quote source is ignored: %1").arg(sourceProblemText(who, problem));
+        }
+    }
+    settings.endGroup();
+    return found;
 }
 
 } // namespace
@@ -214,43 +263,19 @@ StoredQuoteSourcesRead read(QSettings &settings)
         found.problems << tr("%1; the saved quote sources are ignored.").arg(problem);
         return found;
     }
-    settings.beginGroup(QLatin1String(kGroup));
-    const QList<int> numbers = numberedGroups(settings);
-    for (const int number : numbers) {
-        if (found.sources.size() == SourceLimits::kMaxSources) {
-            found.problems << tr("More than %1 quote sources are saved; the rest are ignored.")
-                                  .arg(SourceLimits::kMaxSources);
-            break;
-        }
-        settings.beginGroup(QString::number(number));
-        QuoteSource source;
-        SourceProblem problem = SavedSourceReader(settings).read(source);
-        settings.endGroup();
-        const bool named = isSourceName(source.name);
-        if (problem.ok() && std::any_of(found.sources.begin(), found.sources.end(), [&source](const QuoteSource &kept) {
-                return kept.name.compare(source.name, Qt::CaseInsensitive) == 0;
-            })) {
-            problem = SourceProblem{SourceField::Name, SourceIssue::Duplicate, -1, -1};
-        }
-        if (problem.ok()) {
-            found.sources << source;
-            continue;
-        }
-        const QString who = named ? source.name : tr("Quote source %1").arg(number);
-        found.problems << tr("A saved quote source is ignored: %1").arg(sourceProblemText(who, problem));
-    }
-    settings.endGroup();
+    found.sources = readList(settings, SourceRole::Quotes, found.problems);
+    found.rates = readList(settings, SourceRole::Rates, found.problems);
     return found;
 }
 
-QString write(QSettings &settings, const QList<QuoteSource> &sources)
+QString write(QSettings &settings, const QList<QuoteSource> &sources, const QList<RateSource> &rates)
 {
     if (settings.format() == SettingsFile::unreadFormat())
         return tr("%1 and the quote sources cannot be saved in it; remove the file to save them.")
             .arg(SettingsFile::problem(settings));
     const QString file = quotedText(QDir::toNativeSeparators(settings.fileName()));
     const std::optional<qint64> size =
-        SettingsFile::sizeAfter(settings, [&sources](QSettings &copy) { replaceList(copy, sources); });
+        SettingsFile::sizeAfter(settings, [&](QSettings &copy) { replaceLists(copy, sources, rates); });
     if (!size)
         return tr("The quote sources could not be saved in %1.").arg(file);
     if (*size > SettingsFile::kMaxBytes)
@@ -258,11 +283,11 @@ QString write(QSettings &settings, const QList<QuoteSource> &sources)
                   "%2 KiB, and would not be read.")
             .arg(file)
             .arg(SettingsFile::kMaxBytes / 1024);
-    replaceList(settings, sources);
+    replaceLists(settings, sources, rates);
     settings.sync();
-    // The file itself tells whether the list is in it, read as the next start reads it.
-    if (settings.status() == QSettings::AccessError
-        || read(*SettingsFile::open(settings.fileName())).sources != sources)
+    // The file itself tells whether the lists are in it, read as the next start reads them.
+    const StoredQuoteSourcesRead written = read(*SettingsFile::open(settings.fileName()));
+    if (settings.status() == QSettings::AccessError || written.sources != sources || written.rates != rates)
         return tr("The quote sources could not be saved in %1.").arg(file);
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "quotesitestore.h"
 #include "quotesource.h"
+#include "ratesource.h"
 
 #include <QList>
 #include <QSettings>
@@ -11,16 +12,19 @@
 // What was found of the saved quote sources.
 struct StoredQuoteSourcesRead {
     QList<QuoteSource> sources; // the ones fit for use, in the order saved
+    QList<RateSource> rates;    // likewise, the exchange rate sources
     QStringList problems;       // one message for each source or value ignored
 };
 
 // Reads and writes the user's quote sources in the user's settings: one
 // group per source, numbered in order from 1 ("QuoteSources/1/url"), the
-// headers numbered within it ("QuoteSources/1/headers/1/name"). The members
-// are named as in a sources file. API keys are never kept here.
+// headers numbered within it ("QuoteSources/1/headers/1/name"); the rate
+// sources likewise under "RateSources". The members are named as in a
+// sources file. API keys are never kept here.
 namespace QuoteSourceStore {
 
 inline constexpr char kGroup[] = "QuoteSources";
+inline constexpr char kRatesGroup[] = "RateSources";
 inline constexpr char kHeadersGroup[] = "headers";
 inline constexpr char kHeaderName[] = "name";
 inline constexpr char kHeaderValue[] = "value";
@@ -32,11 +36,11 @@ inline constexpr char kHeaderValue[] = "value";
 // SourceLimits::kMaxSources. Nothing is read from settings that cannot be.
 StoredQuoteSourcesRead read(QSettings &settings);
 
-// Replaces the saved list with `sources`, checked ones, and writes the
-// settings out; an empty list removes it. Returns why they could not be
-// written; empty on success. A list with which the file would pass
-// SettingsFile::kMaxBytes is refused, and nothing is written.
-QString write(QSettings &settings, const QList<QuoteSource> &sources);
+// Replaces the saved lists with `sources` and `rates`, checked ones, and
+// writes the settings out; an empty list removes it. Returns why they could
+// not be written; empty on success. Lists with which the file would pass
+// SettingsFile::kMaxBytes are refused, and nothing is written.
+QString write(QSettings &settings, const QList<QuoteSource> &sources, const QList<RateSource> &rates = {});
 
 // The quote site saved before there were sources, as the page source it
 // is: "Quote site" at https://HOST/quote/{SYMBOL}/?p={SYMBOL}, with its

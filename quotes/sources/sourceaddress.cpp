@@ -7,6 +7,8 @@ namespace {
 constexpr QLatin1StringView kSymbol("{SYMBOL}");
 constexpr QLatin1StringView kLowerSymbol("{symbol}");
 constexpr QLatin1StringView kKey("{KEY}");
+constexpr QLatin1StringView kFrom("{FROM}");
+constexpr QLatin1StringView kTo("{TO}");
 constexpr char16_t kFirstNonAscii = 0x80;
 
 bool isPathStep(const QString &symbol)
@@ -86,10 +88,19 @@ UrlTemplateUse urlTemplateUse(QStringView urlTemplate)
             use.symbol = true;
         else if (part == kKey)
             use.key = true;
+        else if (part == kFrom)
+            use.from = true;
+        else if (part == kTo)
+            use.to = true;
         else
             use.unknown = true;
     });
     return use;
+}
+
+QString pairPlace(QString text, const QString &from, const QString &to)
+{
+    return text.replace(kFrom, from).replace(kTo, to);
 }
 
 QUrl sourceUrl(QStringView urlTemplate, const QString &symbol, const QString &key)

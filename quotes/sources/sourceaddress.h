@@ -21,10 +21,12 @@ enum class SourceAddressProblem {
 };
 
 // What a url template uses, and whether it holds a placeholder other than
-// {SYMBOL}, {symbol} and {KEY}.
+// {SYMBOL}, {symbol}, {KEY}, and a rate source's {FROM} and {TO}.
 struct UrlTemplateUse {
     bool symbol = false;
     bool key = false;
+    bool from = false;
+    bool to = false;
     bool unknown = false;
 };
 
@@ -36,6 +38,10 @@ struct SourceAddress {
 };
 
 UrlTemplateUse urlTemplateUse(QStringView urlTemplate);
+
+// `text` (an address or a place) with {FROM} and {TO} put in. The codes are
+// ISO 4217 codes, three capital letters, which need no escaping anywhere.
+QString pairPlace(QString text, const QString &from, const QString &to);
 
 // Whether the source puts an API key in its address or its headers, and the
 // names of those of `sources` that do: the keys a run needs.

@@ -5,6 +5,7 @@
 #include "jsonanswer.h"
 #include "jsonplace.h"
 #include "numbertext.h"
+#include "referencerates.h"
 #include "textpattern.h"
 
 #include <QJsonArray>
@@ -174,6 +175,28 @@ SourceMiss readText(const QuoteSource &source, QByteArrayView body, SourceAnswer
     return price(answer, numberFromText(match->captured, source.decimal), source.factor);
 }
 
+// The rate of a pair ("EURUSD") crossed from the reference rates, which
+// quote every currency against the euro.
+SourceMiss readReference(const QString &pair, QByteArrayView body, SourceAnswer &answer)
+{
+    const ReferenceRates rates = readReferenceRates(body);
+    if (rates.problem != ReferenceRatesProblem::None)
+        return SourceMiss::NotRatesDocument;
+    const auto perEuro = [&rates](QStringView code) -> std::optional<double> {
+        if (code == u"EUR")
+            return 1.0;
+        const auto found = rates.perEuro.constFind(code.toString());
+        return found == rates.perEuro.constEnd() ? std::nullopt : std::optional<double>(*found);
+    };
+    const std::optional<double> from = perEuro(QStringView(pair).left(kCurrencyCodeChars));
+    const std::optional<double> to = perEuro(QStringView(pair).mid(kCurrencyCodeChars));
+    if (!from || !to)
+        return SourceMiss::NoPairRate;
+    answer.found = QStringLiteral("%1 on %2").arg(*to / *from).arg(rates.day.toString(Qt::ISODate));
+    answer.price = *to / *from;
+    return SourceMiss::None;
+}
+
 } // namespace
 
 SourceAnswer readSourceAnswer(const QuoteSource &source, const QString &symbol, QByteArrayView body,
@@ -186,6 +209,7 @@ SourceAnswer readSourceAnswer(const QuoteSource &source, const QString &symbol, 
     case SourceFormat::Json: answer.miss = readJson(source, symbol, body, detail, answer); break;
     case SourceFormat::Csv: answer.miss = readCsv(source, symbol, body, answer); break;
     case SourceFormat::Text: answer.miss = readText(source, body, answer); break;
+    case SourceFormat::Reference: answer.miss = readReference(symbol, body, answer); break;
     case SourceFormat::Page: answer.miss = SourceMiss::PlaceNotValid; break;
     }
     if (answer.miss != SourceMiss::None) {
@@ -217,6 +241,8 @@ QString sourceMissText(SourceMiss miss)
     case SourceMiss::NoMatch: return QStringLiteral("the pattern matches nowhere in the answer");
     case SourceMiss::NotANumber: return QStringLiteral("the value found is not a number");
     case SourceMiss::NotPositive: return QStringLiteral("the value found is not a price greater than 0");
+    case SourceMiss::NotRatesDocument: return QStringLiteral("the answer is not a reference rates document");
+    case SourceMiss::NoPairRate: return QStringLiteral("the document quotes no rate for one of the pair");
     }
     Q_UNREACHABLE();
 }

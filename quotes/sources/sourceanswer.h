@@ -25,6 +25,8 @@ enum class SourceMiss {
     NoMatch,            // the pattern matched nowhere
     NotANumber,
     NotPositive,        // zero, negative, or beyond a double with the factor
+    NotRatesDocument,   // not a reference rates document with rates in it
+    NoPairRate,         // the document quotes no rate for one of the pair
 };
 
 // The price a source's answer holds, and for a source test, where it was

@@ -11,6 +11,8 @@ namespace SourceLimits {
 // A source's name, in characters, and how many sources there may be.
 constexpr qsizetype kMaxNameChars = 40;
 constexpr qsizetype kMaxSources = 20;
+// Rate sources are asked in order until one has the pair: a few suffice.
+constexpr qsizetype kMaxRateSources = 8;
 // The other members that are text, in characters, each bounded so that the
 // largest list the user can keep fits the settings file.
 constexpr qsizetype kMaxUrlChars = 2000;

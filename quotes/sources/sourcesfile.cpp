@@ -18,13 +18,6 @@ namespace {
 
 constexpr QLatin1StringView kSources("sources");
 constexpr QLatin1StringView kRates("rates");
-// The members of a rate source, and the one format read for now: the
-// reference rates document.
-constexpr QLatin1StringView kRateName("name");
-constexpr QLatin1StringView kRateUrl("url");
-constexpr QLatin1StringView kRateFormat("format");
-constexpr QLatin1StringView kRateCertificate("certificate");
-constexpr QLatin1StringView kReferenceRatesFormat("ecb");
 
 // The members a source object may have.
 constexpr std::array kMemberFields{
@@ -32,15 +25,6 @@ constexpr std::array kMemberFields{
     SourceField::Match, SourceField::Currency, SourceField::Factor, SourceField::Decimal,
     SourceField::Delimiter, SourceField::Headers, SourceField::Certificate, SourceField::Connections,
 };
-
-std::optional<SourceFormat> formatNamed(const QString &name)
-{
-    for (const SourceFormat format : {SourceFormat::Page, SourceFormat::Json, SourceFormat::Csv, SourceFormat::Text}) {
-        if (sourceFormatName(format) == name)
-            return format;
-    }
-    return std::nullopt;
-}
 
 QString decimalName(DecimalMark mark)
 {
@@ -95,7 +79,7 @@ private:
         text(SourceField::Format, name);
         if (member(SourceField::Format).isUndefined())
             fail(SourceField::Format, SourceIssue::Missing);
-        else if (const auto format = formatNamed(name))
+        else if (const auto format = sourceFormatNamed(name))
             m_source.format = *format;
         else
             fail(SourceField::Format, SourceIssue::UnknownValue);
@@ -198,58 +182,46 @@ SourcesFileRead sourceRefused(const QJsonArray &list, SourceProblem problem, qsi
     return read;
 }
 
-SourcesFileRead rateRefused(qsizetype index, const QString &name, const QString &member, const QString &why)
+SourcesFileRead rateRefused(const QJsonArray &list, qsizetype index, SourceProblem problem, const QString &member = {})
 {
-    SourcesFileRead read = refused(SourcesFileIssue::Rate, why);
+    SourcesFileRead read = refused(SourcesFileIssue::Rate);
+    problem.index = index;
+    read.problem.source = problem;
     read.problem.rateIndex = index;
-    read.problem.sourceName = name;
     read.problem.member = member;
+    if (index >= 0) {
+        const QString name = list.at(index).toObject().value(sourceFieldName(SourceField::Name)).toString();
+        if (isSourceName(name))
+            read.problem.sourceName = name;
+    }
     return read;
 }
 
-// One rate source, or why the file is refused.
-SourcesFileRead readRate(const QJsonValue &value, qsizetype index, RateSource &rate)
-{
-    if (!value.isObject())
-        return rateRefused(index, {}, {}, QStringLiteral("must be an object"));
-    const QJsonObject object = value.toObject();
-    const QString name = object.value(kRateName).toString();
-    const QString shown = isSourceName(name) ? name : QString();
-    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
-        if (it.key() != kRateName && it.key() != kRateUrl && it.key() != kRateFormat && it.key() != kRateCertificate)
-            return rateRefused(index, shown, it.key(), QStringLiteral("unknown member"));
-    }
-    if (!isSourceName(name))
-        return rateRefused(index, {}, kRateName, QStringLiteral("missing, or not a name"));
-    const QUrl url(object.value(kRateUrl).toString(), QUrl::StrictMode);
-    if (!url.isValid() || url.scheme() != u"https" || url.host().isEmpty())
-        return rateRefused(index, shown, kRateUrl, QStringLiteral("must be an https:// address"));
-    if (object.value(kRateFormat).toString() != kReferenceRatesFormat)
-        return rateRefused(index, shown, kRateFormat, QStringLiteral("must be \"ecb\""));
-    const QJsonValue certificate = object.value(kRateCertificate);
-    if (!certificate.isUndefined() && !certificate.isString())
-        return rateRefused(index, shown, kRateCertificate, QStringLiteral("must be text"));
-    rate = RateSource{name, object.value(kRateUrl).toString(), certificate.toString()};
-    if (!rate.certificate.isEmpty()) {
-        if (const QString problem = CertificateFile::problem(rate.certificate); !problem.isEmpty())
-            return rateRefused(index, shown, kRateCertificate, problem);
-    }
-    return {};
-}
-
+// The rate sources, read as sources are and checked for their role.
 SourcesFileRead readRates(const QJsonValue &value, QList<RateSource> &rates)
 {
     if (value.isUndefined())
         return {};
     const QJsonArray list = value.toArray();
-    if (!value.isArray() || list.size() > SourceLimits::kMaxSources)
+    if (!value.isArray())
         return refused(SourcesFileIssue::NotSourcesObject);
     for (qsizetype index = 0; index < list.size(); ++index) {
+        if (!list.at(index).isObject())
+            return rateRefused(list, index, {SourceField::None, SourceIssue::WrongType, -1, -1});
+        const QJsonObject object = list.at(index).toObject();
+        if (const QString member = unknownMember(object); !member.isEmpty())
+            return rateRefused(list, index, {}, member);
         RateSource rate;
-        if (SourcesFileRead problem = readRate(list.at(index), index, rate); !problem.problem.ok())
-            return problem;
+        SourceProblem problem = SourceReader(object, rate).read();
+        // The reader knows the formats of both roles; name those of this one.
+        if (problem.field == SourceField::Format && problem.issue == SourceIssue::UnknownValue)
+            problem.issue = SourceIssue::NotRateFormat;
+        if (!problem.ok())
+            return rateRefused(list, index, problem);
         rates.append(rate);
     }
+    if (const SourceProblem problem = checkQuoteSources(rates, SourceRole::Rates); !problem.ok())
+        return rateRefused(list, problem.index, problem);
     return {};
 }
 
@@ -257,16 +229,24 @@ SourcesFileRead readRates(const QJsonValue &value, QList<RateSource> &rates)
 // refuses the file.
 SourcesFileRead certificatesChecked(SourcesFileRead read)
 {
-    for (qsizetype index = 0; index < read.sources.size(); ++index) {
-        SourceProblem problem = checkCertificateFile(read.sources[index]);
-        if (problem.ok())
-            continue;
-        problem.index = index;
-        SourcesFileRead refusal = refused(SourcesFileIssue::Source);
-        refusal.problem.source = problem;
-        refusal.problem.sourceName = read.sources[index].name;
+    const auto check = [](const QList<QuoteSource> &list, SourcesFileIssue issue) -> SourcesFileRead {
+        for (qsizetype index = 0; index < list.size(); ++index) {
+            SourceProblem problem = checkCertificateFile(list[index]);
+            if (problem.ok())
+                continue;
+            problem.index = index;
+            SourcesFileRead refusal = refused(issue);
+            refusal.problem.source = problem;
+            refusal.problem.sourceName = list[index].name;
+            refusal.problem.rateIndex = issue == SourcesFileIssue::Rate ? index : -1;
+            return refusal;
+        }
+        return {};
+    };
+    if (SourcesFileRead refusal = check(read.sources, SourcesFileIssue::Source); !refusal.problem.ok())
         return refusal;
-    }
+    if (SourcesFileRead refusal = check(read.rates, SourcesFileIssue::Rate); !refusal.problem.ok())
+        return refusal;
     return read;
 }
 
@@ -338,6 +318,15 @@ SourcesFileRead parseSourcesFile(QByteArrayView text)
     }
     if (const SourceProblem problem = checkQuoteSources(read.sources); !problem.ok())
         return sourceRefused(list, problem, problem.index);
+    // A key is kept under its source's name: no rate source shares one.
+    const QJsonArray rateList = root.value(kRates).toArray();
+    for (qsizetype index = 0; index < rates.size(); ++index) {
+        const bool taken = std::any_of(read.sources.begin(), read.sources.end(), [&](const QuoteSource &source) {
+            return source.name.compare(rates[index].name, Qt::CaseInsensitive) == 0;
+        });
+        if (taken)
+            return rateRefused(rateList, index, {SourceField::Name, SourceIssue::Duplicate, -1, -1});
+    }
     read.rates = rates;
     return read;
 }
@@ -354,25 +343,38 @@ SourcesFileRead readSourcesFile(const QString &path)
     return certificatesChecked(parseSourcesFile(text));
 }
 
-QByteArray sourcesFileText(const QList<QuoteSource> &sources)
+QByteArray sourcesFileText(const QList<QuoteSource> &sources, const QList<RateSource> &rates)
 {
-    QJsonArray list;
-    for (const QuoteSource &source : sources)
-        list.append(sourceObject(source));
-    return QJsonDocument(QJsonObject{{kSources, list}}).toJson(QJsonDocument::Indented);
+    const auto objects = [](const QList<QuoteSource> &from) {
+        QJsonArray list;
+        for (const QuoteSource &source : from)
+            list.append(sourceObject(source));
+        return list;
+    };
+    QJsonObject root{{kSources, objects(sources)}};
+    if (!rates.isEmpty())
+        root.insert(kRates, objects(rates));
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-SourcesFileProblem writeSourcesFile(const QString &path, const QList<QuoteSource> &sources)
+SourcesFileProblem writeSourcesFile(const QString &path, const QList<QuoteSource> &sources,
+                                    const QList<RateSource> &rates)
 {
     SourcesFileProblem problem;
-    if (const SourceProblem source = checkQuoteSources(sources); !source.ok()) {
-        problem.issue = SourcesFileIssue::Source;
-        problem.source = source;
-        if (source.index >= 0)
-            problem.sourceName = isSourceName(sources[source.index].name) ? sources[source.index].name : QString();
+    const auto refuse = [&problem](const QList<QuoteSource> &list, SourceRole role) {
+        const SourceProblem found = checkQuoteSources(list, role);
+        if (found.ok())
+            return false;
+        problem.issue = role == SourceRole::Rates ? SourcesFileIssue::Rate : SourcesFileIssue::Source;
+        problem.source = found;
+        problem.rateIndex = role == SourceRole::Rates ? found.index : -1;
+        if (found.index >= 0)
+            problem.sourceName = isSourceName(list[found.index].name) ? list[found.index].name : QString();
+        return true;
+    };
+    if (refuse(sources, SourceRole::Quotes) || refuse(rates, SourceRole::Rates))
         return problem;
-    }
-    const WholeFileWrite written = writeWholeFile(path, sourcesFileText(sources));
+    const WholeFileWrite written = writeWholeFile(path, sourcesFileText(sources, rates));
     if (!written.ok()) {
         problem.issue = SourcesFileIssue::Unwritable;
         problem.detail = written.reason;
@@ -398,16 +400,20 @@ QString sourcesFileProblemText(const QString &path, const SourcesFileProblem &pr
     case SourcesFileIssue::NotJson:
         return QStringLiteral("%1: not JSON: %2").arg(path, problem.detail);
     case SourcesFileIssue::NotSourcesObject:
-        return QStringLiteral("%1: must be an object holding a \"sources\" list, optionally a \"rates\" list of "
-                              "at most %2, and nothing else")
-            .arg(path)
-            .arg(SourceLimits::kMaxSources);
+        return QStringLiteral("%1: must be an object holding a \"sources\" list, optionally a \"rates\" list, and "
+                              "nothing else")
+            .arg(path);
     case SourcesFileIssue::Rate: {
         const QString rate = problem.sourceName.isEmpty()
             ? QStringLiteral("rate source %1").arg(problem.rateIndex + 1)
             : QStringLiteral("rate source \"%1\"").arg(problem.sourceName);
-        return problem.member.isEmpty() ? QStringLiteral("%1: %2: %3").arg(path, rate, problem.detail)
-                                        : QStringLiteral("%1: %2: %3: %4").arg(path, rate, problem.member, problem.detail);
+        if (!problem.member.isEmpty())
+            return QStringLiteral("%1: %2: unknown member \"%3\"").arg(path, rate, problem.member);
+        if (problem.source.field == SourceField::None && problem.source.issue == SourceIssue::WrongType)
+            return QStringLiteral("%1: %2: must be an object").arg(path, rate);
+        if (problem.rateIndex < 0)
+            return sourceProblemText(path, problem.source);
+        return sourceProblemText(QStringLiteral("%1: %2").arg(path, rate), problem.source);
     }
     case SourcesFileIssue::SourceNotObject:
         return QStringLiteral("%1: %2: must be an object").arg(path, who);

@@ -19,15 +19,15 @@ enum class SourcesFileIssue {
     SourceNotObject,
     UnknownMember,
     Source,          // a source or the list is at fault: see `source`
-    Rate,            // a rate source is at fault: see `member` and `detail`
+    Rate,            // a rate source or the rate list is at fault: see `source` and `member`
 };
 
 struct SourcesFileProblem {
     SourcesFileIssue issue = SourcesFileIssue::None;
-    SourceProblem source;   // for Source; for UnknownMember, which source
+    SourceProblem source;   // for Source and Rate; for UnknownMember, which source
     QString sourceName;     // the source's name when it can name it
     qsizetype rateIndex = -1; // for Rate, from 0
-    QString member;         // for UnknownMember and Rate
+    QString member;         // for UnknownMember, and a rate source's unknown member
     QString detail;         // the system's or the JSON parser's words
 
     bool ok() const { return issue == SourcesFileIssue::None; }
@@ -40,9 +40,10 @@ struct SourcesFileRead {
 };
 
 // The sources in a file's text: {"sources": [{"name": ..., ...}]}, every
-// member checked, and optionally the rate sources beside them:
-// "rates": [{"name": ..., "url": "https://...", "format": "ecb",
-// "certificate": ...}]. Nothing is taken from a file with any problem.
+// member checked, and optionally the rate sources beside them, written as
+// sources are and checked for their role: "rates": [{"name": ...,
+// "url": "https://...", "format": "ecb"}]. Nothing is taken from a file with
+// any problem.
 SourcesFileRead parseSourcesFile(QByteArrayView text);
 // The sources in the file at `path`, the certificate files they name
 // checked as well (checkCertificateFile).
@@ -50,9 +51,10 @@ SourcesFileRead readSourcesFile(const QString &path);
 
 // The file's text, the members at their defaults left out. API keys are
 // not part of sources, so never written.
-QByteArray sourcesFileText(const QList<QuoteSource> &sources);
+QByteArray sourcesFileText(const QList<QuoteSource> &sources, const QList<RateSource> &rates = {});
 // Writes checked sources whole or not at all.
-SourcesFileProblem writeSourcesFile(const QString &path, const QList<QuoteSource> &sources);
+SourcesFileProblem writeSourcesFile(const QString &path, const QList<QuoteSource> &sources,
+                                    const QList<RateSource> &rates = {});
 
 // One message naming the file, the source (by name, or by position when
 // it has no usable name) and the member at fault.

@@ -169,7 +169,7 @@ bool saveQuoteSourcePicture(const LoopbackQuoteServer &server, QWidget &parent, 
     TransferSettings direct;
     direct.proxy = TransferProxy{};
     ScriptedCertificateChooser certificates;
-    QuoteSourceEditor editor(source, {}, {}, certificates, SourceTestTransfers{std::make_shared<TransferWorker>(), direct},
+    QuoteSourceEditor editor(SourceRole::Quotes, source, {}, {}, certificates, SourceTestTransfers{std::make_shared<TransferWorker>(), direct},
                              &parent);
     editor.show();
     QSignalSpy tested(&editor, &QuoteSourceEditor::testFinished);

@@ -34,15 +34,16 @@ struct SourceWindows {
 
     QuoteSourcesDialog *sourcesDialog()
     {
-        return new QuoteSourcesDialog({}, keys, files, certificates, [](const QList<QuoteSource> &) { return QString(); },
-                                      [] { return QString(); });
+        return new QuoteSourcesDialog(
+            {}, keys, files, certificates, [](const QList<QuoteSource> &, const QList<RateSource> &) { return QString(); },
+            [] { return QString(); });
     }
-    QuoteSourceEditor *editor()
+    QuoteSourceEditor *editor(SourceRole role = SourceRole::Quotes)
     {
         QuoteSource source;
         source.name = QStringLiteral("Prices");
         source.url = QStringLiteral("https://prices.example/{SYMBOL}");
-        return new QuoteSourceEditor(source, {}, {}, certificates, {});
+        return new QuoteSourceEditor(role, source, {}, {}, certificates, {});
     }
 };
 
@@ -102,8 +103,9 @@ void TestMnemonics::everyWindow_data()
     QTest::newRow("holdings, scrolling") << "scrolling" << "BCFGST";
     QTest::newRow("context menu") << "menu" << "ACFLS";
     QTest::newRow("save question") << "question" << "DS";
-    QTest::newRow("quote sources") << "sources" << "ADEFIORSUX";
+    QTest::newRow("quote sources") << "sources" << "ADEFGINOPRSTUVWX";
     QTest::newRow("quote source") << "source" << "ABCDEFHIKLMNOPRTUY";
+    QTest::newRow("rate source") << "rate source" << "ABCDEFHIKLMNOPRTU";
     QTest::newRow("rebalance") << "rebalance" << "BIOT";
     QTest::newRow("currency") << "currency" << "OS";
     QTest::newRow("about") << "about" << "";
@@ -128,6 +130,8 @@ void TestMnemonics::everyWindow()
         other.reset(sources.sourcesDialog());
     else if (window == QLatin1String("source"))
         other.reset(sources.editor());
+    else if (window == QLatin1String("rate source"))
+        other.reset(sources.editor(SourceRole::Rates));
     else if (window == QLatin1String("rebalance"))
         other = std::make_unique<RebalanceDialog>(RebalanceBasis{}, std::nullopt);
     else if (window == QLatin1String("currency"))

@@ -43,20 +43,23 @@ struct SourcesHarness {
     ScriptedSourcesFileChooser files;
     MemoryKeyStore keys;
     QList<QList<QuoteSource>> saves;
+    QList<QList<RateSource>> rateSaves;
     int forgets = 0;
     std::unique_ptr<QuoteSourcesDialog> dialog;
 
-    explicit SourcesHarness(const QList<QuoteSource> &saved = {}, QuoteSourcesResolution inUse = {})
+    explicit SourcesHarness(const QList<QuoteSource> &saved = {}, QuoteSourcesResolution inUse = {},
+                            const QList<RateSource> &savedRates = {})
     {
         keys.keys.insert(QStringLiteral("Keyed"), QStringLiteral("k3y-0ld"));
         TransferSettings direct;
         direct.proxy = TransferProxy{};
         dialog = std::make_unique<QuoteSourcesDialog>(
             QuoteSourcesDialogSetup{saved, {}, std::move(inUse),
-                                    SourceTestTransfers{std::make_shared<TransferWorker>(), direct}},
+                                    SourceTestTransfers{std::make_shared<TransferWorker>(), direct}, savedRates},
             keys, files, certificates,
-            [this](const QList<QuoteSource> &sources) {
+            [this](const QList<QuoteSource> &sources, const QList<RateSource> &rates) {
                 saves << sources;
+                rateSaves << rates;
                 return QString();
             },
             [this] {
@@ -106,6 +109,7 @@ private Q_SLOTS:
     void saysWhenAnotherListIsInUse();
     void forgetsPrices();
     void testFetchesThroughTheEngine();
+    void rateSourceIsTestedOnAPairAndSaved();
     void addStopsAtTheMostSources_data();
     void addStopsAtTheMostSources();
     void controllerAppliesWhatOkSaves_data();
@@ -170,7 +174,7 @@ void TestQuoteSourcesDialog::editorNamesTheFieldAtFault()
     QFETCH(QString, headers);
     QFETCH(QString, certificate);
     ScriptedCertificateChooser certificates;
-    QuoteSourceEditor editor(jsonSource("Alpha", url), {}, {}, certificates, {});
+    QuoteSourceEditor editor(SourceRole::Quotes, jsonSource("Alpha", url), {}, {}, certificates, {});
     editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
     editor.factorBox()->setText(factor);
@@ -227,13 +231,15 @@ void TestQuoteSourcesDialog::exportAndImportRoundTrip()
     keyed.headers = {{"X-Api-Key", "{KEY}"}};
     keyed.delimiter = ';';
     const QList<QuoteSource> sources{keyed, jsonSource("Plain", "https://p.example/{symbol}")};
-    SourcesHarness exporting(sources);
+    RateSource rates = jsonSource("Rates", "https://fx.example/{FROM}/{TO}");
+    rates.price = "/rates/{TO}";
+    SourcesHarness exporting(sources, {}, {rates});
     QSignalSpy read(exporting.dialog.get(), &QuoteSourcesDialog::keysRead);
     QVERIFY(read.wait(kWaitMs));
     exporting.files.exportPath = path;
     exporting.dialog->exportButton()->click();
     QCOMPARE(exporting.dialog->statusLabel()->text(),
-             "Exported 2 source(s) to " + path + ", without their keys.");
+             "Exported 2 sources and 1 rate source to " + path + ", without their keys.");
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(!file.readAll().contains("k3y-0ld"));
@@ -243,7 +249,8 @@ void TestQuoteSourcesDialog::exportAndImportRoundTrip()
     importing.dialog->importButton()->click();
 
     QCOMPARE(importing.dialog->sources(), sources);
-    QCOMPARE(importing.dialog->statusLabel()->text(), "Imported 2 source(s) from " + path + ".");
+    QCOMPARE(importing.dialog->rates(), QList{rates});
+    QCOMPARE(importing.dialog->statusLabel()->text(), "Imported 2 sources and 1 rate source from " + path + ".");
 }
 
 void TestQuoteSourcesDialog::saysWhenAnotherListIsInUse_data()
@@ -296,7 +303,7 @@ void TestQuoteSourcesDialog::testFetchesThroughTheEngine()
     TransferSettings direct;
     direct.proxy = TransferProxy{};
     ScriptedCertificateChooser certificates;
-    QuoteSourceEditor editor(source, "s3cr3t", {}, certificates,
+    QuoteSourceEditor editor(SourceRole::Quotes, source, "s3cr3t", {}, certificates,
                              SourceTestTransfers{std::make_shared<TransferWorker>(), direct});
     QCOMPARE(editor.addressLabel()->text(), "https://" + server.host() + "/q/VTI?k={KEY}");
     QSignalSpy finished(&editor, &QuoteSourceEditor::testFinished);
@@ -316,6 +323,40 @@ void TestQuoteSourcesDialog::testFetchesThroughTheEngine()
     editor.testButton()->click();
     QCOMPARE(finished.count(), 2);
     QCOMPARE(editor.reportBox()->toPlainText(), QStringLiteral("No price: stopped."));
+}
+
+// A rate source is added in a list of its own, its address formed and tested
+// for the pair typed, and saved beside the quote sources.
+void TestQuoteSourcesDialog::rateSourceIsTestedOnAPairAndSaved()
+{
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    QuotePage page;
+    page.body = R"({"rates": {"JPY": 190.5}})";
+    server.setTargetPage("/fx/GBP/JPY", page);
+    SourcesHarness h;
+    h.dialog->addRateSourceButton()->click();
+    QuoteSourceEditor *editor = h.dialog->editor();
+    QVERIFY(editor);
+    QCOMPARE(editor->formatBox()->currentText(), QStringLiteral("json"));
+    editor->nameBox()->setText("Pairs");
+    editor->urlBox()->setText("https://" + server.host() + "/fx/{FROM}/{TO}");
+    editor->priceBox()->setText("/rates/{TO}");
+    editor->certificateBox()->setText(server.authorityFile());
+    editor->symbolBox()->setText("gbp/jpy");
+    QCOMPARE(editor->addressLabel()->text(), "https://" + server.host() + "/fx/GBP/JPY");
+    QSignalSpy finished(editor, &QuoteSourceEditor::testFinished);
+    editor->testButton()->click();
+    QVERIFY(finished.wait(kWaitMs));
+    QVERIFY2(editor->reportBox()->toPlainText().startsWith("Rate: 190.5 JPY per GBP\n"), qPrintable(editor->reportBox()->toPlainText()));
+    const RateSource typed = editor->typed();
+    editor->accept();
+    QTest::qWait(0);
+
+    QCOMPARE(h.dialog->rates(), QList{typed});
+    QVERIFY(!h.dialog->ratesNote()->isVisibleTo(h.dialog.get()));
+    h.dialog->accept();
+    QCOMPARE(h.rateSaves.value(0), QList{typed});
 }
 
 void TestQuoteSourcesDialog::addStopsAtTheMostSources_data()

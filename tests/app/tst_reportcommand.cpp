@@ -2,9 +2,13 @@
 // a result made by hand, and the program run as a user runs it, against a
 // loopback quote site, with settings and data folders of its own.
 #include "loopbackquoteserver.h"
+#include "quotepage.h"
+#include "quotesourcestore.h"
 #include "profilefile.h"
 #include "reportcommand.h"
+#include "sourcesfile.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QProcess>
@@ -103,6 +107,7 @@ private Q_SLOTS:
     void refusesUnreadableProfile();
     void setsAsideUnusablePriceFile();
     void forgettingFailsWhereNothingCanBeWritten();
+    void mixedCurrenciesInTheReportCurrency();
 
 private:
     QProcessEnvironment siteUp(const QTemporaryDir &home) const;
@@ -370,6 +375,86 @@ void TestReportCommand::forgettingFailsWhereNothingCanBeWritten()
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, QByteArray());
     QVERIFY2(run.err.startsWith("fundtally: ") && run.err.contains("prices.json"), run.err.constData());
+}
+
+// One profile priced in dollars, euros and pence, reported in euros and in
+// dollars at 1 EUR = 1.25 USD = 0.8 GBP; worked by hand:
+//   EUR: 10 x 100 USD x 0.8 = 800; 5 x 80 = 400; 100 x 85.12 GBP / 0.8 = 10,640;
+//        cash 1,000; total 12,840.
+//   USD: 1,000; 5 x 80 x 1.25 = 500; 100 x 85.12 x 1.5625 = 13,300; cash 1,000;
+//        total 15,800.
+// A third run, the rates site down, values them at the rates kept.
+void TestReportCommand::mixedCurrenciesInTheReportCurrency()
+{
+    LoopbackQuoteServer prices;
+    QVERIFY(prices.start());
+    for (const auto &[symbol, answer] : {std::pair{"VTI", R"({"last": 100, "cur": "USD"})"},
+                                        std::pair{"IWDA", R"({"last": 80, "cur": "EUR"})"},
+                                        std::pair{"VUSA", R"({"last": 8512, "cur": "GBp"})"}}) {
+        QuotePage page;
+        page.body = answer;
+        prices.setTargetPage(QByteArray("/q/") + symbol, page);
+    }
+    auto rates = std::make_unique<LoopbackQuoteServer>();
+    QVERIFY(rates->start());
+    QuotePage document;
+    document.body = "<Envelope><Cube><Cube time='2026-12-07'><Cube currency='USD' rate='1.25'/>"
+                    "<Cube currency='GBP' rate='0.8'/></Cube></Cube></Envelope>";
+    rates->setTargetPage("/rates.xml", document);
+
+    QTemporaryDir home;
+    // The rates site's certificate outlives it: its file is checked on start.
+    const QString ratesTrust = home.filePath(QStringLiteral("rates.pem"));
+    QVERIFY(QFile::copy(rates->authorityFile(), ratesTrust));
+    const QString sources = home.filePath(QStringLiteral("sources.json"));
+    QFile file(sources);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral(R"({"sources": [{"name": "Prices", "url": "https://%1/q/{SYMBOL}", "format": "json",
+                                   "price": "/last", "currency": "/cur", "certificate": "%2"}],
+                      "rates": [{"name": "Rates", "url": "https://%3/rates.xml", "format": "ecb",
+                                 "certificate": "%4"}]})")
+                   .arg(prices.host(), prices.authorityFile(), rates->host(), ratesTrust)
+                   .toUtf8());
+    file.close();
+    Holdings holdings;
+    holdings[0] = {QStringLiteral("US stocks"), QStringLiteral("VTI"), 10, 2};
+    holdings[1] = {QStringLiteral("World"), QStringLiteral("IWDA"), 5, 2};
+    holdings[2] = {QStringLiteral("S&P in London"), QStringLiteral("VUSA"), 100, 2};
+    holdings[3] = {QStringLiteral("Money Market"), QStringLiteral("cash"), 1000, 0};
+    const QString profile = home.filePath(QStringLiteral("mixed.ftly"));
+    QVERIFY(saveProfileFile(profile, holdings).ok);
+    QProcessEnvironment environment = siteDown(home);
+    environment.insert(QStringLiteral("FUNDTALLY_QUOTE_SOURCES"), sources);
+
+    const auto report = [&](const QString &currency) {
+        const ProgramRun run = runProgram({"--report", profile, "--json", "--currency", currency}, environment);
+        if (run.exitCode != 0)
+            qWarning("%s%s", run.out.constData(), run.err.constData());
+        return QJsonDocument::fromJson(run.out).object();
+    };
+    const QJsonObject euros = report(QStringLiteral("EUR"));
+    QCOMPARE(euros.value("currency").toString(), QStringLiteral("EUR"));
+    QCOMPARE(euros.value("total").toDouble(), 12840.0);
+    const QJsonObject pence = euros.value("holdings").toArray().at(2).toObject();
+    QCOMPARE(pence.value("currency").toString(), QStringLiteral("GBp"));
+    QCOMPARE(pence.value("price").toDouble(), 8512.0);
+    QCOMPARE(pence.value("rate").toDouble(), 0.0125);   // a hundredth, 1.25 EUR per GBP
+    QCOMPARE(pence.value("value").toDouble(), 10640.0);
+    QCOMPARE(pence.value("rateSource").toString(), QStringLiteral("Rates"));
+    QCOMPARE(pence.value("rateDate").toString(), QStringLiteral("2026-12-07"));
+    QCOMPARE(report(QStringLiteral("USD")).value("total").toDouble(), 15800.0);
+
+    // The same sources saved as the window saves them, read by the next start.
+    const SourcesFileRead given = readSourcesFile(sources);
+    QSettings saved(home.filePath(QStringLiteral("config/Fundtally/Fundtally.conf")), QSettings::IniFormat);
+    QCOMPARE(QuoteSourceStore::write(saved, given.sources, given.rates), QString());
+    environment.remove(QStringLiteral("FUNDTALLY_QUOTE_SOURCES"));
+    environment.remove(QStringLiteral("FUNDTALLY_QUOTE_HOST"));
+    rates.reset();
+    const QJsonObject kept = report(QStringLiteral("EUR"));
+    QCOMPARE(kept.value("total").toDouble(), 12840.0);
+    QVERIFY2(QJsonDocument(kept.value("notes").toArray()).toJson().contains("today's rates could not be fetched"),
+             QJsonDocument(kept).toJson().constData());
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)

@@ -1,6 +1,8 @@
 #include "loopbackquoteserver.h"
 #include "quotepage.h"
+#include "memorykeystore.h"
 #include "ratelookup.h"
+#include "sourcekeys.h"
 #include "transferworker.h"
 
 #include <QSignalSpy>
@@ -14,6 +16,16 @@ const QByteArray kDocument = "<?xml version='1.0'?><gesmes:Envelope xmlns:gesmes
                              "xmlns='http://www.ecb.int/vocabulary/2002-08-01/eurofxref'><Cube>"
                              "<Cube time='2026-12-07'><Cube currency='USD' rate='1.25'/>"
                              "<Cube currency='GBP' rate='0.8'/></Cube></Cube></gesmes:Envelope>";
+
+RateSource documentSource(const QString &name, const QString &url, const QString &certificate)
+{
+    RateSource source;
+    source.name = name;
+    source.url = url;
+    source.format = SourceFormat::Reference;
+    source.certificate = certificate;
+    return source;
+}
 
 TransferSettings direct()
 {
@@ -33,8 +45,9 @@ private Q_SLOTS:
     void stopEndsEveryFetch();
 };
 
-// A source that fails is named with its reason; the next one's rates are
-// today's, crossed through the euro.
+// A source that fails is named with its reason; a pair the API has is its
+// (it comes first); one it lacks is the document's, crossed through the
+// euro; the document is fetched once for both pairs.
 void TestRateLookup::asksEverySourceAtOnce()
 {
     LoopbackQuoteServer server;
@@ -42,19 +55,27 @@ void TestRateLookup::asksEverySourceAtOnce()
     QuotePage document;
     document.body = kDocument;
     server.setTargetPage("/rates.xml", document);
+    QuotePage pair;
+    pair.body = R"({"rate": 0.7})";
+    server.setTargetPage("/fx/USD/CHF", pair);
     const QString base = "https://" + server.host();
-    const QList<RateSource> sources{{"Missing", base + "/none.xml", server.authorityFile()},
-                                    {"Reference", base + "/rates.xml", server.authorityFile()}};
-    RateLookup lookup(sources, std::make_shared<TransferWorker>(), direct());
-    QSignalSpy finished(&lookup, &RateLookup::finished);
+    RateSource api = documentSource("Pairs", base + "/fx/{FROM}/{TO}", server.authorityFile());
+    api.format = SourceFormat::Json;
+    api.price = QStringLiteral("/rate");
+    const QList<RateSource> sources{documentSource("Missing", base + "/none.xml", server.authorityFile()), api,
+                                    documentSource("Reference", base + "/rates.xml", server.authorityFile())};
+    MemoryKeyStore store;
+    SourceKeys keys(store);
+    RateLookup lookup(sources, keys, std::make_shared<TransferWorker>(), direct());
 
-    lookup.start();
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(lookup.failures().size(), 1);
+    lookup.ask(QStringLiteral("USD"), QStringLiteral("CHF"));
+    lookup.ask(QStringLiteral("USD"), QStringLiteral("GBP"));
+    QTRY_VERIFY_WITH_TIMEOUT(lookup.settled("USD", "CHF") && lookup.settled("USD", "GBP"), 10000);
+    QCOMPARE(lookup.failures().size(), 2);   // the missing document, the API on USD to GBP
     QCOMPARE(lookup.failures().value(0).source, QStringLiteral("Missing"));
-    const std::optional<ExchangeRate> rate = lookup.rates().rate(QStringLiteral("USD"), QStringLiteral("GBP"));
-    QVERIFY(rate);
-    QCOMPARE(*rate, (ExchangeRate{0.64, QStringLiteral("Reference"), QDate(2026, 12, 7), false}));
+    QCOMPARE(lookup.rates().rate("USD", "CHF"), (ExchangeRate{0.7, "Pairs", QDate::currentDate(), false}));
+    QCOMPARE(lookup.rates().rate("USD", "GBP"), (ExchangeRate{0.64, "Reference", QDate(2026, 12, 7), false}));
+    QCOMPARE(server.requestCount(), 4);
 }
 
 void TestRateLookup::stopEndsEveryFetch()
@@ -62,14 +83,17 @@ void TestRateLookup::stopEndsEveryFetch()
     LoopbackQuoteServer server;
     QVERIFY(server.start());
     server.setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
-    RateLookup lookup({{"Slow", "https://" + server.host() + "/rates.xml", server.authorityFile()}},
-                      std::make_shared<TransferWorker>(), direct());
-    QSignalSpy finished(&lookup, &RateLookup::finished);
-    lookup.start();
+    MemoryKeyStore store;
+    SourceKeys keys(store);
+    RateLookup lookup({documentSource("Slow", "https://" + server.host() + "/rates.xml", server.authorityFile())},
+                      keys, std::make_shared<TransferWorker>(), direct());
+    QSignalSpy progressed(&lookup, &RateLookup::progressed);
+    lookup.ask(QStringLiteral("USD"), QStringLiteral("GBP"));
     QTRY_COMPARE(server.requestCount(), 1);
 
     lookup.stop();
-    QCOMPARE(finished.size(), 1);
+    QCOMPARE(progressed.size(), 1);
+    QVERIFY(lookup.settled("USD", "GBP"));
     QCOMPARE(lookup.failures().value(0).failure, QuoteFailure::Stopped);
     QVERIFY(lookup.rates().isEmpty());
     QTRY_COMPARE(server.openConnections(), 0);

@@ -64,9 +64,9 @@ void TestSourcesFile::refusesFiles_data()
     const QByteArray a = sourceText("A");
     QTest::newRow("not JSON") << QByteArray("{") << "sources.json: not JSON: unterminated object at byte 1";
     QTest::newRow("a list") << QByteArray("[]")
-                            << "sources.json: must be an object holding a \"sources\" list, optionally a \"rates\" list of at most 20, and nothing else";
+                            << "sources.json: must be an object holding a \"sources\" list, optionally a \"rates\" list, and nothing else";
     QTest::newRow("another member") << QByteArray(R"({"sources": [], "version": 1})")
-                                    << "sources.json: must be an object holding a \"sources\" list, optionally a \"rates\" list of at most 20, and nothing else";
+                                    << "sources.json: must be an object holding a \"sources\" list, optionally a \"rates\" list, and nothing else";
     QTest::newRow("source not an object") << fileText({a, "1"}) << "sources.json: source 2: must be an object";
     QTest::newRow("unknown member") << fileText({sourceText("A", R"("pricee": "/p")")})
                                     << "sources.json: source \"A\": unknown member \"pricee\"";
@@ -103,18 +103,27 @@ void TestSourcesFile::refusesFiles_data()
     QTest::newRow("rate not an object") << withRates("1") << "sources.json: rate source 1: must be an object";
     QTest::newRow("rate unknown member")
         << withRates(R"({"name": "R", "url": "https://r.example/x.xml", "format": "ecb", "base": "EUR"})")
-        << "sources.json: rate source \"R\": base: unknown member";
+        << "sources.json: rate source \"R\": unknown member \"base\"";
     QTest::newRow("rate over http")
         << withRates(R"({"name": "R", "url": "http://r.example/x.xml", "format": "ecb"})")
-        << "sources.json: rate source \"R\": url: must be an https:// address";
+        << "sources.json: rate source \"R\": url: must start with https://";
     QTest::newRow("rate of another format")
         << withRates(R"({"name": "R", "url": "https://r.example/x.xml", "format": "xml"})")
-        << "sources.json: rate source \"R\": format: must be \"ecb\"";
+        << "sources.json: rate source \"R\": format: must be ecb, json, csv or text";
+    QTest::newRow("rate pair without {TO}")
+        << withRates(R"({"name": "R", "url": "https://r.example/{FROM}", "format": "json", "price": "/r"})")
+        << "sources.json: rate source \"R\": url: must hold {FROM} and {TO}";
+    QTest::newRow("rate document asked per pair")
+        << withRates(R"({"name": "R", "url": "https://r.example/{FROM}/{TO}.xml", "format": "ecb"})")
+        << "sources.json: rate source \"R\": url: the reference rates document is asked whole: no {FROM} or {TO}";
+    QTest::newRow("rate named as a source")
+        << withRates(R"({"name": "A", "url": "https://r.example/x.xml", "format": "ecb"})")
+        << "sources.json: rate source \"A\": name: another source has this name";
     QByteArray manyRates;
-    for (int number = 1; number <= SourceLimits::kMaxSources + 1; ++number)
+    for (int number = 1; number <= SourceLimits::kMaxRateSources + 1; ++number)
         manyRates += (number > 1 ? "," : "") + QByteArray(R"({"name": "R)") + QByteArray::number(number)
             + R"(", "url": "https://r.example/x.xml", "format": "ecb"})";
-    QTest::newRow("21 rate sources") << withRates(manyRates) << "sources.json: must be an object holding a \"sources\" list, optionally a \"rates\" list of at most 20, and nothing else";
+    QTest::newRow("9 rate sources") << withRates(manyRates) << "sources.json: rates: more than 8";
     QList<QByteArray> many;
     for (int number = 1; number <= SourceLimits::kMaxSources + 1; ++number)
         many.append(sourceText(QByteArray::number(number)));
@@ -161,10 +170,18 @@ void TestSourcesFile::writesAndReadsBack()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("sources.json");
-    QVERIFY(writeSourcesFile(path, sampleSources()).ok());
+    RateSource pairs;
+    pairs.name = "Pairs";
+    pairs.url = "https://fx.example/{FROM}?to={TO}&k={KEY}";
+    pairs.format = SourceFormat::Csv;
+    pairs.price = "{TO}";
+    pairs.match = "pair";
+    const QList<RateSource> rates{builtInRateSource(), pairs};
+    QVERIFY(writeSourcesFile(path, sampleSources(), rates).ok());
     const SourcesFileRead read = readSourcesFile(path);
     QVERIFY(read.problem.ok());
     QCOMPARE(read.sources, sampleSources());
+    QCOMPARE(read.rates, rates);
 
     QList<QuoteSource> invalid = sampleSources();
     invalid[1].connections = 0;

@@ -1,8 +1,12 @@
 // The dialog against a real quote site on loopback: the whole road from typed
 // rows through HTTPS lookups to every box on the form.
 
+#include "memorykeystore.h"
+#include "ratelookup.h"
+#include "reportcurrencyservice.h"
 #include "sitedialog.h"
 #include "sitethread.h"
+#include "sourcekeys.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -28,6 +32,7 @@ class TestDialogQuotes : public QObject
 
 private Q_SLOTS:
     void enterPricesEveryHeldRow();
+    void valuesInTheReportCurrency();
     void unreachableSiteFlagsEveryQuotedRow();
     void stopWhileAPageIsLoading();
     void closeWhileAPageIsLoading();
@@ -77,6 +82,48 @@ void TestDialogQuotes::enterPricesEveryHeldRow()
     QCOMPARE(statusWithoutTime(form.statusLabel()->text()),
              QStringLiteral("1 of 5 holdings could not be priced \u2014 no quote page for this symbol (HTTP 404): NOPE. "
                             "1 holding has no asset class; 2,469 of the total is in no class."));
+}
+
+// The window in euros, the rates fetched from a loopback reference rates
+// document (1 EUR = 1.25 USD): 10 x 189.84 USD x 0.8 = 1,518.72 EUR, shown
+// whole as every value is; yen,
+// which it does not quote, are left out rather than counted one for one.
+void TestDialogQuotes::valuesInTheReportCurrency()
+{
+    LoopbackQuoteServer ratesSite;
+    QVERIFY(ratesSite.start());
+    QuotePage document;
+    document.body = "<Envelope><Cube><Cube time='2026-12-07'><Cube currency='USD' rate='1.25'/></Cube></Cube>"
+                    "</Envelope>";
+    ratesSite.setTargetPage("/rates.xml", document);
+    RateSource rates = builtInRateSource();
+    rates.url = "https://" + ratesSite.host() + "/rates.xml";
+    rates.certificate = ratesSite.authorityFile();
+    MemoryKeyStore store;
+    SourceKeys keys(store);
+    const auto worker = std::make_shared<TransferWorker>();
+    auto prices = std::make_shared<FakeQuoteService>();
+    prices->prices = {{"VTI", 189.84}, {"7203.T", 2900}};
+    prices->currencies = {{"VTI", "USD"}, {"7203.T", "JPY"}};
+    DialogHarness<ReportCurrencyService> h(prices, QStringLiteral("EUR"), [&] {
+        return std::make_unique<RateLookup>(QList{rates}, keys, worker, ratesSite.clientSettings());
+    });
+    h.type(0, "VTI", "10", 2);
+    h.type(1, "7203.T", "5", 2);
+    h.type(2, "Cash", "100", 0);
+
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    QVERIFY(finished.wait(15000));
+    HoldingsForm &form = h.form();
+    QCOMPARE(form.valueBox(0)->text(), QStringLiteral("1518"));
+    QVERIFY2(form.valueBox(0)->toolTip().contains(
+                 "189.84 USD a share \u00d7 0.8 EUR per USD (Reference rates, 7 Dec 2026) = 151.87 EUR a share"),
+             qPrintable(form.valueBox(0)->toolTip()));
+    QVERIFY(form.valueBox(1)->property("unpriced").toBool());
+    QCOMPARE(form.valueBox(1)->toolTip(), QStringLiteral("Not priced: no exchange rate from JPY to EUR"));
+    QCOMPARE(form.totalBox()->text(), QStringLiteral("1,618"));
+    QVERIFY2(form.statusLabel()->text().endsWith("no exchange rate from JPY to EUR: 7203.T. Values in EUR."), qPrintable(form.statusLabel()->text()));
 }
 
 void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()

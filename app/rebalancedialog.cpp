@@ -24,6 +24,12 @@ QString dash()
     return QStringLiteral("\u2014");
 }
 
+// A heading or label over amounts, naming their currency when known.
+QString inCurrency(const QString &text, const QString &currency)
+{
+    return currency.isEmpty() ? text : RebalanceDialog::tr("%1 (%2)").arg(text, currency);
+}
+
 QString className(int assetClass)
 {
     return QString::fromLatin1(AssetClassLabels[assetClass]);
@@ -43,7 +49,7 @@ RebalanceDialog::RebalanceDialog(const RebalanceBasis &basis, const AssetTargets
 
     m_sum = addNote(tr("Sum of the targets"));
 
-    auto *amountLabel = new QLabel(tr("Amount to &invest"), this);
+    auto *amountLabel = new QLabel(inCurrency(tr("Amount to &invest"), m_basis.currency), this);
     m_amountToInvest = new QLineEdit(QStringLiteral("0"), this);
     m_amountToInvest->setAccessibleName(tr("Amount to invest"));
     m_amountToInvest->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -131,10 +137,10 @@ void RebalanceDialog::createClassLines(QGridLayout *grid)
         return label;
     };
     heading(tr("Class"), ClassColumn);
-    heading(tr("Now"), AmountColumn);
+    heading(inCurrency(tr("Now"), m_basis.currency), AmountColumn);
     QLabel *targetHeading = heading(tr("&Target"), TargetColumn);
-    heading(tr("Target amount"), TargetAmountColumn);
-    heading(tr("Buy or sell"), DifferenceColumn);
+    heading(inCurrency(tr("Target amount"), m_basis.currency), TargetAmountColumn);
+    heading(inCurrency(tr("Buy or sell"), m_basis.currency), DifferenceColumn);
 
     const QRegularExpression targetPattern(TargetTypingPattern.toString());
     for (int c = 0; c < AssetClassCount; ++c) {

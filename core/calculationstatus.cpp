@@ -181,6 +181,15 @@ QString currencyNote(const CalculationResult &result)
         .arg(report, QLocale::c().toString(keptFrom, QStringLiteral("d MMM yyyy")));
 }
 
+QString resultCurrency(const CalculationResult &result)
+{
+    for (const std::optional<QuoteResult> &quote : result.quotes) {
+        if (quote && !quote->reportCurrency.isEmpty())
+            return quote->reportCurrency;
+    }
+    return {};
+}
+
 QString runStatus(const QDateTime &when, const Holdings &holdings, const CalculationResult &result)
 {
     QString summary = calculationSummary(holdings, result);

@@ -21,6 +21,9 @@ QString noClassNote(const Holdings &holdings, const CalculationResult &result);
 // in, and the date of the oldest kept rate used when today's could not be
 // fetched. It leads the notes.
 QString currencyNote(const CalculationResult &result);
+// The currency the calculation's values are in, as its prices were given
+// in it; empty when no price says.
+QString resultCurrency(const CalculationResult &result);
 
 // The status line after a run: its local time (`when`), the summary and
 // the notes above, e.g. "14:02 — 6 holdings priced."

@@ -1,5 +1,7 @@
 #include "rebalancebasis.h"
 
+#include "calculationstatus.h"
+
 #include "amountformat.h"
 
 #include <QCoreApplication>
@@ -22,6 +24,7 @@ RebalanceBasis rebalanceBasis(const Holdings &holdings, const CalculationResult 
     basis.classPercent = result.classPercent;
     basis.total = result.total;
     basis.stopped = stopped;
+    basis.currency = resultCurrency(result);
     for (int row = 0; row < HoldingRowCount; ++row) {
         const Holding &holding = holdings[row];
         if (!isHeld(holding))

@@ -20,6 +20,7 @@ struct RebalanceBasis
     int unpricedCount = 0;        // held rows left without a price
     QStringList lastKnownSymbols; // held rows valued at their last known price, in row order
     bool stopped = false;         // the calculation was stopped before its end
+    QString currency;             // the amounts' currency; empty when not known
 };
 
 RebalanceBasis rebalanceBasis(const Holdings &holdings, const CalculationResult &result,

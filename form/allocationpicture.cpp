@@ -105,6 +105,14 @@ void markLastKnown(AllocationPicture &picture)
     picture.toolTip = picture.toolTip.isEmpty() ? line : QStringLiteral("%1\n%2").arg(line, picture.toolTip);
 }
 
+void markCurrency(AllocationPicture &picture, const QString &currency)
+{
+    if (currency.isEmpty() || picture.slices.isEmpty())
+        return;
+    const QString mark = tr("In %1").arg(currency);
+    picture.caption = picture.caption.isEmpty() ? mark : QStringLiteral("%1, %2").arg(mark, picture.caption);
+}
+
 void addNoClass(AllocationPicture &picture, double amount, qint64 percent)
 {
     if (amount <= 0.0)

@@ -44,6 +44,9 @@ AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &c
 void markPartial(AllocationPicture &picture);
 // Marks a picture whose amounts include last known prices.
 void markLastKnown(AllocationPicture &picture);
+// Names the currency of the amounts in the key's heading, when there is
+// anything to chart.
+void markCurrency(AllocationPicture &picture, const QString &currency);
 // Adds the held rows in no class as a slice of their own, "No class", when
 // they add something.
 void addNoClass(AllocationPicture &picture, double amount, qint64 percent);

@@ -101,5 +101,6 @@ void FormCalculation::showAllocation(const AssetTargets &targets) const
         markPartial(picture);
     if (std::find(result.outcome.begin(), result.outcome.end(), RowOutcome::LastKnown) != result.outcome.end())
         markLastKnown(picture);
+    markCurrency(picture, resultCurrency(result));
     m_form.showAllocation(picture);
 }

@@ -1,8 +1,10 @@
 // The dialog against a real quote site on loopback: the whole road from typed
 // rows through HTTPS lookups to every box on the form.
 
+#include "allocationlegend.h"
 #include "memorykeystore.h"
 #include "ratelookup.h"
+#include "rebalancedialog.h"
 #include "reportcurrencyservice.h"
 #include "sitedialog.h"
 #include "sitethread.h"
@@ -124,6 +126,12 @@ void TestDialogQuotes::valuesInTheReportCurrency()
     QCOMPARE(form.valueBox(1)->toolTip(), QStringLiteral("Not priced: no exchange rate from JPY to EUR"));
     QCOMPARE(form.totalBox()->text(), QStringLiteral("1,618"));
     QVERIFY2(form.statusLabel()->text().endsWith("no exchange rate from JPY to EUR: 7203.T. Values in EUR."), qPrintable(form.statusLabel()->text()));
+    QVERIFY(form.allocationLegend()->accessibleDescription().startsWith("In EUR, "));
+    const RebalanceDialog rebalance(h.dialog->lastCalculation(), std::nullopt);
+    QStringList headings;
+    for (const QLabel *label : rebalance.findChildren<QLabel *>())
+        headings << label->text();
+    QVERIFY2(headings.contains("Now (EUR)") && headings.contains("Buy or sell (EUR)"), qPrintable(headings.join('|')));
 }
 
 void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()

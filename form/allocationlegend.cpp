@@ -29,10 +29,10 @@ void AllocationLegend::showPicture(const AllocationPicture &picture)
             rows += entry(picture.slices.at(j));
         rows += QStringLiteral("</tr>");
     }
-    if (!rows.isEmpty() && !picture.caption.isEmpty()) {
+    if (const QString heading = legendHeading(picture); !rows.isEmpty() && !heading.isEmpty()) {
         rows.prepend(QStringLiteral("<tr><td colspan=\"%1\"><b>%2</b></td></tr>")
                          .arg(Columns)
-                         .arg(picture.caption.toHtmlEscaped()));
+                         .arg(heading.toHtmlEscaped()));
     }
     setText(rows.isEmpty() ? QString()
                            : QStringLiteral("<table cellspacing=\"1\">%1</table>").arg(rows));

@@ -109,8 +109,7 @@ void markCurrency(AllocationPicture &picture, const QString &currency)
 {
     if (currency.isEmpty() || picture.slices.isEmpty())
         return;
-    const QString mark = tr("In %1").arg(currency);
-    picture.caption = picture.caption.isEmpty() ? mark : QStringLiteral("%1, %2").arg(mark, picture.caption);
+    picture.currency = currency;
 }
 
 void addNoClass(AllocationPicture &picture, double amount, qint64 percent)
@@ -135,11 +134,21 @@ QString chartTitle(const AllocationPicture &picture)
     return QStringLiteral("%1 (%2)").arg(picture.emptyText, picture.caption);
 }
 
+QString legendHeading(const AllocationPicture &picture)
+{
+    QStringList parts;
+    if (!picture.currency.isEmpty())
+        parts << tr("In %1").arg(picture.currency);
+    if (!picture.caption.isEmpty())
+        parts << picture.caption;
+    return parts.join(QStringLiteral(", "));
+}
+
 QString legendText(const AllocationPicture &picture)
 {
     QStringList entries;
-    if (!picture.caption.isEmpty())
-        entries << picture.caption;
+    if (const QString heading = legendHeading(picture); !heading.isEmpty())
+        entries << heading;
     for (const AllocationSlice &slice : picture.slices)
         entries << slice.label;
     if (picture.slices.isEmpty() && !picture.emptyText.isEmpty())

@@ -32,6 +32,8 @@ struct AllocationPicture
     // "partial" when the calculation was stopped before every holding had
     // its lookup, so the chart and its key cannot pass for the whole.
     QString caption;
+    // The amounts' currency, named at the head of the key: "In EUR".
+    QString currency;
 };
 
 // Slices carry the summary's percentages so the chart and the numbers
@@ -54,5 +56,7 @@ void addNoClass(AllocationPicture &picture, double amount, qint64 percent);
 // The chart's title: why nothing is drawn, and whether it is partial.
 QString chartTitle(const AllocationPicture &picture);
 
+// The key's heading: the currency and the caption.
+QString legendHeading(const AllocationPicture &picture);
 // The key's entries as plain text, for assistive tools.
 QString legendText(const AllocationPicture &picture);

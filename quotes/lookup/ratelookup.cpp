@@ -43,12 +43,52 @@ RateLookup::~RateLookup()
 
 void RateLookup::ask(const QString &from, const QString &to)
 {
+    if (!m_pairs.contains(std::pair{from, to}))
+        m_pairs.append({from, to});
     for (Source &source : m_sources) {
         if (isDocument(source.source))
             askDocument(source);
-        else
-            askPair(source, from, to);
     }
+    advance();
+}
+
+void RateLookup::advance()
+{
+    if (m_stopped)
+        return;
+    for (const auto &[from, to] : std::as_const(m_pairs)) {
+        for (Source &source : m_sources) {
+            const std::optional<bool> given = gives(source, from, to);
+            if (!given) {
+                if (!isDocument(source.source))
+                    askPair(source, from, to);
+                break;
+            }
+            if (*given)
+                break;
+        }
+    }
+}
+
+std::optional<bool> RateLookup::gives(const Source &source, const QString &from, const QString &to)
+{
+    if (isDocument(source.source)) {
+        if (!source.document || !source.document->result)
+            return std::nullopt;
+        if (!source.document->result->priced())
+            return false;
+        const QHash<QString, double> &perEuro = source.document->reader->rates().perEuro;
+        const auto quoted = [&perEuro](const QString &code) {
+            return code == QString::fromUtf16(kReferenceBase) || perEuro.contains(code);
+        };
+        return quoted(from) && quoted(to);
+    }
+    const auto fetch = std::find_if(source.pairs.begin(), source.pairs.end(), [&](const PairFetch &pair) {
+        return pair.from == from && pair.to == to;
+    });
+    if (fetch == source.pairs.end() || !fetch->result)
+        return std::nullopt;
+    return fetch->result->priced();
 }
 
 void RateLookup::askDocument(Source &source)
@@ -89,17 +129,21 @@ void RateLookup::askPair(Source &source, const QString &from, const QString &to)
 
 bool RateLookup::settled(const QString &from, const QString &to) const
 {
-    return std::all_of(m_sources.begin(), m_sources.end(), [&](const Source &source) {
-        if (isDocument(source.source))
-            return source.document && source.document->result.has_value();
-        return std::any_of(source.pairs.begin(), source.pairs.end(), [&](const PairFetch &pair) {
-            return pair.from == from && pair.to == to && pair.result.has_value();
-        });
-    });
+    if (m_stopped)
+        return true;
+    for (const Source &source : m_sources) {
+        const std::optional<bool> given = gives(source, from, to);
+        if (!given)
+            return false;
+        if (*given)
+            return true;
+    }
+    return true;
 }
 
 void RateLookup::stop()
 {
+    m_stopped = true;
     for (auto it = m_documentsInFlight.cbegin(); it != m_documentsInFlight.cend(); ++it) {
         m_worker->cancel(it.key());
         m_sources[it.value()].document->result = QuoteResult::stopped();
@@ -123,6 +167,7 @@ void RateLookup::takeDocument(quint64 id, const PageOutcome &outcome)
         return;
     m_sources[*found].document->result = outcome.result;
     m_documentsInFlight.erase(found);
+    advance();
     Q_EMIT progressed();
 }
 
@@ -130,13 +175,12 @@ void RateLookup::takePair(const QuoteRequest *request, const QuoteResult &result
 {
     for (Source &source : m_sources) {
         for (PairFetch &pair : source.pairs) {
-            if (pair.request.get() == request) {
+            if (pair.request.get() == request)
                 pair.result = result;
-                Q_EMIT progressed();
-                return;
-            }
         }
     }
+    advance();
+    Q_EMIT progressed();
 }
 
 ExchangeRates RateLookup::rates() const

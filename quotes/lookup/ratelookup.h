@@ -21,10 +21,11 @@ class TransferWorker;
 struct PageOutcome;
 
 // One calculation's exchange rates over the process's transfer worker:
-// each reference rates document fetched once, on the first pair asked;
-// each source asked per pair, once for every pair asked. progressed() comes
-// whenever a fetch ends; a pair is settled once every source has answered
-// for it, and its rate is then the first source's, in order, that has it.
+// each reference rates document fetched once, on the first pair asked; a
+// source asked per pair is asked for a pair only once every source before
+// it has answered without it (free APIs allow few requests). progressed()
+// comes whenever a fetch ends; a pair is settled once a source has given
+// it, or every source has answered without it.
 class RateLookup final : public QObject
 {
     Q_OBJECT
@@ -71,6 +72,10 @@ private:
 
     void askDocument(Source &source);
     void askPair(Source &source, const QString &from, const QString &to);
+    // Asks the next source for each pair still open.
+    void advance();
+    // Whether `source` gives the pair; nullopt until it has answered.
+    static std::optional<bool> gives(const Source &source, const QString &from, const QString &to);
     void takeDocument(quint64 id, const PageOutcome &outcome);
     void takePair(const QuoteRequest *request, const QuoteResult &result);
 
@@ -81,4 +86,6 @@ private:
     // Per source asked per pair, over the transport; made on its first pair.
     QHash<QString, std::shared_ptr<SourceQuoteService>> m_services;
     QHash<quint64, qsizetype> m_documentsInFlight; // transfer id -> source
+    QList<std::pair<QString, QString>> m_pairs;    // asked, in order
+    bool m_stopped = false;
 };

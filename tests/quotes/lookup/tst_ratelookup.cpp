@@ -45,9 +45,9 @@ private Q_SLOTS:
     void stopEndsEveryFetch();
 };
 
-// A source that fails is named with its reason; a pair the API has is its
-// (it comes first); one it lacks is the document's, crossed through the
-// euro; the document is fetched once for both pairs.
+// Sources are asked in order: a source that fails is named with its
+// reason; the document, fetched once, gives the pair it quotes, crossed
+// through the euro, and the API after it is asked only for the other.
 void TestRateLookup::asksEverySourceAtOnce()
 {
     LoopbackQuoteServer server;
@@ -62,8 +62,8 @@ void TestRateLookup::asksEverySourceAtOnce()
     RateSource api = documentSource("Pairs", base + "/fx/{FROM}/{TO}", server.authorityFile());
     api.format = SourceFormat::Json;
     api.price = QStringLiteral("/rate");
-    const QList<RateSource> sources{documentSource("Missing", base + "/none.xml", server.authorityFile()), api,
-                                    documentSource("Reference", base + "/rates.xml", server.authorityFile())};
+    const QList<RateSource> sources{documentSource("Missing", base + "/none.xml", server.authorityFile()),
+                                    documentSource("Reference", base + "/rates.xml", server.authorityFile()), api};
     MemoryKeyStore store;
     SourceKeys keys(store);
     RateLookup lookup(sources, keys, std::make_shared<TransferWorker>(), direct());
@@ -71,11 +71,13 @@ void TestRateLookup::asksEverySourceAtOnce()
     lookup.ask(QStringLiteral("USD"), QStringLiteral("CHF"));
     lookup.ask(QStringLiteral("USD"), QStringLiteral("GBP"));
     QTRY_VERIFY_WITH_TIMEOUT(lookup.settled("USD", "CHF") && lookup.settled("USD", "GBP"), 10000);
-    QCOMPARE(lookup.failures().size(), 2);   // the missing document, the API on USD to GBP
+    QCOMPARE(lookup.failures().size(), 1);
     QCOMPARE(lookup.failures().value(0).source, QStringLiteral("Missing"));
     QCOMPARE(lookup.rates().rate("USD", "CHF"), (ExchangeRate{0.7, "Pairs", QDate::currentDate(), false}));
     QCOMPARE(lookup.rates().rate("USD", "GBP"), (ExchangeRate{0.64, "Reference", QDate(2026, 12, 7), false}));
-    QCOMPARE(server.requestCount(), 4);
+    QStringList paths = server.requestedPaths();
+    paths.sort();
+    QCOMPARE(paths, (QStringList{"/fx/USD/CHF", "/none.xml", "/rates.xml"}));
 }
 
 void TestRateLookup::stopEndsEveryFetch()

@@ -104,7 +104,7 @@ QuoteSourceEditor::QuoteSourceEditor(SourceRole role, const QuoteSource &source,
     setWindowTitle(role == SourceRole::Rates ? tr("Rate Source") : tr("Quote Source"));
     buildLayout();
     fill(source, key);
-    for (QLineEdit *box : {m_url, m_symbol})
+    for (QLineEdit *box : {m_url, m_symbol, m_separator})
         connect(box, &QLineEdit::textChanged, this, &QuoteSourceEditor::updateAddress);
     connect(m_headers, &QPlainTextEdit::textChanged, this, &QuoteSourceEditor::updateAddress);
     connect(m_browse, &QPushButton::clicked, this, &QuoteSourceEditor::browseCertificate);
@@ -159,6 +159,16 @@ void QuoteSourceEditor::buildLayout()
     m_connections = new QSpinBox(this);
     m_connections->setAccessibleName(tr("Connections at a time"));
     m_connections->setRange(SourceLimits::kMinConnections, SourceLimits::kMaxConnections);
+    m_batchSize = new QSpinBox(this);
+    m_batchSize->setAccessibleName(tr("Symbols a request"));
+    m_batchSize->setToolTip(tr("With {SYMBOLS} in the address: the most symbols asked in one request"));
+    m_batchSize->setRange(SourceLimits::kMinBatchSize, SourceLimits::kMaxBatchSize);
+    m_separator = lineBox(this, tr("Separator"), tr("between the symbols of {SYMBOLS}"));
+    m_separator->setMaxLength(int(SourceLimits::kMaxSeparatorChars));
+    m_perMinute = new QSpinBox(this);
+    m_perMinute->setAccessibleName(tr("Requests a minute"));
+    m_perMinute->setRange(0, SourceLimits::kMaxPerMinute);
+    m_perMinute->setSpecialValueText(tr("no limit"));
     m_key = lineBox(this, tr("API key"), tr("none"));
     m_key->setEchoMode(QLineEdit::Password);
 
@@ -197,6 +207,9 @@ void QuoteSourceEditor::buildLayout()
     addRow(form, tr("&Headers:"), m_headers);
     addRow(form, tr("Cert&ificate file:"), m_certificate, certificateRow);
     addRow(form, tr("Conn&ections:"), m_connections);
+    addRow(form, tr("Batch si&ze:"), m_batchSize);
+    addRow(form, tr("&Separator:"), m_separator);
+    addRow(form, tr("Re&quests a minute:"), m_perMinute);
     addRow(form, tr("API &key:"), m_key);
     addRow(form, rates ? tr("Sample &pair:") : tr("S&ymbol:"), m_symbol, testRow);
     form->addRow(QString(), m_address);
@@ -229,6 +242,9 @@ void QuoteSourceEditor::fill(const QuoteSource &source, const QString &key)
     m_headers->setPlainText(headersText(source.headers));
     m_certificate->setText(source.certificate);
     m_connections->setValue(source.connections);
+    m_batchSize->setValue(source.batchSize);
+    m_separator->setText(source.separator);
+    m_perMinute->setValue(source.perMinute);
     m_key->setText(key);
 }
 
@@ -248,6 +264,9 @@ QuoteSource QuoteSourceEditor::typed() const
     source.headers = typedHeaders(m_headers->toPlainText());
     source.certificate = m_certificate->text().trimmed();
     source.connections = m_connections->value();
+    source.batchSize = m_batchSize->value();
+    source.separator = m_separator->text();
+    source.perMinute = m_perMinute->value();
     return source;
 }
 
@@ -274,6 +293,9 @@ QWidget *QuoteSourceEditor::boxFor(SourceField field) const
     case SourceField::Headers: return m_headers;
     case SourceField::Certificate: return m_certificate;
     case SourceField::Connections: return m_connections;
+    case SourceField::BatchSize: return m_batchSize;
+    case SourceField::Separator: return m_separator;
+    case SourceField::PerMinute: return m_perMinute;
     }
     Q_UNREACHABLE();
 }

@@ -48,6 +48,9 @@ public:
     QPlainTextEdit *headersBox() const { return m_headers; }
     QLineEdit *certificateBox() const { return m_certificate; }
     QSpinBox *connectionsBox() const { return m_connections; }
+    QSpinBox *batchSizeBox() const { return m_batchSize; }
+    QLineEdit *separatorBox() const { return m_separator; }
+    QSpinBox *perMinuteBox() const { return m_perMinute; }
     QLineEdit *keyBox() const { return m_key; }
     QLineEdit *symbolBox() const { return m_symbol; }
     QLabel *addressLabel() const { return m_address; }
@@ -101,6 +104,9 @@ private:
     QLineEdit *m_certificate = nullptr;
     QPushButton *m_browse = nullptr;
     QSpinBox *m_connections = nullptr;
+    QSpinBox *m_batchSize = nullptr;
+    QLineEdit *m_separator = nullptr;
+    QSpinBox *m_perMinute = nullptr;
     QLineEdit *m_key = nullptr;
     QLineEdit *m_symbol = nullptr;
     QLabel *m_address = nullptr;

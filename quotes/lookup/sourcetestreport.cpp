@@ -9,6 +9,7 @@
 namespace {
 
 constexpr QLatin1StringView kKeyShown("{KEY}");
+constexpr QStringView kSecondSampleSymbol = u"BND";
 
 // A stand-in for the key that percent-encoding leaves as it is and that
 // nothing else in the request holds, so that each place the key lands can
@@ -73,7 +74,10 @@ SourceSample sourceSample(const QuoteSource &asked, const QString &symbol)
 {
     const QuoteSource source = sourceAskedFor(asked, symbol);
     const QString marker = keyMarker(source, symbol);
-    const SourceAddress address = sourceAddress(source, symbol, marker);
+    // A batch source's address is shown for two symbols, joined as it joins them.
+    const SourceAddress address = urlTemplateUse(source.url).symbols
+                                      ? batchAddress(source, {symbol, kSecondSampleSymbol.toString()}, marker)
+                                      : sourceAddress(source, symbol, marker);
     SourceSample sample;
     sample.problem = address.problem;
     if (address.problem != SourceAddressProblem::None)

@@ -90,9 +90,13 @@ SourceIssue placeholderIssue(const UrlTemplateUse &use, SourceRole role, SourceF
     if (role == SourceRole::Quotes) {
         if (use.unknown || use.from || use.to)
             return SourceIssue::UnknownPlaceholder;
-        return use.symbol ? SourceIssue::None : SourceIssue::NoSymbol;
+        if (use.symbol && use.symbols)
+            return SourceIssue::SymbolTwice;
+        // The quote page is one symbol's; an answer of another format may
+        // hold several, or all.
+        return use.symbol || use.symbols || format != SourceFormat::Page ? SourceIssue::None : SourceIssue::NoSymbol;
     }
-    if (use.unknown || use.symbol)
+    if (use.unknown || use.symbol || use.symbols)
         return SourceIssue::UnknownRatePlaceholder;
     if (format == SourceFormat::Reference)
         return use.from || use.to ? SourceIssue::PairInDocument : SourceIssue::None;
@@ -207,6 +211,17 @@ SourceProblem checkSettings(const QuoteSource &source)
         return problem(SourceField::Certificate, SourceIssue::NotAbsolute);
     if (source.connections < SourceLimits::kMinConnections || source.connections > SourceLimits::kMaxConnections)
         return problem(SourceField::Connections, SourceIssue::OutOfRange);
+    if (source.batchSize < SourceLimits::kMinBatchSize || source.batchSize > SourceLimits::kMaxBatchSize)
+        return problem(SourceField::BatchSize, SourceIssue::OutOfRange);
+    if (source.separator.isEmpty())
+        return problem(SourceField::Separator, SourceIssue::Missing);
+    if (source.separator.size() > SourceLimits::kMaxSeparatorChars)
+        return problem(SourceField::Separator, SourceIssue::TooLong);
+    if (!std::all_of(source.separator.begin(), source.separator.end(), [](QChar c) { return c.isPrint(); }))
+        return problem(SourceField::Separator, SourceIssue::NotPrintable);
+    if (source.perMinute != 0
+        && (source.perMinute < SourceLimits::kMinPerMinute || source.perMinute > SourceLimits::kMaxPerMinute))
+        return problem(SourceField::PerMinute, SourceIssue::OutOfRange);
     return {};
 }
 
@@ -217,6 +232,7 @@ qsizetype maxChars(SourceField field)
     case SourceField::Name: return SourceLimits::kMaxNameChars;
     case SourceField::Url: return SourceLimits::kMaxUrlChars;
     case SourceField::Certificate: return SourceLimits::kMaxCertificateChars;
+    case SourceField::Separator: return SourceLimits::kMaxSeparatorChars;
     default: return SourceLimits::kMaxPlaceChars;   // the price, match and currency
     }
 }
@@ -244,7 +260,9 @@ QString issueText(const SourceProblem &found)
     case SourceIssue::WrongType:
         switch (field) {
         case SourceField::Factor: return QStringLiteral("must be a number");
-        case SourceField::Connections: return QStringLiteral("must be a whole number");
+        case SourceField::Connections:
+        case SourceField::BatchSize:
+        case SourceField::PerMinute: return QStringLiteral("must be a whole number");
         case SourceField::Headers: return QStringLiteral("must be an object whose values are text");
         case SourceField::Sources: return QStringLiteral("must be a list of objects");
         default: return QStringLiteral("must be text");
@@ -256,9 +274,10 @@ QString issueText(const SourceProblem &found)
         default: return QStringLiteral("must be \",\", \";\" or a tab");
         }
     case SourceIssue::NotHttps: return QStringLiteral("must start with https://");
-    case SourceIssue::NoSymbol: return QStringLiteral("must hold {SYMBOL} or {symbol}");
+    case SourceIssue::NoSymbol: return QStringLiteral("must hold {SYMBOL} or {symbol} for the quote page");
     case SourceIssue::UnknownPlaceholder:
-        return QStringLiteral("holds a placeholder other than {SYMBOL}, {symbol} and {KEY}");
+        return QStringLiteral("holds a placeholder other than {SYMBOL}, {symbol}, {SYMBOLS} and {KEY}");
+    case SourceIssue::SymbolTwice: return QStringLiteral("holds both {SYMBOL} and {SYMBOLS}: a source is asked one way");
     case SourceIssue::NoPair: return QStringLiteral("must hold {FROM} and {TO}");
     case SourceIssue::UnknownRatePlaceholder:
         return QStringLiteral("holds a placeholder other than {FROM}, {TO} and {KEY}");
@@ -282,7 +301,16 @@ QString issueText(const SourceProblem &found)
         return QStringLiteral("a fixed currency is \"=\" and three letters, such as =USD");
     case SourceIssue::NotPositive: return QStringLiteral("must be a number greater than 0");
     case SourceIssue::OutOfRange:
-        return QStringLiteral("must be from %1 to %2").arg(SourceLimits::kMinConnections).arg(SourceLimits::kMaxConnections);
+        switch (field) {
+        case SourceField::BatchSize:
+            return QStringLiteral("must be from %1 to %2").arg(SourceLimits::kMinBatchSize).arg(SourceLimits::kMaxBatchSize);
+        case SourceField::PerMinute:
+            return QStringLiteral("must be from %1 to %2").arg(SourceLimits::kMinPerMinute).arg(SourceLimits::kMaxPerMinute);
+        default:
+            return QStringLiteral("must be from %1 to %2")
+                .arg(SourceLimits::kMinConnections)
+                .arg(SourceLimits::kMaxConnections);
+        }
     case SourceIssue::HeaderName: return QStringLiteral("holds a name that is not a header name");
     case SourceIssue::HeaderValue: return QStringLiteral("holds a value with a line break or NUL");
     case SourceIssue::HeaderHost: return QStringLiteral("cannot set Host");
@@ -359,6 +387,9 @@ QString sourceFieldName(SourceField field)
     case SourceField::Headers: return QStringLiteral("headers");
     case SourceField::Certificate: return QStringLiteral("certificate");
     case SourceField::Connections: return QStringLiteral("connections");
+    case SourceField::BatchSize: return QStringLiteral("batchSize");
+    case SourceField::Separator: return QStringLiteral("separator");
+    case SourceField::PerMinute: return QStringLiteral("perMinute");
     }
     Q_UNREACHABLE();
 }

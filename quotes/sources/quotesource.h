@@ -31,7 +31,9 @@ struct SourceHeader {
 struct QuoteSource {
     QString name;
     // An https:// address with {SYMBOL} (the symbol as typed) or {symbol}
-    // (in lower case), and optionally {KEY}.
+    // (in lower case); or {SYMBOLS}, several symbols joined by `separator`
+    // (a batch source); or neither, one answer serving every symbol; and
+    // optionally {KEY}.
     QString url;
     SourceFormat format = SourceFormat::Page;
     // Where the price is: a JSON Pointer or JSONPath for json, a column for
@@ -47,6 +49,10 @@ struct QuoteSource {
     QList<SourceHeader> headers;
     QString certificate;  // a PEM file trusted besides the system's store
     int connections = SourceLimits::kDefaultConnections;
+    int batchSize = SourceLimits::kDefaultBatchSize;
+    QString separator = QStringLiteral(",");
+    // At most this many of its requests start in any minute; 0: no limit.
+    int perMinute = 0;
 
     friend bool operator==(const QuoteSource &, const QuoteSource &) = default;
 };
@@ -69,6 +75,9 @@ enum class SourceField {
     Headers,
     Certificate,
     Connections,
+    BatchSize,
+    Separator,
+    PerMinute,
 };
 
 enum class SourceIssue {
@@ -83,6 +92,7 @@ enum class SourceIssue {
     NotHttps,
     NoSymbol,
     UnknownPlaceholder,
+    SymbolTwice,         // both {SYMBOL} and {SYMBOLS}
     NoPair,              // a rate source's address lacks {FROM} or {TO}
     UnknownRatePlaceholder,
     PairInDocument,      // the rates document's address takes no {FROM} or {TO}

@@ -29,8 +29,8 @@ constexpr qint64 kMaxIniBytesPerChar = 4;
 constexpr qint64 kMaxIniLineBytes = 32;
 // Every member but the headers is a line of its own; the format, factor,
 // decimal mark, delimiter and connections are short.
-constexpr qint64 kMemberLines = 11;
-constexpr qint64 kMaxShortMembersChars = 32;
+constexpr qint64 kMemberLines = 14;
+constexpr qint64 kMaxShortMembersChars = 48;
 constexpr qint64 kMaxSourceChars = SourceLimits::kMaxNameChars + SourceLimits::kMaxUrlChars
     + 3 * SourceLimits::kMaxPlaceChars + 2 * SourceLimits::kMaxHeaders * SourceLimits::kMaxHeaderChars
     + SourceLimits::kMaxCertificateChars + kMaxShortMembersChars;
@@ -88,6 +88,11 @@ public:
         source.certificate = text(SourceField::Certificate).value_or(QString());
         if (const std::optional<QString> connections = text(SourceField::Connections))
             source.connections = number<int>(SourceField::Connections, connections->toInt(&m_ok));
+        if (const std::optional<QString> batchSize = text(SourceField::BatchSize))
+            source.batchSize = number<int>(SourceField::BatchSize, batchSize->toInt(&m_ok));
+        source.separator = text(SourceField::Separator).value_or(source.separator);
+        if (const std::optional<QString> perMinute = text(SourceField::PerMinute))
+            source.perMinute = number<int>(SourceField::PerMinute, perMinute->toInt(&m_ok));
         if (!m_problem.ok())
             return m_problem;
         const SourceProblem checked = checkQuoteSource(source, m_role);
@@ -188,6 +193,9 @@ void writeSource(QSettings &settings, const QuoteSource &source)
     set(SourceField::Delimiter, QString(QChar::fromLatin1(source.delimiter)), source.delimiter == defaults.delimiter);
     set(SourceField::Certificate, source.certificate, source.certificate.isEmpty());
     set(SourceField::Connections, QString::number(source.connections), source.connections == defaults.connections);
+    set(SourceField::BatchSize, QString::number(source.batchSize), source.batchSize == defaults.batchSize);
+    set(SourceField::Separator, source.separator, source.separator == defaults.separator);
+    set(SourceField::PerMinute, QString::number(source.perMinute), source.perMinute == defaults.perMinute);
     for (qsizetype i = 0; i < source.headers.size(); ++i) {
         settings.beginGroup(QLatin1String(kHeadersGroup) + u'/' + QString::number(i + 1));
         settings.setValue(QLatin1String(kHeaderName), source.headers.at(i).name);

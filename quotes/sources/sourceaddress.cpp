@@ -6,6 +6,7 @@ namespace {
 
 constexpr QLatin1StringView kSymbol("{SYMBOL}");
 constexpr QLatin1StringView kLowerSymbol("{symbol}");
+constexpr QLatin1StringView kSymbols("{SYMBOLS}");
 constexpr QLatin1StringView kKey("{KEY}");
 constexpr QLatin1StringView kFrom("{FROM}");
 constexpr QLatin1StringView kTo("{TO}");
@@ -86,6 +87,8 @@ UrlTemplateUse urlTemplateUse(QStringView urlTemplate)
             return;
         if (part == kSymbol || part == kLowerSymbol)
             use.symbol = true;
+        else if (part == kSymbols)
+            use.symbols = true;
         else if (part == kKey)
             use.key = true;
         else if (part == kFrom)
@@ -103,13 +106,17 @@ QString pairPlace(QString text, const QString &from, const QString &to)
     return text.replace(kFrom, from).replace(kTo, to);
 }
 
-QUrl sourceUrl(QStringView urlTemplate, const QString &symbol, const QString &key)
+namespace {
+
+// The template with its placeholders put in; `symbols` is what {SYMBOLS}
+// stands for, already encoded.
+QUrl filledUrl(QStringView urlTemplate, const QString &symbol, const QByteArray &symbols, const QString &key)
 {
-    if (isPathStep(symbol))
-        return {};
     QByteArray encoded;
     forEachPart(urlTemplate, [&](QStringView part, bool placeholder) {
-        if (part == kSymbol && placeholder)
+        if (part == kSymbols && placeholder)
+            encoded += symbols;
+        else if (part == kSymbol && placeholder)
             encoded += QUrl::toPercentEncoding(symbol);
         else if (part == kLowerSymbol && placeholder)
             encoded += QUrl::toPercentEncoding(symbol.toLower());
@@ -124,13 +131,22 @@ QUrl sourceUrl(QStringView urlTemplate, const QString &symbol, const QString &ke
     return url;
 }
 
-SourceAddress sourceAddress(const QuoteSource &source, const QString &symbol, const QString &key)
+} // namespace
+
+QUrl sourceUrl(QStringView urlTemplate, const QString &symbol, const QString &key)
+{
+    if (isPathStep(symbol))
+        return {};
+    return filledUrl(urlTemplate, symbol, QUrl::toPercentEncoding(symbol), key);
+}
+
+namespace {
+
+// The address `fill` forms, with the headers, once the key is fit to send.
+template<typename Fill>
+SourceAddress keyedAddress(const QuoteSource &source, const QString &key, Fill fill)
 {
     SourceAddress address;
-    if (isPathStep(symbol)) {
-        address.problem = SourceAddressProblem::PathStep;
-        return address;
-    }
     if (sourceUsesKey(source) && key.isEmpty()) {
         address.problem = SourceAddressProblem::KeyMissing;
         return address;
@@ -139,7 +155,7 @@ SourceAddress sourceAddress(const QuoteSource &source, const QString &symbol, co
         address.problem = SourceAddressProblem::KeyNotAllowed;
         return address;
     }
-    address.url = sourceUrl(source.url, symbol, key);
+    address.url = fill();
     if (!address.url.isValid()) {
         address.problem = SourceAddressProblem::NotHttps;
         return address;
@@ -147,6 +163,33 @@ SourceAddress sourceAddress(const QuoteSource &source, const QString &symbol, co
     for (const SourceHeader &header : source.headers)
         address.headers.append({header.name.toUtf8(), QString(header.value).replace(kKey, key).toUtf8()});
     return address;
+}
+
+} // namespace
+
+SourceAddress sourceAddress(const QuoteSource &source, const QString &symbol, const QString &key)
+{
+    if (isPathStep(symbol)) {
+        SourceAddress address;
+        address.problem = SourceAddressProblem::PathStep;
+        return address;
+    }
+    if (urlTemplateUse(source.url).symbols)
+        return batchAddress(source, {symbol}, key);
+    return keyedAddress(source, key, [&] { return sourceUrl(source.url, symbol, key); });
+}
+
+SourceAddress batchAddress(const QuoteSource &source, const QStringList &symbols, const QString &key)
+{
+    return keyedAddress(source, key, [&] {
+        QByteArray joined;
+        for (const QString &symbol : symbols) {
+            if (!joined.isEmpty())
+                joined += encodedText(source.separator);
+            joined += QUrl::toPercentEncoding(symbol);
+        }
+        return filledUrl(source.url, QString(), joined, key);
+    });
 }
 
 QString sourceAddressProblemText(SourceAddressProblem problem)

@@ -24,6 +24,7 @@ enum class SourceAddressProblem {
 // {SYMBOL}, {symbol}, {KEY}, and a rate source's {FROM} and {TO}.
 struct UrlTemplateUse {
     bool symbol = false;
+    bool symbols = false;
     bool key = false;
     bool from = false;
     bool to = false;
@@ -58,6 +59,9 @@ QUrl sourceUrl(QStringView urlTemplate, const QString &symbol, const QString &ke
 
 // The source's address and headers, {KEY} put into the header values as it is.
 SourceAddress sourceAddress(const QuoteSource &source, const QString &symbol, const QString &key);
+// A batch source's address for `symbols`, {SYMBOLS} being each of them
+// percent-encoded and joined by the source's separator as written.
+SourceAddress batchAddress(const QuoteSource &source, const QStringList &symbols, const QString &key);
 
 // The problem for the user; empty for None.
 QString sourceAddressProblemText(SourceAddressProblem problem);

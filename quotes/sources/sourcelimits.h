@@ -30,6 +30,19 @@ constexpr int kMinConnections = 1;
 constexpr int kMaxConnections = 8;
 constexpr int kDefaultConnections = HostQueues::kMaxConnectionsPerHost;
 
+// A batch source's symbols a request (its address holds {SYMBOLS}), and
+// the text between two of them.
+constexpr int kMinBatchSize = 1;
+constexpr int kMaxBatchSize = 200;
+constexpr int kDefaultBatchSize = 20;
+constexpr qsizetype kMaxSeparatorChars = 8;
+// A batch request's address longer than this is split further: servers
+// commonly refuse request lines past 8 KiB.
+constexpr qsizetype kMaxBatchUrlChars = 8000;
+// Requests a source may start in any minute, when it sets a limit.
+constexpr int kMinPerMinute = 1;
+constexpr int kMaxPerMinute = 600;
+
 // A sources file is a few kilobytes; a larger one is not one.
 constexpr qint64 kMaxSourcesFileBytes = 1024 * 1024;
 

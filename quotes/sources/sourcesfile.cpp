@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -24,6 +25,7 @@ constexpr std::array kMemberFields{
     SourceField::Name, SourceField::Url, SourceField::Format, SourceField::Price,
     SourceField::Match, SourceField::Currency, SourceField::Factor, SourceField::Decimal,
     SourceField::Delimiter, SourceField::Headers, SourceField::Certificate, SourceField::Connections,
+    SourceField::BatchSize, SourceField::Separator, SourceField::PerMinute,
 };
 
 QString decimalName(DecimalMark mark)
@@ -52,6 +54,9 @@ public:
         headers();
         text(SourceField::Certificate, m_source.certificate);
         connections();
+        wholeNumber(SourceField::BatchSize, m_source.batchSize);
+        text(SourceField::Separator, m_source.separator);
+        wholeNumber(SourceField::PerMinute, m_source.perMinute);
         return m_problem;
     }
 
@@ -129,6 +134,20 @@ private:
                 return fail(SourceField::Headers, SourceIssue::WrongType);
             m_source.headers.append({it.key(), it->toString()});
         }
+    }
+
+    // A whole number; its range is the source check's.
+    void wholeNumber(SourceField field, int &out)
+    {
+        const QJsonValue value = member(field);
+        if (value.isUndefined())
+            return;
+        const double number = value.toDouble(std::nan(""));
+        if (!value.isDouble() || std::trunc(number) != number)
+            return fail(field, SourceIssue::WrongType);
+        if (std::abs(number) > std::numeric_limits<int>::max())
+            return fail(field, SourceIssue::OutOfRange);
+        out = int(number);
     }
 
     void connections()
@@ -274,6 +293,9 @@ QJsonObject sourceObject(const QuoteSource &source)
     set(SourceField::Headers, headers, headers.isEmpty());
     set(SourceField::Certificate, source.certificate, source.certificate.isEmpty());
     set(SourceField::Connections, source.connections, source.connections == defaults.connections);
+    set(SourceField::BatchSize, source.batchSize, source.batchSize == defaults.batchSize);
+    set(SourceField::Separator, source.separator, source.separator == defaults.separator);
+    set(SourceField::PerMinute, source.perMinute, source.perMinute == defaults.perMinute);
     return object;
 }
 

@@ -104,8 +104,8 @@ void TestMnemonics::everyWindow_data()
     QTest::newRow("context menu") << "menu" << "ACFLS";
     QTest::newRow("save question") << "question" << "DS";
     QTest::newRow("quote sources") << "sources" << "ADEFGINOPRSTUVWX";
-    QTest::newRow("quote source") << "source" << "ABCDEFHIKLMNOPRTUY";
-    QTest::newRow("rate source") << "rate source" << "ABCDEFHIKLMNOPRTU";
+    QTest::newRow("quote source") << "source" << "ABCDEFHIKLMNOPQRSTUYZ";
+    QTest::newRow("rate source") << "rate source" << "ABCDEFHIKLMNOPQRSTUZ";
     QTest::newRow("rebalance") << "rebalance" << "BIOT";
     QTest::newRow("currency") << "currency" << "OS";
     QTest::newRow("about") << "about" << "";

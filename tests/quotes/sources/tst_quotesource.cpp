@@ -47,6 +47,9 @@ QuoteSource fullSource()
     for (int number = 1; number <= 8; ++number)
         source.headers << SourceHeader{QString("X-%1-").arg(number).leftJustified(500, u'h'), QString(500, u'v')};
     source.certificate = "/" + QString(1023, u'c');
+    source.batchSize = 200;
+    source.separator = QString(8, u'+');
+    source.perMinute = 600;
     return source;
 }
 
@@ -118,8 +121,27 @@ void TestQuoteSource::checksSource_data()
     QTest::newRow("http") << changed(json, [](QuoteSource &s) { s.url.replace("https", "http"); }) << F::Url << I::NotHttps;
     QTest::newRow("unknown placeholder") << changed(json, [](QuoteSource &s) { s.url += "&t={TICKER}"; })
                                          << F::Url << I::UnknownPlaceholder;
-    QTest::newRow("no symbol") << changed(json, [](QuoteSource &s) { s.url = "https://api.example.com/q?k={KEY}"; })
-                               << F::Url << I::NoSymbol;
+    QTest::newRow("one answer for all") << changed(json, [](QuoteSource &s) { s.url = "https://api.example.com/q?k={KEY}"; })
+                                        << F::None << I::None;
+    QTest::newRow("page without a symbol") << changed(json, [](QuoteSource &s) {
+        s.url = "https://api.example.com/q";
+        s.format = SourceFormat::Page;
+        s.price.clear();
+    }) << F::Url << I::NoSymbol;
+    QTest::newRow("symbol and symbols") << changed(json, [](QuoteSource &s) { s.url += "&all={SYMBOLS}"; })
+                                        << F::Url << I::SymbolTwice;
+    QTest::newRow("batch size 201") << changed(full, [](QuoteSource &s) { s.batchSize = 201; })
+                                    << F::BatchSize << I::OutOfRange;
+    QTest::newRow("batch size 0") << changed(json, [](QuoteSource &s) { s.batchSize = 0; })
+                                  << F::BatchSize << I::OutOfRange;
+    QTest::newRow("separator of 9") << changed(full, [](QuoteSource &s) { s.separator += '+'; })
+                                    << F::Separator << I::TooLong;
+    QTest::newRow("no separator") << changed(json, [](QuoteSource &s) { s.separator.clear(); })
+                                  << F::Separator << I::Missing;
+    QTest::newRow("601 a minute") << changed(full, [](QuoteSource &s) { s.perMinute = 601; })
+                                  << F::PerMinute << I::OutOfRange;
+    QTest::newRow("-1 a minute") << changed(json, [](QuoteSource &s) { s.perMinute = -1; })
+                                 << F::PerMinute << I::OutOfRange;
     QTest::newRow("no host") << changed(json, [](QuoteSource &s) { s.url = "https:///q/{SYMBOL}"; })
                              << F::Url << I::NotAnAddress;
     QTest::newRow("space in host") << changed(json, [](QuoteSource &s) { s.url = "https://api example.com/{SYMBOL}"; })

@@ -28,7 +28,7 @@ QList<QuoteSource> sampleSources()
     json.price = "$.quoteResponse.result[?@.symbol == '{SYMBOL}'].regularMarketPrice";
     QuoteSource csv;
     csv.name = "Cours";
-    csv.url = "https://cours.example.fr/q/?s={symbol}";
+    csv.url = "https://cours.example.fr/q/?s={SYMBOLS}";
     csv.format = SourceFormat::Csv;
     csv.price = "Cours";
     csv.match = "1";
@@ -39,6 +39,9 @@ QList<QuoteSource> sampleSources()
     csv.headers = {{"Accept", "text/csv"}, {"X-Api-Key", "{KEY}"}};
     csv.certificate = FUNDTALLY_TEST_AUTHORITY;
     csv.connections = 2;
+    csv.batchSize = 50;
+    csv.separator = "+";
+    csv.perMinute = 5;
     return {json, csv};
 }
 

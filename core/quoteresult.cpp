@@ -23,6 +23,8 @@ QString quoteFailureText(QuoteFailure failure)
         return QStringLiteral("quote sources file not usable");
     case QuoteFailure::NoPriceOnPage:
         return QStringLiteral("no price on page");
+    case QuoteFailure::NotInAnswer:
+        return QStringLiteral("not in the answer");
     case QuoteFailure::NoQuotePage:
         return QStringLiteral("no quote page for this symbol");
     case QuoteFailure::RateLimited:

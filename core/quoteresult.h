@@ -19,6 +19,7 @@ enum class QuoteFailure {
     KeyMissing,             // the source needs an API key and has none
     SourcesRefused,         // the quote sources named for this run cannot be used
     NoPriceOnPage,
+    NotInAnswer,            // an answer for several symbols holds none for this one
     NoQuotePage,            // the site has no page for the symbol (HTTP 404)
     RateLimited,            // the site asked to be asked later (HTTP 429, 503)
     HostNotFound,

@@ -71,3 +71,9 @@ std::optional<TextMatch> TextPattern::firstMatch(QByteArrayView text) const
         QString::fromUtf8(text.sliced(end, to - end)).left(AnswerLimits::kEvidenceContextChars),
     };
 }
+
+QString TextPattern::literal(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return QString::fromStdString(re2::RE2::QuoteMeta(re2::StringPiece(utf8.constData(), size_t(utf8.size()))));
+}

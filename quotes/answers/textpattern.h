@@ -45,6 +45,9 @@ public:
     bool isValid() const { return m_error == TextPatternError::None; }
     TextPatternError error() const { return m_error; }
 
+    // `text` as a pattern that matches it literally.
+    static QString literal(const QString &text);
+
     // The first match, where the group took part in it.
     std::optional<TextMatch> firstMatch(QByteArrayView text) const;
 

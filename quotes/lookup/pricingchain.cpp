@@ -1,5 +1,6 @@
 #include "pricingchain.h"
 
+#include "batchquoteservice.h"
 #include "failoverquoteservice.h"
 #include "pricememory.h"
 #include "ratelookup.h"
@@ -31,8 +32,14 @@ PricingChain buildPricingChain(QSettings &settings, const QProcessEnvironment &e
     TransferSettings shared = base;
     shared.trustedCertificateDirectories << chain.sources.certificateDirectories;
     QList<NamedQuoteService> services;
-    for (const QuoteSource &source : std::as_const(chain.sources.sources))
-        services << NamedQuoteService{source.name, std::make_shared<SourceQuoteService>(source, keys, shared, worker)};
+    for (const QuoteSource &source : std::as_const(chain.sources.sources)) {
+        std::shared_ptr<QuoteService> service;
+        if (sourceAsking(source) == SourceAsking::PerSymbol)
+            service = std::make_shared<SourceQuoteService>(source, keys, shared, worker);
+        else
+            service = std::make_shared<BatchQuoteService>(source, keys, shared, worker);
+        services << NamedQuoteService{source.name, service};
+    }
     chain.service = prices.remembering(std::make_shared<FailoverQuoteService>(services, chain.sources.noSources));
     const QList<RateSource> rates = chain.sources.rates.isEmpty() ? QList{builtInRateSource()} : chain.sources.rates;
     chain.rates = [rates, &keys, worker, shared] { return std::make_unique<RateLookup>(rates, keys, worker, shared); };

@@ -1,6 +1,7 @@
 #include "sourcequoteservice.h"
 
 #include "sourceaddress.h"
+#include "batchanswerreader.h"
 #include "ratesource.h"
 #include "sourceanswerreader.h"
 #include "sourcekeys.h"
@@ -58,19 +59,38 @@ private:
     std::unique_ptr<QuoteRequest> m_inner;
 };
 
-} // namespace
-
-PageRequestPlan SourceQuoteService::requestPlan(const QuoteSource &asked, const QString &key, const QString &symbol)
+PageRequestPlan planFor(const QuoteSource &source, const SourceAddress &address)
 {
-    const QuoteSource source = sourceAskedFor(asked, symbol);
-    const SourceAddress address = sourceAddress(source, symbol, key);
     PageRequestPlan plan;
     plan.problem = failureFor(address.problem);
     plan.url = address.url;
     for (const auto &[name, value] : address.headers)
         plan.headers << name + ": " + value;
     plan.headersHoldKey = sourceHeadersHoldKey(source);
+    return plan;
+}
+
+} // namespace
+
+PageRequestPlan SourceQuoteService::requestPlan(const QuoteSource &asked, const QString &key, const QString &symbol)
+{
+    const QuoteSource source = sourceAskedFor(asked, symbol);
+    PageRequestPlan plan = planFor(source, sourceAddress(source, symbol, key));
     plan.newReader = [source, symbol]() -> std::shared_ptr<PageReader> { return makePageReader(source, symbol); };
+    return plan;
+}
+
+PageRequestPlan SourceQuoteService::batchPlan(const QuoteSource &source, const QString &key,
+                                              const QStringList &symbols,
+                                              std::shared_ptr<std::shared_ptr<BatchAnswerReader>> reader)
+{
+    const bool batch = urlTemplateUse(source.url).symbols;
+    PageRequestPlan plan =
+        planFor(source, batch ? batchAddress(source, symbols, key) : sourceAddress(source, QString(), key));
+    plan.newReader = [source, symbols, reader]() -> std::shared_ptr<PageReader> {
+        *reader = std::make_shared<BatchAnswerReader>(source, symbols);
+        return *reader;
+    };
     return plan;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class BatchAnswerReader;
 class SourceKeys;
 class TransferWorker;
 
@@ -33,6 +34,10 @@ public:
     static TransferSettings transportSettings(const QuoteSource &source, const TransferSettings &base);
     // What is sent for `symbol`, and how its answer is read.
     static PageRequestPlan requestPlan(const QuoteSource &source, const QString &key, const QString &symbol);
+    // What is sent for several symbols of a source whose answers serve
+    // several; each transfer's reader is put in `reader` as it is made.
+    static PageRequestPlan batchPlan(const QuoteSource &source, const QString &key, const QStringList &symbols,
+                                     std::shared_ptr<std::shared_ptr<BatchAnswerReader>> reader);
 
 private:
     const QuoteSource m_source;

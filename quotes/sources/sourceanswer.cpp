@@ -156,9 +156,10 @@ SourceMiss readCsv(const QuoteSource &source, const QString &symbol, QByteArrayV
     return price(answer, numberFromText(answer.found, source.decimal), source.factor);
 }
 
-SourceMiss readText(const QuoteSource &source, QByteArrayView body, SourceAnswer &answer)
+SourceMiss readText(const QuoteSource &source, const QString &symbol, QByteArrayView body, SourceAnswer &answer)
 {
-    const TextPattern pattern(source.price);
+    // In an answer for several symbols, {SYMBOL} in the pattern finds this one.
+    const TextPattern pattern(QString(source.price).replace(QLatin1String("{SYMBOL}"), TextPattern::literal(symbol)));
     if (!pattern.isValid())
         return SourceMiss::PlaceNotValid;
     const auto match = pattern.firstMatch(body);
@@ -208,7 +209,7 @@ SourceAnswer readSourceAnswer(const QuoteSource &source, const QString &symbol, 
     switch (source.format) {
     case SourceFormat::Json: answer.miss = readJson(source, symbol, body, detail, answer); break;
     case SourceFormat::Csv: answer.miss = readCsv(source, symbol, body, answer); break;
-    case SourceFormat::Text: answer.miss = readText(source, body, answer); break;
+    case SourceFormat::Text: answer.miss = readText(source, symbol, body, answer); break;
     case SourceFormat::Reference: answer.miss = readReference(symbol, body, answer); break;
     case SourceFormat::Page: answer.miss = SourceMiss::PlaceNotValid; break;
     }

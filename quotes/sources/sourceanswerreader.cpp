@@ -54,14 +54,24 @@ PageReader::Take SourceAnswerReader::append(QByteArrayView piece)
 
 QuoteResult SourceAnswerReader::result(const PageFacts &facts)
 {
+    return sourceAnswerResult(m_source, m_symbol, m_body, m_tooLarge, facts, AnswerFor::OneSymbol);
+}
+
+QuoteResult sourceAnswerResult(const QuoteSource &source, const QString &symbol, QByteArrayView body,
+                               bool tooLarge, const PageFacts &facts, AnswerFor answerFor)
+{
     if (facts.failure != QuoteFailure::None)
-        return fromSource(QuoteResult::failed(facts.failure), m_source, {});
-    if (m_tooLarge)
-        return fromSource(QuoteResult::failed(QuoteFailure::PageTooLarge), m_source, {});
-    const SourceAnswer answer = readSourceAnswer(m_source, m_symbol, m_body, AnswerDetail::Price);
-    const QuoteResult read = answer.miss == SourceMiss::None ? QuoteResult::withPrice(answer.price)
-                                                             : QuoteResult::failed(QuoteFailure::NoPriceOnPage);
-    return fromSource(withPageStatus(read, facts), m_source, answer.currency);
+        return fromSource(QuoteResult::failed(facts.failure), source, {});
+    if (tooLarge)
+        return fromSource(QuoteResult::failed(QuoteFailure::PageTooLarge), source, {});
+    const SourceAnswer answer = readSourceAnswer(source, symbol, body, AnswerDetail::Price);
+    const bool absent = answer.miss == SourceMiss::NothingAtPlace || answer.miss == SourceMiss::CsvNoRow
+        || answer.miss == SourceMiss::NoMatch;
+    const QuoteFailure miss = answerFor == AnswerFor::SeveralSymbols && absent ? QuoteFailure::NotInAnswer
+                                                                               : QuoteFailure::NoPriceOnPage;
+    const QuoteResult read =
+        answer.miss == SourceMiss::None ? QuoteResult::withPrice(answer.price) : QuoteResult::failed(miss);
+    return fromSource(withPageStatus(read, facts), source, answer.currency);
 }
 
 std::unique_ptr<PageReader> makePageReader(const QuoteSource &source, const QString &symbol)

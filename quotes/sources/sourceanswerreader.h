@@ -28,6 +28,14 @@ private:
     bool m_tooLarge = false;
 };
 
+// `symbol`'s result from an answer of `source` that has ended: the
+// transport's failure, a body past the bound, or what the body holds. In an
+// answer for several symbols, a symbol the place finds nothing for is not
+// in the answer.
+enum class AnswerFor { OneSymbol, SeveralSymbols };
+QuoteResult sourceAnswerResult(const QuoteSource &source, const QString &symbol, QByteArrayView body,
+                               bool tooLarge, const PageFacts &facts, AnswerFor answerFor);
+
 // The reader for one transfer of `symbol` from `source`: the quote page's
 // reader for a page source (its result carrying the source's name and fixed
 // currency), a SourceAnswerReader for the others.

@@ -83,7 +83,8 @@ SourceTestReport sourceTestReport(const QuoteSource &source, const QString &symb
                                   QByteArrayView body)
 {
     // Only a fetched answer can be read again for its evidence.
-    const bool answered = result.priced() || result.failure == QuoteFailure::NoPriceOnPage;
+    const bool answered = result.priced() || result.failure == QuoteFailure::NoPriceOnPage
+                          || result.failure == QuoteFailure::NoPriceInAnswer;
     if (!answered)
         return {false, missText(result.reason(), body)};
     if (source.format == SourceFormat::Page) {

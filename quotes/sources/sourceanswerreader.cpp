@@ -2,11 +2,29 @@
 #include "answerlimits.h"
 
 #include "quotepagereader.h"
+#include "sourceaddress.h"
 #include "sourceanswer.h"
 
 #include <utility>
 
 namespace {
+
+// A limit the answer passed is named; any other miss is no price.
+QuoteResult answerResult(const SourceAnswer &answer)
+{
+    switch (answer.miss) {
+    case SourceMiss::None:
+        return QuoteResult::withPrice(answer.price);
+    case SourceMiss::TooDeep:
+        return QuoteResult::overLimit(QuoteFailure::AnswerTooDeep, AnswerLimits::kMaxJsonDepth);
+    case SourceMiss::CsvTooManyRows:
+        return QuoteResult::overLimit(QuoteFailure::AnswerTooManyRows, AnswerLimits::kMaxCsvRows);
+    case SourceMiss::CsvLineTooLong:
+        return QuoteResult::overLimit(QuoteFailure::AnswerLineTooLong, AnswerLimits::kMaxCsvLineBytes);
+    default:
+        return QuoteResult::failed(QuoteFailure::NoPriceInAnswer);
+    }
+}
 
 QuoteResult fromSource(QuoteResult result, const QuoteSource &source, const QString &currency)
 {
@@ -59,9 +77,9 @@ QuoteResult SourceAnswerReader::result(const PageFacts &facts)
     if (m_tooLarge)
         return fromSource(QuoteResult::failed(QuoteFailure::PageTooLarge), m_source, {});
     const SourceAnswer answer = readSourceAnswer(m_source, m_symbol, m_body, AnswerDetail::Price);
-    const QuoteResult read = answer.miss == SourceMiss::None ? QuoteResult::withPrice(answer.price)
-                                                             : QuoteResult::failed(QuoteFailure::NoPriceOnPage);
-    return fromSource(withPageStatus(read, facts), m_source, answer.currency);
+    const NotFoundMeaning notFound =
+        urlTemplateUse(m_source.url).symbol ? NotFoundMeaning::NoQuotePage : NotFoundMeaning::AddressNotFound;
+    return fromSource(withPageStatus(answerResult(answer), facts, notFound), m_source, answer.currency);
 }
 
 std::unique_ptr<PageReader> makePageReader(const QuoteSource &source, const QString &symbol)

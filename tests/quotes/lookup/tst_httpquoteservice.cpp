@@ -156,7 +156,7 @@ void TestHttpQuoteService::readsPriceFromPage_data()
         << fourLines + "<p>No such symbol</p>\n</body>\n</html>\n" << QByteArray("404 Not Found")
         << false << 0.0 << QStringLiteral("no quote page for this symbol (HTTP 404)");
     QTest::newRow("unavailable, empty body") << QByteArray() << QByteArray("503 Service Unavailable") << false
-                                             << 0.0 << QStringLiteral("no price on page (HTTP 503)");
+                                             << 0.0 << QStringLiteral("the source failed (HTTP 503)");
     QTest::newRow("redirect status without a target is a page")
         << fourLines << QByteArray("302 Found") << false << 0.0 << noPrice;
     QTest::newRow("empty body") << QByteArray() << ok << false << 0.0 << noPrice;
@@ -681,7 +681,7 @@ void TestHttpQuoteService::waitsOutBusySites_data()
                .toLatin1()
         << QStringLiteral("rate limited (HTTP 503)") << 1;
     QTest::newRow("503 without Retry-After")
-        << unavailable << QByteArray() << QStringLiteral("no price on page (HTTP 503)") << 1;
+        << unavailable << QByteArray() << QStringLiteral("the source failed (HTTP 503)") << 1;
 }
 
 void TestHttpQuoteService::waitsOutBusySites()

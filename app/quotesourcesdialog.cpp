@@ -305,7 +305,11 @@ void QuoteSourcesDialog::importSources()
     m_keyBook.import(sourceNames(read.sources));
     m_sources = read.sources;
     showList(m_sources.isEmpty() ? -1 : 0);
-    m_status->setText(tr("Imported %n source(s) from %1.", nullptr, int(m_sources.size())).arg(path));
+    // No translation is loaded to turn "%n source(s)" into words: the
+    // singular is chosen here.
+    const int count = int(m_sources.size());
+    m_status->setText((count == 1 ? tr("Imported 1 source from %1.") : tr("Imported %1 sources from %2.").arg(count))
+                          .arg(path));
 }
 
 void QuoteSourcesDialog::exportSources()
@@ -314,10 +318,10 @@ void QuoteSourcesDialog::exportSources()
     if (path.isEmpty())
         return;
     const SourcesFileProblem problem = writeSourcesFile(path, sources());
-    m_status->setText(problem.ok()
-                          ? tr("Exported %n source(s) to %1, without their keys.", nullptr, int(m_sources.size()))
-                                .arg(path)
-                          : sourcesFileProblemText(path, problem));
+    const int count = int(m_sources.size());
+    const QString exported = count == 1 ? tr("Exported 1 source to %1, without its key.")
+                                        : tr("Exported %1 sources to %2, without their keys.").arg(count);
+    m_status->setText(problem.ok() ? exported.arg(path) : sourcesFileProblemText(path, problem));
 }
 
 void QuoteSourcesDialog::forgetPrices()

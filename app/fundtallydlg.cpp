@@ -297,9 +297,8 @@ void CFundtallyDlg::accept()
     QDialog::accept();
 }
 
-// Escape on the idle window, the close button and the window manager all end
-// here (QDialog::closeEvent() calls reject() and keeps the window open when
-// it is still shown afterwards).
+// The close button and the window manager end here (QDialog::closeEvent()
+// calls reject() and keeps the window open when it is still shown afterwards).
 void CFundtallyDlg::reject()
 {
     if (!maySetAsideHoldings(SetAsideReason::Closing))
@@ -307,9 +306,11 @@ void CFundtallyDlg::reject()
     QDialog::reject();
 }
 
+// Escape is Stop here, never a way out: a dialog's Escape would end the
+// program and throw the priced rows away.
 void CFundtallyDlg::keyPressEvent(QKeyEvent *event)
 {
-    if (event->matches(QKeySequence::Cancel) && isCalculating()) {
+    if (event->matches(QKeySequence::Cancel)) {
         stopCalculation();
         event->accept();
         return;

@@ -120,7 +120,6 @@ private Q_SLOTS:
     void freshDialog();
     void lastKnownPriceValuesTheRow();
     void enterRunsCalculate();
-    void escapeCloses();
     void finishedNeedsNumbers();
     void aboutBoxOnF1();
     void quoteSourcesCommand();
@@ -180,17 +179,6 @@ void TestFundtallyDlg::enterRunsCalculate()
     QCOMPARE(h.quotes.requested, QStringList{"VTI"});
     QCOMPARE(h.form().valueBox(0)->text(), QStringLiteral("125"));
     QVERIFY(h.dialog->isVisible());
-}
-
-void TestFundtallyDlg::escapeCloses()
-{
-    Harness h;
-    QVERIFY(h.showActive());
-    h.type(0, "Unsaved", "VTI", "not a number", 2);
-    QTest::keyClick(h.dialog.get(), Qt::Key_Escape);
-    QVERIFY(!h.dialog->isVisible());
-    QCOMPARE(h.dialog->result(), int(QDialog::Rejected));
-    QVERIFY(h.prompt.boxes.isEmpty());
 }
 
 void TestFundtallyDlg::finishedNeedsNumbers()

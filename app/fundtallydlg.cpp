@@ -270,7 +270,9 @@ void CFundtallyDlg::showAboutBox()
 
 void CFundtallyDlg::showQuoteSourcesDialog()
 {
-    m_services.quoteSources.chooseQuoteSources(this);
+    // The link asking for a source has done its work once one is saved.
+    if (m_services.quoteSources.chooseQuoteSources(this))
+        m_form->quoteSourcesLink()->hide();
 }
 
 void CFundtallyDlg::showCurrencyDialog()

@@ -563,6 +563,7 @@ void TestFundtallyDlg::quoteSourcesLinkAsksForASource()
     const QRect inDialog(link->mapTo(h.dialog.get(), QPoint(0, 0)), link->size());
     QVERIFY(h.dialog->rect().contains(inDialog));
 
+    h.quoteSources.saves = true;
     if (byKeyboard) {
         // Tab from the last button reaches the link; Enter follows it.
         h.form().rebalanceButton()->setFocus(Qt::OtherFocusReason);
@@ -574,8 +575,9 @@ void TestFundtallyDlg::quoteSourcesLinkAsksForASource()
     }
     QCOMPARE(requested.count(), 1);
     QCOMPARE(h.quoteSources.parents, QList<QWidget *>{h.dialog.get()});
+    // A source saved, the link has done its work.
+    QVERIFY(!link->isVisible());
 
-    // Once the site answers the link goes away.
     h.quotes.hold = false;
     h.quotes.prices.insert(QStringLiteral("Cash"), 1.0);
     h.dialog->OnCalculate();

@@ -22,8 +22,9 @@ QString noClassNote(const Holdings &holdings, const CalculationResult &result);
 // fetched. It leads the notes.
 QString currencyNote(const CalculationResult &result);
 
-// The status line after a run: its local time (`when`), the summary and
-// the notes above, e.g. "14:02 — 6 holdings priced."
+// The status line after a run: its local time (`when`), the currency and
+// last known price notes, the summary, and the no class note, e.g.
+// "14:02 — 6 holdings priced."
 QString runStatus(const QDateTime &when, const Holdings &holdings, const CalculationResult &result);
 
 // While a run prices its rows: how many of the held rows are done, the count

@@ -201,6 +201,9 @@ bool CFundtallyDlg::loadProfile(const QString &path)
         m_services.messages.showError(this, loaded.message);
         return false;
     }
+    // Nothing of the previous profile's result may pass for this one's.
+    m_calculation->forgetResult();
+    m_rowTable.setResult(CalculationResult{});
     m_rowTable.setHoldings(*loaded.holdings);
     UpdateData(false);
     setTargets(loaded.targets);

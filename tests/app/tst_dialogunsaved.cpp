@@ -4,6 +4,7 @@
 // answered the save-changes question.
 
 #include "dialogharness.h"
+#include "allocationlegend.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "profilefile.h"
@@ -131,6 +132,7 @@ private Q_SLOTS:
     void whatCountsAsAChange();
     void closingMidCalculationStopsItBeforeAsking();
     void escapeDuringCalculationOnlyStopsIt();
+    void openedProfileShowsNothingOfTheLastResult();
     void questionAlreadyOpenKeepsTheRows();
     void loadProfileWaitsForTheRunAndAsksNothing();
     void targetsCountAsHoldings();
@@ -748,6 +750,27 @@ void TestDialogUnsaved::questionBoxAnswers()
     QFETCH(int, button);
     QFETCH(SaveChangesAnswer, answer);
     QCOMPARE(saveChangesAnswer(static_cast<QMessageBox::StandardButton>(button)), answer);
+}
+
+// While the opened profile is priced, the previous rows' chart, class
+// percentages and advice are gone.
+void TestDialogUnsaved::openedProfileShowsNothingOfTheLastResult()
+{
+    Harness h;
+    h.type(0, QStringLiteral("Total Market"), QStringLiteral("VTI"), QStringLiteral("10"), 2);
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    QVERIFY(finished.size() == 1 || finished.wait());
+    QCOMPARE(h.form().classPercentBox(2)->text(), QStringLiteral("100"));
+
+    h.quotes.hold = true;
+    h.files.openPath = h.writeFile(QStringLiteral("next.ftly"), writeProfile(sampleRecords()));
+    h.dialog->OnGetProfile();
+    QVERIFY(h.dialog->isCalculating());
+    QCOMPARE(h.form().classPercentBox(2)->text(), QStringLiteral("0"));
+    QCOMPARE(h.form().allocationLegend()->accessibleDescription(), QStringLiteral("No holdings priced"));
+    QVERIFY(!h.dialog->lastCalculation().calculated);
+    h.dialog->stopCalculation();
 }
 
 QTEST_MAIN(TestDialogUnsaved)

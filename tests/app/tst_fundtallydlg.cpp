@@ -426,6 +426,8 @@ void TestFundtallyDlg::formIsLockedWhileCalculating()
     QVERIFY(!form.getProfileButton()->isEnabled());
     QVERIFY(!form.saveProfileButton()->isEnabled());
     QVERIFY(form.sharesBox(0)->isReadOnly());
+    // Read-only shows: the boxes take the window's colour.
+    QCOMPARE(form.nameBox(0)->palette().color(QPalette::Base), QPalette().color(QPalette::Window));
     QVERIFY(!form.classSelector(0)->isEnabled());
     QVERIFY(form.stopButton()->isVisible());
     QCOMPARE(form.statusLabel()->text(), QStringLiteral("Pricing 2 holdings \u2014 0 of 2 done"));
@@ -448,6 +450,7 @@ void TestFundtallyDlg::formIsLockedWhileCalculating()
     h.quotes.held.first()->settle(QuoteResult::withPrice(12.5));
     QTRY_VERIFY(!h.dialog->isCalculating());
     QVERIFY(!form.sharesBox(0)->isReadOnly());
+    QCOMPARE(form.nameBox(0)->palette().color(QPalette::Base), QPalette().color(QPalette::Base));
     QVERIFY(form.classSelector(0)->isEnabled());
     QVERIFY(form.calculateButton()->isEnabled());
     QVERIFY(!form.stopButton()->isVisible());
@@ -489,11 +492,14 @@ void TestFundtallyDlg::stopKeepsWhatWasPriced()
     QVERIFY(h.form().allocationLegend()->text().contains(QStringLiteral("partial")));
     QCOMPARE(h.form().allocationLegend()->accessibleDescription(), QStringLiteral("partial, Cash 28%, Stocks 71%"));
 
-    // A whole calculation afterwards is no longer partial.
-    h.quotes.hold = false;
+    // A whole calculation afterwards is no longer partial; the greyed row
+    // loses that look with its new value.
     QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
     h.dialog->OnCalculate();
-    QVERIFY(finished.wait());
+    h.quotes.held.last()->settle(QuoteResult::withPrice(70.25));
+    QCOMPARE(h.form().valueBox(1)->palette().color(QPalette::Base), QPalette().color(QPalette::Base));
+    h.quotes.held.at(h.quotes.held.size() - 2)->settle(QuoteResult::withPrice(12.5));
+    QTRY_COMPARE(finished.size(), 1);
     QCOMPARE(h.form().allocationChart()->chart()->title(), QString());
     QVERIFY(!h.form().allocationLegend()->text().contains(QStringLiteral("partial")));
     QVERIFY(!h.form().valueBox(2)->property("notLookedUp").toBool());

@@ -189,7 +189,12 @@ void HoldingsForm::createHeadings()
     addLabel(tr("Shares"), QRect(221, 102, 50, LabelHeight));
     addLabel(tr("Asset Class"), QRect(280, 102, 50, LabelHeight));
     addLabel(tr("Value"), QRect(333, 102, 46, LabelHeight), Qt::AlignHCenter);
-    addLabel(tr("Pct Portfolio"), QRect(382, 104, 50, LabelHeight));
+    // Two lines ending at the column's edge: on one it ran past the rows,
+    // into the part a narrow window scrolls out of view.
+    QLabel *percentHeading =
+        addLabel(tr("Pct Portfolio"), QRect(368, 94, 40, 2 * LabelHeight + 2), Qt::AlignRight);
+    percentHeading->setWordWrap(true);
+    percentHeading->setAlignment(Qt::AlignRight | Qt::AlignBottom);
 }
 
 void HoldingsForm::createRow(int row)

@@ -85,8 +85,6 @@ void TestSourcePageReader::pricesAnswers_data()
                          << "no price in the answer (HTTP 400)";
     QTest::newRow("401") << json << empty << status(401) << failed(F::NotAuthorised, 401)
                          << "not authorised (HTTP 401): check the API key";
-    QTest::newRow("403") << json << empty << status(403) << failed(F::NotAuthorised, 403)
-                         << "not authorised (HTTP 403): check the API key";
     QTest::newRow("404") << json << empty << status(404) << failed(F::NoQuotePage, 404)
                          << "no quote page for this symbol (HTTP 404)";
     // One file for every symbol: its 404 is the source's, not the symbol's.

@@ -28,6 +28,59 @@ bool namesTerminalCommand(const QStringList &arguments)
     return false;
 }
 
+// The toolkit's own options (Qt GUI, widgets and the X11 platform), taken
+// out before the program reads the rest so that any other word the program
+// does not know is refused without a display.
+bool isToolkitOption(const QString &name, bool *takesValue)
+{
+    static constexpr const char *withValue[] = {
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
+        "qwindowtitle", "title", "qwindowicon", "icon", "session", "display", "name", "style",
+        "stylesheet", "qmljsdebugger", "visual", "im", "inputstyle"};
+    static constexpr const char *alone[] = {"reverse", "nograb", "dograb", "sync", "testability", "widgetcount"};
+    for (const char *option : withValue) {
+        if (name == QLatin1String(option)) {
+            *takesValue = true;
+            return true;
+        }
+    }
+    for (const char *option : alone) {
+        if (name == QLatin1String(option)) {
+            *takesValue = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+// `-style fusion`, `-style=fusion` and `--style fusion` alike.
+QStringList withoutToolkitOptions(const QStringList &arguments)
+{
+    QStringList rest = arguments.mid(0, 1);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            rest << arguments.mid(i);
+            break;
+        }
+        QString name = argument;
+        if (!name.startsWith(QLatin1Char('-'))) {
+            rest << argument;
+            continue;
+        }
+        name.remove(0, name.startsWith(QLatin1String("--")) ? 2 : 1);
+        const bool joined = name.contains(QLatin1Char('='));
+        bool takesValue = false;
+        if (!isToolkitOption(name.section(QLatin1Char('='), 0, 0), &takesValue)) {
+            rest << argument;
+            continue;
+        }
+        if (takesValue && !joined)
+            ++i;
+    }
+    return rest;
+}
+
 QString programName(const QStringList &arguments)
 {
     const QString name = arguments.isEmpty() ? QString() : QFileInfo(arguments.constFirst()).fileName();
@@ -167,27 +220,15 @@ CommandLine parseCommandLine(const QStringList &arguments)
 
 std::optional<CommandLine> commandLineBeforeToolkit(const QStringList &arguments)
 {
-    CommandLine command = parseCommandLine(arguments);
-    switch (command.action) {
-    case CommandLine::Action::ShowHelp:
-    case CommandLine::Action::ShowVersion:
-    case CommandLine::Action::Price:
-    case CommandLine::Action::Report:
-    case CommandLine::Action::ForgetPrices:
-        return command;
-    case CommandLine::Action::Refuse:
-        // The terminal's commands are never a window's business.
-        if (namesTerminalCommand(arguments))
-            return command;
-        for (const QString &argument : arguments.mid(1)) {
-            if (argument.startsWith(QLatin1Char('-')))
-                return std::nullopt;
-        }
-        return command;
-    case CommandLine::Action::Run:
-        break;
-    }
-    return std::nullopt;
+    // The terminal's commands are never a window's business, not even with
+    // a toolkit option beside them.
+    const CommandLine whole = parseCommandLine(arguments);
+    if (whole.action != CommandLine::Action::Run && namesTerminalCommand(arguments))
+        return whole;
+    CommandLine command = parseCommandLine(withoutToolkitOptions(arguments));
+    if (command.action == CommandLine::Action::Run)
+        return std::nullopt;
+    return command;
 }
 
 QStringList commandLineArguments(int argc, const char *const *argv)

@@ -201,6 +201,9 @@ bool CFundtallyDlg::loadProfile(const QString &path)
         m_services.messages.showError(this, loaded.message);
         return false;
     }
+    // Nothing of the previous profile's result may pass for this one's.
+    m_calculation->forgetResult();
+    m_rowTable.setResult(CalculationResult{});
     m_rowTable.setHoldings(*loaded.holdings);
     UpdateData(false);
     setTargets(loaded.targets);
@@ -270,7 +273,9 @@ void CFundtallyDlg::showAboutBox()
 
 void CFundtallyDlg::showQuoteSourcesDialog()
 {
-    m_services.quoteSources.chooseQuoteSources(this);
+    // The link asking for a source has done its work once one is saved.
+    if (m_services.quoteSources.chooseQuoteSources(this))
+        m_form->quoteSourcesLink()->hide();
 }
 
 void CFundtallyDlg::showCurrencyDialog()
@@ -297,9 +302,8 @@ void CFundtallyDlg::accept()
     QDialog::accept();
 }
 
-// Escape on the idle window, the close button and the window manager all end
-// here (QDialog::closeEvent() calls reject() and keeps the window open when
-// it is still shown afterwards).
+// The close button and the window manager end here (QDialog::closeEvent()
+// calls reject() and keeps the window open when it is still shown afterwards).
 void CFundtallyDlg::reject()
 {
     if (!maySetAsideHoldings(SetAsideReason::Closing))
@@ -307,9 +311,11 @@ void CFundtallyDlg::reject()
     QDialog::reject();
 }
 
+// Escape is Stop here, never a way out: a dialog's Escape would end the
+// program and throw the priced rows away.
 void CFundtallyDlg::keyPressEvent(QKeyEvent *event)
 {
-    if (event->matches(QKeySequence::Cancel) && isCalculating()) {
+    if (event->matches(QKeySequence::Cancel)) {
         stopCalculation();
         event->accept();
         return;

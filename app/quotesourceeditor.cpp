@@ -2,6 +2,8 @@
 
 #include "certificatefilechooser.h"
 #include "currency.h"
+#include "namedchooser.h"
+#include "readabletext.h"
 #include "numbertext.h"
 #include "ratesource.h"
 #include "sourcetest.h"
@@ -123,7 +125,7 @@ void QuoteSourceEditor::buildLayout()
     m_url = lineBox(this, tr("Address"),
                     rates ? tr("https://api.example.com/fx?from={FROM}&to={TO}&apikey={KEY}")
                           : tr("https://api.example.com/quote?s={SYMBOL}&apikey={KEY}"));
-    m_format = new QComboBox(this);
+    m_format = new NamedChooser(this);
     m_format->setAccessibleName(tr("Format"));
     for (const SourceFormat format : sourceFormats(m_role))
         m_format->addItem(sourceFormatName(format), int(format));
@@ -135,11 +137,11 @@ void QuoteSourceEditor::buildLayout()
                             : tr("CSV: the column holding the symbol"));
     m_currency = lineBox(this, tr("Currency"), tr("a place as for the price, or =USD"));
     m_factor = lineBox(this, tr("Factor"));
-    m_decimal = new QComboBox(this);
+    m_decimal = new NamedChooser(this);
     m_decimal->setAccessibleName(tr("Decimal mark"));
     m_decimal->addItem(tr("point (1234.5)"), int(DecimalMark::Point));
     m_decimal->addItem(tr("comma (1234,5)"), int(DecimalMark::Comma));
-    m_delimiter = new QComboBox(this);
+    m_delimiter = new NamedChooser(this);
     m_delimiter->setAccessibleName(tr("CSV delimiter"));
     m_delimiter->addItem(tr("comma"), int(','));
     m_delimiter->addItem(tr("semicolon"), int(';'));
@@ -186,7 +188,9 @@ void QuoteSourceEditor::buildLayout()
     m_report->setAccessibleName(tr("Test result"));
     m_report->setTabChangesFocus(true);
     m_problem = sourceNoteLabel(this, tr("Problem"));
-    m_problem->setStyleSheet(QStringLiteral("color: #b00020;"));
+    QPalette problemLook = m_problem->palette();
+    problemLook.setColor(QPalette::WindowText, errorTextColor(problemLook));
+    m_problem->setPalette(problemLook);
     m_problem->hide();
     setTestRunning(false);
 
@@ -314,7 +318,7 @@ QString QuoteSourceEditor::problemWith(const QuoteSource &source, QWidget *&box)
     if (problem.ok())
         return {};
     box = boxFor(problem.field);
-    return sourceProblemText(who, problem);
+    return sourceProblemText(who, problem, SourceFieldNaming::Label);
 }
 
 QString QuoteSourceEditor::sampleAsked() const
@@ -421,12 +425,14 @@ void QuoteSourceEditor::reject()
     QDialog::reject();
 }
 
-QLabel *sourceNoteLabel(QWidget *parent, const QString &accessibleName)
+QLabel *sourceNoteLabel(QWidget *parent, const QString &purpose)
 {
     auto *label = new QLabel(parent);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    label->setAccessibleName(accessibleName);
+    // A label without an accessible name of its own is named by its text and
+    // announces each new one; a fixed name would hide the message itself.
+    label->setAccessibleDescription(purpose);
     return label;
 }

@@ -116,5 +116,5 @@ private:
 };
 
 // A note the source dialogs show: wrapped plain text the user can select
-// and copy, with its accessible name.
-QLabel *sourceNoteLabel(QWidget *parent, const QString &accessibleName);
+// and copy, named to assistive tools by that text and described by `purpose`.
+QLabel *sourceNoteLabel(QWidget *parent, const QString &purpose);

@@ -9,6 +9,7 @@ class QuoteSourcesChooser
 public:
     virtual ~QuoteSourcesChooser() = default;
     // A choice the user saves takes effect from the next calculation; one
-    // that is running finishes with the site it started with.
-    virtual void chooseQuoteSources(QWidget *parent) = 0;
+    // that is running finishes with the site it started with. True when the
+    // user saved a list holding a source.
+    virtual bool chooseQuoteSources(QWidget *parent) = 0;
 };

@@ -59,9 +59,10 @@ std::unique_ptr<QuoteSourcesDialog> QuoteSourcesController::makeDialog(QWidget *
     return dialog;
 }
 
-void QuoteSourcesController::chooseQuoteSources(QWidget *parent)
+bool QuoteSourcesController::chooseQuoteSources(QWidget *parent)
 {
-    makeDialog(parent)->exec();
+    const std::unique_ptr<QuoteSourcesDialog> dialog = makeDialog(parent);
+    return dialog->exec() == QDialog::Accepted && !dialog->sources().isEmpty();
 }
 
 QString QuoteSourcesController::save(const QList<QuoteSource> &sources, const QList<RateSource> &rates)

@@ -50,7 +50,7 @@ public:
 
     // The dialog, saving through this controller; chooseQuoteSources() runs it.
     std::unique_ptr<QuoteSourcesDialog> makeDialog(QWidget *parent);
-    void chooseQuoteSources(QWidget *parent) override;
+    bool chooseQuoteSources(QWidget *parent) override;
 
 private:
     QString save(const QList<QuoteSource> &sources, const QList<RateSource> &rates);

@@ -195,8 +195,11 @@ QString runStatus(const QDateTime &when, const Holdings &holdings, const Calcula
     QString summary = calculationSummary(holdings, result);
     if (summary.endsWith(u'.'))
         summary.chop(1);
-    QStringList parts{summary};
-    for (const QString &note : {currencyNote(result), lastKnownNote(result), noClassNote(holdings, result)}) {
+    // Rows valued at old prices come before the failures, which can run
+    // past the line's end; the currency the values are in leads them all.
+    QStringList parts;
+    for (const QString &note :
+         {currencyNote(result), lastKnownNote(result), summary, noClassNote(holdings, result)}) {
         if (!note.isEmpty())
             parts.append(note);
     }

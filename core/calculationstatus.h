@@ -25,8 +25,9 @@ QString currencyNote(const CalculationResult &result);
 // in it; empty when no price says.
 QString resultCurrency(const CalculationResult &result);
 
-// The status line after a run: its local time (`when`), the summary and
-// the notes above, e.g. "14:02 — 6 holdings priced."
+// The status line after a run: its local time (`when`), the currency and
+// last known price notes, the summary, and the no class note, e.g.
+// "14:02 — 6 holdings priced."
 QString runStatus(const QDateTime &when, const Holdings &holdings, const CalculationResult &result);
 
 // While a run prices its rows: how many of the held rows are done, the count

@@ -2,10 +2,12 @@
 
 #include "currency.h"
 
+#include <QLocale>
 #include <QStringList>
 
-QString quoteFailureText(QuoteFailure failure)
+QString quoteFailureText(QuoteFailure failure, qint64 limit)
 {
+    constexpr qint64 bytesPerMiB = 1024 * 1024;
     switch (failure) {
     case QuoteFailure::None:
         return {};
@@ -25,8 +27,25 @@ QString quoteFailureText(QuoteFailure failure)
         return QStringLiteral("no price on page");
     case QuoteFailure::NotInAnswer:
         return QStringLiteral("not in the answer");
+    case QuoteFailure::NoPriceInAnswer:
+        return QStringLiteral("no price in the answer");
     case QuoteFailure::NoQuotePage:
         return QStringLiteral("no quote page for this symbol");
+    case QuoteFailure::AddressNotFound:
+        return QStringLiteral("the source's address was not found");
+    case QuoteFailure::NotAuthorised:
+        return QStringLiteral("not authorised");
+    case QuoteFailure::SourceFailed:
+        return QStringLiteral("the source failed");
+    case QuoteFailure::AnswerTooDeep:
+        return QStringLiteral("the answer is nested deeper than %1 levels").arg(limit);
+    case QuoteFailure::AnswerTooManyRows: {
+        QLocale grouped(QLocale::C);
+        grouped.setNumberOptions({});
+        return QStringLiteral("the answer has more than %1 rows").arg(grouped.toString(limit));
+    }
+    case QuoteFailure::AnswerLineTooLong:
+        return QStringLiteral("a line of the answer is longer than %1 MiB").arg(limit / bytesPerMiB);
     case QuoteFailure::RateLimited:
         return QStringLiteral("rate limited");
     case QuoteFailure::HostNotFound:
@@ -61,15 +80,28 @@ QString quoteFailureText(QuoteFailure failure)
 
 namespace {
 
-QString failureReason(QuoteFailure failure, int httpStatus)
+QString failureReason(QuoteFailure failure, int httpStatus, qint64 limit)
 {
-    const QString text = quoteFailureText(failure);
+    // A source that answered none of that many requests in a row.
+    if (isNoAnswer(failure) && limit > 0)
+        return QStringLiteral("%1: the source did not answer %2 requests").arg(quoteFailureText(failure, 0)).arg(limit);
+    const QString text = quoteFailureText(failure, limit);
     if (httpStatus == 0 || failure == QuoteFailure::None)
         return text;
-    return QStringLiteral("%1 (HTTP %2)").arg(text).arg(httpStatus);
+    const QString withStatus = QStringLiteral("%1 (HTTP %2)").arg(text).arg(httpStatus);
+    // The usual cause, and the one thing the user can mend.
+    if (failure == QuoteFailure::NotAuthorised)
+        return withStatus + QStringLiteral(": check the API key");
+    return withStatus;
 }
 
 } // namespace
+
+bool isNoAnswer(QuoteFailure failure)
+{
+    return failure == QuoteFailure::TimedOut || failure == QuoteFailure::ConnectionRefused
+        || failure == QuoteFailure::HostNotFound || failure == QuoteFailure::SecureConnectionFailed;
+}
 
 QString QuoteResult::reason() const
 {
@@ -78,9 +110,9 @@ QString QuoteResult::reason() const
         return QStringLiteral("no exchange rate from %1 to %2").arg(unit ? unit->code : currency, reportCurrency);
     }
     if (failure == QuoteFailure::None || attempts.size() < 2)
-        return failureReason(failure, httpStatus);
+        return failureReason(failure, httpStatus, limit);
     QStringList reasons;
     for (const QuoteAttempt &attempt : attempts)
-        reasons << attempt.source + QStringLiteral(": ") + failureReason(attempt.failure, attempt.httpStatus);
+        reasons << attempt.source + QStringLiteral(": ") + failureReason(attempt.failure, attempt.httpStatus, attempt.limit);
     return reasons.join(QStringLiteral("; "));
 }

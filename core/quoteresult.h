@@ -18,9 +18,16 @@ enum class QuoteFailure {
     NetworkModuleMissing,   // the program's network code cannot be loaded
     KeyMissing,             // the source needs an API key and has none
     SourcesRefused,         // the quote sources named for this run cannot be used
-    NoPriceOnPage,
+    NoPriceOnPage,          // a quote page without its price line
+    NoPriceInAnswer,        // a json, csv or text answer without the price
     NotInAnswer,            // an answer for several symbols holds none for this one
     NoQuotePage,            // the site has no page for the symbol (HTTP 404)
+    AddressNotFound,        // HTTP 404 for an address that does not name the symbol
+    NotAuthorised,          // HTTP 401 or 403: the API key is missing, wrong or not allowed
+    SourceFailed,           // a 5xx answer without a price
+    AnswerTooDeep,          // the answer passed a limit, the one in QuoteResult::limit:
+    AnswerTooManyRows,      //   nesting levels, rows,
+    AnswerLineTooLong,      //   or bytes in a line
     RateLimited,            // the site asked to be asked later (HTTP 429, 503)
     HostNotFound,
     ProxyFailed,
@@ -37,8 +44,13 @@ enum class QuoteFailure {
     NoExchangeRate,         // the price's currency has no rate to the report currency
 };
 
-// The short text the window shows for `failure`; empty for None.
-QString quoteFailureText(QuoteFailure failure);
+// No HTTP answer came at all: timed out, refused, host unknown, or no
+// secure connection.
+bool isNoAnswer(QuoteFailure failure);
+
+// The short text the window shows for `failure`; empty for None. The
+// limit failures say which limit, `limit` being its value.
+QString quoteFailureText(QuoteFailure failure, qint64 limit = 0);
 
 // One source's failure to price a symbol, for a row that several sources
 // were asked about.
@@ -46,6 +58,7 @@ struct QuoteAttempt {
     QString source;
     QuoteFailure failure = QuoteFailure::None;
     int httpStatus = 0;
+    qint64 limit = 0;
 
     friend bool operator==(const QuoteAttempt &, const QuoteAttempt &) = default;
 };
@@ -65,6 +78,7 @@ struct QuoteResult {
     double price = 0.0;                     // 0.0 whenever not valued
     QuoteFailure failure = QuoteFailure::None;
     int httpStatus = 0;                     // the site's answer, where it explains the failure
+    qint64 limit = 0;                       // the limit an answer passed (AnswerTooDeep ...)
     // Where the price came from, when known: the currency code the source
     // gave, the source's name and when the price was fetched (UTC).
     QString currency;
@@ -104,6 +118,12 @@ struct QuoteResult {
         return result;
     }
     static QuoteResult stopped() { return failed(QuoteFailure::Stopped); }
+    static QuoteResult overLimit(QuoteFailure failure, qint64 limit)
+    {
+        QuoteResult result = failed(failure);
+        result.limit = limit;
+        return result;
+    }
 
     friend bool operator==(const QuoteResult &, const QuoteResult &) = default;
 };

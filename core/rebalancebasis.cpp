@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <numeric>
+
 namespace {
 
 QString tr(const char *text)
@@ -21,7 +23,11 @@ RebalanceBasis rebalanceBasis(const Holdings &holdings, const CalculationResult 
     RebalanceBasis basis;
     basis.calculated = true;
     basis.classAmount = result.classSum;
-    basis.classPercent = result.classPercent;
+    const double classed = std::accumulate(result.classSum.cbegin(), result.classSum.cend(), 0.0);
+    if (classed != 0.0) {
+        for (int c = 0; c < AssetClassCount; ++c)
+            basis.classPercent[c] = truncateToInteger(result.classSum[c] / classed * 100.0);
+    }
     basis.total = result.total;
     basis.stopped = stopped;
     basis.currency = resultCurrency(result);
@@ -84,5 +90,8 @@ QString unclassedNote(const RebalanceBasis &basis)
 {
     if (!basis.hasUnclassed)
         return {};
-    return tr("Unclassed holdings of %1 are left out").arg(FormatGroupedAmount(basis.unclassedAmount));
+    const double classed = std::accumulate(basis.classAmount.cbegin(), basis.classAmount.cend(), 0.0);
+    return tr("Now, Target and the advice are shares of the classed holdings (%1); unclassed holdings of %2 "
+              "are left out")
+        .arg(FormatGroupedAmount(classed), FormatGroupedAmount(basis.unclassedAmount));
 }

@@ -12,7 +12,9 @@ struct RebalanceBasis
 {
     bool calculated = false;      // false until a calculation has finished
     ClassAmounts classAmount{};
-    std::array<qint64, AssetClassCount> classPercent{};   // as the summary shows them
+    // Shares of the classed amount, the base the targets apply to; the
+    // summary's percentages are of the whole total.
+    std::array<qint64, AssetClassCount> classPercent{};
     double total = 0.0;           // every priced holding, with or without a class
     double unclassedAmount = 0.0; // priced holdings without a class
     bool hasUnclassed = false;    // a held row without a class was priced
@@ -36,5 +38,6 @@ QString coverageWarning(const RebalanceBasis &basis);
 // Names the holdings valued at their last known price; empty when none.
 QString lastKnownPricesNote(const RebalanceBasis &basis);
 
-// Names the amount of the holdings without a class; empty when there are none.
+// Says what the percentages and the advice are shares of and names the
+// amount of the holdings without a class; empty when there are none.
 QString unclassedNote(const RebalanceBasis &basis);

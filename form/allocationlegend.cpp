@@ -3,6 +3,11 @@
 namespace {
 
 constexpr int Columns = 2;
+// A key taller than its room (a caption over three lines of entries) is
+// drawn smaller rather than cut, in steps of this share of the form's font
+// down to the smallest share.
+constexpr int FontShareStepPercent = 5;
+constexpr int SmallestFontSharePercent = 70;
 
 QString entry(const AllocationSlice &slice)
 {
@@ -38,4 +43,25 @@ void AllocationLegend::showPicture(const AllocationPicture &picture)
                            : QStringLiteral("<table cellspacing=\"1\">%1</table>").arg(rows));
     setToolTip(picture.toolTip);
     setAccessibleDescription(legendText(picture));
+    fitText();
+}
+
+void AllocationLegend::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    fitText();
+}
+
+void AllocationLegend::fitText()
+{
+    const QFont base = parentWidget() ? parentWidget()->font() : QFont();
+    if (base.pointSizeF() <= 0)
+        return;
+    QFont shown = base;
+    for (int share = 100; share >= SmallestFontSharePercent; share -= FontShareStepPercent) {
+        shown.setPointSizeF(base.pointSizeF() * share / 100.0);
+        setFont(shown);
+        if (heightForWidth(width()) <= height())
+            return;
+    }
 }

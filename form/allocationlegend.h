@@ -14,4 +14,10 @@ public:
     explicit AllocationLegend(QWidget *parent = nullptr);
 
     void showPicture(const AllocationPicture &picture);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void fitText();
 };

@@ -8,6 +8,24 @@ namespace {
 
 // QLineEdit keeps this many pixels free on each side of its text.
 constexpr int LineEditTextMargin = 2;
+// A plain tooltip is one line however long; a note is broken into lines of
+// at most this many characters (a longer word keeps its own line).
+constexpr qsizetype ToolTipLineChars = 60;
+
+QString wrapped(const QString &text)
+{
+    QStringList lines;
+    QString line;
+    for (const QString &word : text.split(u' ')) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > ToolTipLineChars) {
+            lines << line;
+            line.clear();
+        }
+        line += line.isEmpty() ? word : u' ' + word;
+    }
+    lines << line;
+    return lines.join(u'\n');
+}
 
 } // namespace
 
@@ -57,6 +75,6 @@ void ComputedBox::refresh()
     if (clipped)
         lines << text();
     if (!m_note.isEmpty())
-        lines << m_note;
+        lines << wrapped(m_note);
     setToolTip(lines.join(QLatin1Char('\n')));
 }

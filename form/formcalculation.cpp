@@ -64,6 +64,11 @@ void FormCalculation::showRowSettled(int row, int settled, int count) const
         HoldingRow holding = m_rows.row(row);
         holding.value = rowValue(m_run->holdings()[row], *quote);
         m_form.valueBox(row)->setText(formatBoxNumber(holding.value));
+        // The look of an earlier run (greyed by a Stop, amber) goes with
+        // its value.
+        m_form.showRowLook(row, quote->priced()     ? RowOutcome::Priced
+                                : quote->lastKnown ? RowOutcome::LastKnown
+                                                   : RowOutcome::Unpriced);
     }
     // The last row is followed at once by the result.
     if (settled < count)
@@ -81,6 +86,12 @@ void FormCalculation::showResult()
     m_form.quoteSourcesLink()->setVisible(needsQuoteSource(result));
     m_form.statusLabel()->showStatus(runStatus(now, m_run->holdings(), result));
     Q_EMIT finished();
+}
+
+void FormCalculation::forgetResult()
+{
+    if (!isRunning())
+        m_run.reset();
 }
 
 RebalanceBasis FormCalculation::lastCalculation() const

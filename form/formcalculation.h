@@ -32,6 +32,9 @@ public:
 
     // The last finished calculation, or an empty basis before the first.
     RebalanceBasis lastCalculation() const;
+    // Drops the last result, when none is running: the holdings it priced
+    // are gone, and the chart and advice are not to show it.
+    void forgetResult();
     // The chart: the last finished calculation's classes, and the targets.
     void showAllocation(const AssetTargets &targets) const;
 

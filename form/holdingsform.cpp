@@ -117,10 +117,15 @@ void HoldingsForm::showAllocation(const AllocationPicture &picture)
 
 void HoldingsForm::setInputsLocked(bool locked)
 {
+    // A read-only box looks like an editable one: locked, the boxes take
+    // the window's colour, so that typing refused is no surprise.
+    QPalette lockedLook;
+    lockedLook.setColor(QPalette::Base, lockedLook.color(QPalette::Window));
     for (const RowControls &row : m_rows) {
-        row.name->setReadOnly(locked);
-        row.symbol->setReadOnly(locked);
-        row.shares->setReadOnly(locked);
+        for (QLineEdit *box : {row.name, row.symbol, row.shares}) {
+            box->setReadOnly(locked);
+            box->setPalette(locked ? lockedLook : QPalette());
+        }
         row.assetClass->setEnabled(!locked);
     }
 }
@@ -146,11 +151,16 @@ void HoldingsForm::showRowOutcomes(const CalculationResult &result, const QDateT
         box->setProperty("unpriced", outcome == RowOutcome::Unpriced);
         box->setProperty("notLookedUp", outcome == RowOutcome::NotLookedUp);
         box->setProperty("lastKnown", outcome == RowOutcome::LastKnown);
-        box->setPalette(outcomePalette(outcome, QPalette()));
+        showRowLook(r, outcome);
         const QString note = rowQuoteNote(result, r, now);
         box->setNote(note);
         box->setAccessibleDescription(note);
     }
+}
+
+void HoldingsForm::showRowLook(int row, RowOutcome outcome) const
+{
+    valueBox(row)->setPalette(outcomePalette(outcome, QPalette()));
 }
 
 QSize HoldingsForm::sizeHint() const
@@ -179,7 +189,12 @@ void HoldingsForm::createHeadings()
     addLabel(tr("Shares"), QRect(221, 102, 50, LabelHeight));
     addLabel(tr("Asset Class"), QRect(280, 102, 50, LabelHeight));
     addLabel(tr("Value"), QRect(333, 102, 46, LabelHeight), Qt::AlignHCenter);
-    addLabel(tr("Pct Portfolio"), QRect(382, 104, 50, LabelHeight));
+    // Two lines ending at the column's edge: on one it ran past the rows,
+    // into the part a narrow window scrolls out of view.
+    QLabel *percentHeading =
+        addLabel(tr("Pct Portfolio"), QRect(368, 94, 40, 2 * LabelHeight + 2), Qt::AlignRight);
+    percentHeading->setWordWrap(true);
+    percentHeading->setAlignment(Qt::AlignRight | Qt::AlignBottom);
 }
 
 void HoldingsForm::createRow(int row)

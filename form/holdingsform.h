@@ -18,6 +18,7 @@ class AllocationLegend;
 class DialogUnits;
 struct AllocationPicture;
 struct CalculationResult;
+enum class RowOutcome;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -84,6 +85,8 @@ public:
     // price came from, or why it has none, in its tooltip and accessible
     // description; `now` dates the prices.
     void showRowOutcomes(const CalculationResult &result, const QDateTime &now);
+    // A row's Value box coloured for `outcome` alone, as its value comes in.
+    void showRowLook(int row, RowOutcome outcome) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -4,10 +4,29 @@
 
 namespace {
 
+constexpr int kUnauthorised = 401;
+constexpr int kForbidden = 403;
 constexpr int kNotFound = 404;
 constexpr int kTooManyRequests = 429;
 constexpr int kUnavailable = 503;
 constexpr int kFirstErrorStatus = 400;
+constexpr int kFirstServerErrorStatus = 500;
+
+// The failures of an answer that came but held no price, which its status
+// may explain; a transfer's own failures say enough.
+bool isUnreadAnswer(QuoteFailure failure)
+{
+    switch (failure) {
+    case QuoteFailure::NoPriceOnPage:
+    case QuoteFailure::NoPriceInAnswer:
+    case QuoteFailure::AnswerTooDeep:
+    case QuoteFailure::AnswerTooManyRows:
+    case QuoteFailure::AnswerLineTooLong:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
@@ -35,14 +54,23 @@ QuoteResult QuotePageReader::result(const PageFacts &facts)
     return withPageStatus(parseQuoteLine(m_reader.priceLine(), end), facts);
 }
 
-QuoteResult withPageStatus(const QuoteResult &result, const PageFacts &facts)
+QuoteResult withPageStatus(const QuoteResult &result, const PageFacts &facts, NotFoundMeaning notFound)
 {
-    if (result.failure != QuoteFailure::NoPriceOnPage || facts.httpStatus < kFirstErrorStatus)
+    if (!isUnreadAnswer(result.failure) || facts.httpStatus < kFirstErrorStatus)
         return result;
     const int status = facts.httpStatus;
-    if (status == kNotFound)
-        return QuoteResult::failed(QuoteFailure::NoQuotePage, status);
+    if (status == kUnauthorised || status == kForbidden)
+        return QuoteResult::failed(QuoteFailure::NotAuthorised, status);
+    if (status == kNotFound) {
+        return QuoteResult::failed(notFound == NotFoundMeaning::NoQuotePage ? QuoteFailure::NoQuotePage
+                                                                           : QuoteFailure::AddressNotFound,
+                                   status);
+    }
     if (status == kTooManyRequests || (status == kUnavailable && !facts.retryAfter.isEmpty()))
         return QuoteResult::failed(QuoteFailure::RateLimited, status);
-    return QuoteResult::failed(QuoteFailure::NoPriceOnPage, status);
+    if (status >= kFirstServerErrorStatus)
+        return QuoteResult::failed(QuoteFailure::SourceFailed, status);
+    QuoteResult explained = result;
+    explained.httpStatus = status;
+    return explained;
 }

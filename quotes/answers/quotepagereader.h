@@ -21,9 +21,7 @@ public:
                              qsizetype maxPriceLineBytes = kMaxPriceLineBytes);
 
     Take append(QByteArrayView piece) override;
-    // Without a price, the site's answer says why: 404 is no quote page for
-    // the symbol, 429 (and 503 with Retry-After) is the site asking to wait,
-    // any other error status is named beside "no price on page".
+    // Without a price, the site's answer says why (see withPageStatus).
     QuoteResult result(const PageFacts &facts) override;
 
 private:
@@ -31,5 +29,13 @@ private:
     qint64 m_maxBytesBeforePriceLine;
 };
 
-// The page's status says more than "no price on page" could.
-QuoteResult withPageStatus(const QuoteResult &result, const PageFacts &facts);
+// What HTTP 404 means: an address with the symbol in it names a page that
+// does not exist for that symbol; one without it is the source's own address.
+enum class NotFoundMeaning { NoQuotePage, AddressNotFound };
+
+// An answer without a price, explained by its error status where that says
+// more: 401 and 403 are a key refused, 404 see NotFoundMeaning, 429 (and
+// 503 with Retry-After) the site asking to wait, any other 5xx the source
+// failing; another error status is named beside the reading's own reason.
+QuoteResult withPageStatus(const QuoteResult &result, const PageFacts &facts,
+                           NotFoundMeaning notFound = NotFoundMeaning::NoQuotePage);

@@ -86,7 +86,7 @@ BatchQuoteService::BatchQuoteService(const QuoteSource &source, SourceKeys &keys
           SourceQuoteService::transportSettings(source, base),
           // Each batch's plan is made when it is sent, the key known.
           [plans = m_plans](const QString &name) { return plans->take(name); }, std::move(worker),
-          source.connections))
+          source.connections, source.perMinute))
 {
 }
 

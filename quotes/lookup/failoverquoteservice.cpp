@@ -42,7 +42,7 @@ private:
             finish(result);
             return;
         }
-        m_attempts.append(QuoteAttempt{name, result.failure, result.httpStatus});
+        m_attempts.append(QuoteAttempt{name, result.failure, result.httpStatus, result.limit});
         if (m_attempts.size() < m_sources.size()) {
             askNext();
             return;

@@ -23,6 +23,7 @@ public:
         , m_service(service)
     {
         m_retryTimer.setSingleShot(true);
+        m_startTimer.setSingleShot(true);
     }
     ~HttpQuoteRequest() override { dropWork(); }
 
@@ -43,6 +44,16 @@ public:
         m_retryTimer.start(wait);
     }
 
+    // Sent once its source's pace allows.
+    void sendAfter(milliseconds wait)
+    {
+        m_startTimer.callOnTimeout(this, [this] {
+            if (m_service)
+                m_service->sendPaced(*this);
+        });
+        m_startTimer.start(wait);
+    }
+
     void settle(const QuoteResult &result)
     {
         m_id = 0;
@@ -54,6 +65,7 @@ public:
     {
         m_service = nullptr;
         m_retryTimer.stop();
+        m_startTimer.stop();
         finishLater(QuoteResult::stopped());
     }
 
@@ -61,6 +73,7 @@ protected:
     void dropWork() override
     {
         m_retryTimer.stop();
+        m_startTimer.stop();
         if (m_service && m_id != 0)
             m_service->drop(m_id);
         m_id = 0;
@@ -70,18 +83,21 @@ private:
     const PageRequestPlan m_plan;
     QPointer<HttpQuoteService> m_service;
     QTimer m_retryTimer;
+    QTimer m_startTimer;
     quint64 m_id = 0;
     bool m_retried = false;
 };
 
 HttpQuoteService::HttpQuoteService(TransferSettings settings, PageRequestPlanner planner,
-                                   std::shared_ptr<TransferWorker> worker, int shareLimit, QObject *parent)
+                                   std::shared_ptr<TransferWorker> worker, int shareLimit, int perMinute,
+                                   QObject *parent)
     : QObject(parent)
     , m_settings(std::make_shared<const TransferSettings>(std::move(settings)))
     , m_planner(std::move(planner))
     , m_worker(std::move(worker))
     , m_share(m_worker->newShare())
     , m_shareLimit(shareLimit)
+    , m_pacer(perMinute)
 {
     connect(m_worker.get(), &TransferWorker::pageDone, this, &HttpQuoteService::take, Qt::QueuedConnection);
 }
@@ -94,6 +110,10 @@ HttpQuoteService::~HttpQuoteService()
         if (it.value())
             it.value()->serviceGone();
     }
+    for (const QPointer<HttpQuoteRequest> &request : std::exchange(m_paced, {})) {
+        if (request)
+            request->serviceGone();
+    }
 }
 
 std::unique_ptr<QuoteRequest> HttpQuoteService::FetchQuotePrice(const QString &symbol)
@@ -103,8 +123,21 @@ std::unique_ptr<QuoteRequest> HttpQuoteService::FetchQuotePrice(const QString &s
         return std::make_unique<SettledQuoteRequest>(symbol, QuoteResult::failed(plan.problem));
 
     auto request = std::make_unique<HttpQuoteRequest>(symbol, std::move(plan), this);
-    send(*request, m_settings->limits.overallTimeout);
+    const StartPacer::Clock::time_point now = StartPacer::Clock::now();
+    const milliseconds wait = duration_cast<milliseconds>(m_pacer.book(now) - now);
+    if (wait > milliseconds(0)) {
+        m_paced.append(request.get());
+        request->sendAfter(wait);
+    } else {
+        send(*request, m_settings->limits.overallTimeout);
+    }
     return request;
+}
+
+void HttpQuoteService::sendPaced(HttpQuoteRequest &request)
+{
+    m_paced.removeAll(&request);
+    send(request, m_settings->limits.overallTimeout);
 }
 
 void HttpQuoteService::send(HttpQuoteRequest &request, milliseconds budget)
@@ -128,6 +161,7 @@ void HttpQuoteService::take(quint64 id, const PageOutcome &outcome)
     const QPointer<HttpQuoteRequest> request = m_inFlight.take(id);
     if (!request)
         return;
+    m_silentInARow = isNoAnswer(outcome.result.failure) ? m_silentInARow + 1 : 0;
     if (request->mayRetry()) {
         const milliseconds overall = m_settings->limits.overallTimeout;
         const milliseconds spent = duration_cast<milliseconds>(steady_clock::now() - outcome.started);
@@ -139,6 +173,30 @@ void HttpQuoteService::take(quint64 id, const PageOutcome &outcome)
         }
     }
     request->settle(outcome.result);
+    if (m_silentInARow >= kMaxSilentInARow) {
+        QuoteResult down = QuoteResult::failed(outcome.result.failure);
+        down.limit = kMaxSilentInARow;
+        endWaiting(down);
+    } else if (outcome.result.failure == QuoteFailure::RateLimited) {
+        endWaiting(outcome.result);
+    }
+    if (m_inFlight.isEmpty() && m_paced.isEmpty())
+        m_silentInARow = 0;
+}
+
+void HttpQuoteService::endWaiting(const QuoteResult &result)
+{
+    // Whoever is told may drop other requests: each is looked at afresh.
+    const auto inFlight = std::exchange(m_inFlight, {});
+    for (auto it = inFlight.begin(); it != inFlight.end(); ++it) {
+        m_worker->cancel(it.key());
+        if (it.value())
+            it.value()->settle(result);
+    }
+    for (const QPointer<HttpQuoteRequest> &request : std::exchange(m_paced, {})) {
+        if (request)
+            request->settle(result);
+    }
 }
 
 #include "httpquoteservice.moc"

@@ -4,6 +4,7 @@
 #include "transfersettings.h"
 #include "transferworker.h"
 #include "retryafter.h"
+#include "startpacer.h"
 
 #include <QHash>
 #include <QObject>
@@ -46,11 +47,19 @@ public:
     // this, and whose wait still fits in the lookup's overall time, is asked
     // once more after the wait.
     static constexpr std::chrono::seconds kMaxRetryAfter = ::kMaxRetryAfter;
+    // Once this many requests in a row got no answer at all (timed out,
+    // refused, host unknown, no secure connection), the source is taken for
+    // down: the requests still waiting end at once with that reason, so
+    // they fail over; a busy answer not waited out ends them likewise. The
+    // count starts afresh once nothing is waiting.
+    static constexpr int kMaxSilentInARow = 4;
 
     // The requests `planner` makes, fetched by `worker` with `settings`'
-    // trust, proxy and limits.
+    // trust, proxy and limits, at most `perMinute` starting in any minute
+    // (0: no limit).
     HttpQuoteService(TransferSettings settings, PageRequestPlanner planner, std::shared_ptr<TransferWorker> worker,
-                     int shareLimit = HostQueues::kMaxConnectionsPerHost, QObject *parent = nullptr);
+                     int shareLimit = HostQueues::kMaxConnectionsPerHost, int perMinute = 0,
+                     QObject *parent = nullptr);
     // Ends its transfers; requests still alive finish "stopped" from the
     // event loop.
     ~HttpQuoteService() override;
@@ -63,13 +72,19 @@ private:
     friend class HttpQuoteRequest;
 
     void send(HttpQuoteRequest &request, std::chrono::milliseconds budget);
+    void sendPaced(HttpQuoteRequest &request);
     void drop(quint64 id);
     void take(quint64 id, const PageOutcome &outcome);
+    // Ends every request still waiting with `result`.
+    void endWaiting(const QuoteResult &result);
 
     const std::shared_ptr<const TransferSettings> m_settings;
     const PageRequestPlanner m_planner;
     const std::shared_ptr<TransferWorker> m_worker;
     const quint64 m_share;
     const int m_shareLimit;
+    StartPacer m_pacer;
     QHash<quint64, QPointer<HttpQuoteRequest>> m_inFlight;
+    QList<QPointer<HttpQuoteRequest>> m_paced;   // waiting for their start
+    int m_silentInARow = 0;
 };

@@ -99,7 +99,7 @@ SourceQuoteService::SourceQuoteService(const QuoteSource &source, SourceKeys &ke
     : m_source(source)
     , m_keys(keys)
     , m_http(std::make_shared<HttpQuoteService>(transportSettings(source, base), sourcePlanner(source, m_key),
-                                                std::move(worker), source.connections))
+                                                std::move(worker), source.connections, source.perMinute))
 {
 }
 

@@ -93,7 +93,8 @@ SourceTestReport sourceTestReport(const QuoteSource &asked, const QString &symbo
 {
     const QuoteSource source = sourceAskedFor(asked, symbol);
     // Only a fetched answer can be read again for its evidence.
-    const bool answered = result.priced() || result.failure == QuoteFailure::NoPriceOnPage;
+    const bool answered = result.priced() || result.failure == QuoteFailure::NoPriceOnPage
+                          || result.failure == QuoteFailure::NoPriceInAnswer;
     if (!answered)
         return {false, missText(result.reason(), body)};
     if (source.format == SourceFormat::Page) {

@@ -394,11 +394,38 @@ QString sourceFieldName(SourceField field)
     Q_UNREACHABLE();
 }
 
-QString sourceProblemText(const QString &who, const SourceProblem &problem)
+QString sourceFieldLabel(SourceField field)
+{
+    switch (field) {
+    case SourceField::None: return {};
+    case SourceField::Sources: return QStringLiteral("Sources");
+    case SourceField::Name: return QStringLiteral("Name");
+    case SourceField::Url: return QStringLiteral("Address");
+    case SourceField::Format: return QStringLiteral("Format");
+    case SourceField::Price: return QStringLiteral("Price");
+    case SourceField::Match: return QStringLiteral("Match column");
+    case SourceField::Currency: return QStringLiteral("Currency");
+    case SourceField::Factor: return QStringLiteral("Factor");
+    case SourceField::Decimal: return QStringLiteral("Decimal mark");
+    case SourceField::Delimiter: return QStringLiteral("Delimiter");
+    case SourceField::Headers: return QStringLiteral("Headers");
+    case SourceField::Certificate: return QStringLiteral("Certificate file");
+    case SourceField::Connections: return QStringLiteral("Connections");
+    case SourceField::Rates: return QStringLiteral("Exchange rates");
+    case SourceField::BatchSize: return QStringLiteral("Batch size");
+    case SourceField::Separator: return QStringLiteral("Separator");
+    case SourceField::PerMinute: return QStringLiteral("Requests a minute");
+    }
+    Q_UNREACHABLE();
+}
+
+QString sourceProblemText(const QString &who, const SourceProblem &problem, SourceFieldNaming naming)
 {
     if (problem.ok())
         return {};
-    QString text = QStringLiteral("%1: %2: %3").arg(who, sourceFieldName(problem.field), issueText(problem));
+    const QString field =
+        naming == SourceFieldNaming::Label ? sourceFieldLabel(problem.field) : sourceFieldName(problem.field);
+    QString text = QStringLiteral("%1: %2: %3").arg(who, field, issueText(problem));
     if (problem.position >= 0)
         text += QStringLiteral(" (at character %1)").arg(problem.position + 1);
     return text;

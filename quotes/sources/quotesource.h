@@ -142,9 +142,17 @@ SourceProblem checkCertificateFile(const QuoteSource &source);
 
 // The member's name, as the sources file has it: "url".
 QString sourceFieldName(SourceField field);
+// The field's label, as the source editor shows it: "Address".
+QString sourceFieldLabel(SourceField field);
+
+// A problem names its field as the user met it: in a file by the member, in
+// the editor by the editor's label.
+enum class SourceFieldNaming { Member, Label };
+
 // The problem for the user, after whom it concerns:
 // "Prices A: url: must start with https://".
-QString sourceProblemText(const QString &who, const SourceProblem &problem);
+QString sourceProblemText(const QString &who, const SourceProblem &problem,
+                          SourceFieldNaming naming = SourceFieldNaming::Member);
 
 // Whether `name` can name a source: 1 to SourceLimits::kMaxNameChars
 // printable characters.

@@ -2,11 +2,37 @@
 #include "answerlimits.h"
 
 #include "quotepagereader.h"
+#include "sourceaddress.h"
 #include "sourceanswer.h"
 
 #include <utility>
 
 namespace {
+
+// A limit the answer passed is named; in an answer for several symbols, a
+// symbol the place finds nothing for is not in it; any other miss is no
+// price.
+QuoteResult answerResult(const SourceAnswer &answer, AnswerFor answerFor)
+{
+    switch (answer.miss) {
+    case SourceMiss::None:
+        return QuoteResult::withPrice(answer.price);
+    case SourceMiss::TooDeep:
+        return QuoteResult::overLimit(QuoteFailure::AnswerTooDeep, AnswerLimits::kMaxJsonDepth);
+    case SourceMiss::CsvTooManyRows:
+        return QuoteResult::overLimit(QuoteFailure::AnswerTooManyRows, AnswerLimits::kMaxCsvRows);
+    case SourceMiss::CsvLineTooLong:
+        return QuoteResult::overLimit(QuoteFailure::AnswerLineTooLong, AnswerLimits::kMaxCsvLineBytes);
+    case SourceMiss::NothingAtPlace:
+    case SourceMiss::CsvNoRow:
+    case SourceMiss::NoMatch:
+        if (answerFor == AnswerFor::SeveralSymbols)
+            return QuoteResult::failed(QuoteFailure::NotInAnswer);
+        return QuoteResult::failed(QuoteFailure::NoPriceInAnswer);
+    default:
+        return QuoteResult::failed(QuoteFailure::NoPriceInAnswer);
+    }
+}
 
 QuoteResult fromSource(QuoteResult result, const QuoteSource &source, const QString &currency)
 {
@@ -65,13 +91,10 @@ QuoteResult sourceAnswerResult(const QuoteSource &source, const QString &symbol,
     if (tooLarge)
         return fromSource(QuoteResult::failed(QuoteFailure::PageTooLarge), source, {});
     const SourceAnswer answer = readSourceAnswer(source, symbol, body, AnswerDetail::Price);
-    const bool absent = answer.miss == SourceMiss::NothingAtPlace || answer.miss == SourceMiss::CsvNoRow
-        || answer.miss == SourceMiss::NoMatch;
-    const QuoteFailure miss = answerFor == AnswerFor::SeveralSymbols && absent ? QuoteFailure::NotInAnswer
-                                                                               : QuoteFailure::NoPriceOnPage;
-    const QuoteResult read =
-        answer.miss == SourceMiss::None ? QuoteResult::withPrice(answer.price) : QuoteResult::failed(miss);
-    return fromSource(withPageStatus(read, facts), source, answer.currency);
+    // Only an address that names the symbol tells, by its absence, that the symbol has no page.
+    const NotFoundMeaning notFound =
+        urlTemplateUse(source.url).symbol ? NotFoundMeaning::NoQuotePage : NotFoundMeaning::AddressNotFound;
+    return fromSource(withPageStatus(answerResult(answer, answerFor), facts, notFound), source, answer.currency);
 }
 
 std::unique_ptr<PageReader> makePageReader(const QuoteSource &source, const QString &symbol)

@@ -84,8 +84,13 @@ public:
 class CountingQuoteSourcesChooser final : public QuoteSourcesChooser
 {
 public:
-    void chooseQuoteSources(QWidget *parent) override { parents.append(parent); }
+    bool chooseQuoteSources(QWidget *parent) override
+    {
+        parents.append(parent);
+        return saves;
+    }
     QList<QWidget *> parents;
+    bool saves = false;
 };
 
 // Answers `answer`, none for Cancel, and keeps the codes it was offered.

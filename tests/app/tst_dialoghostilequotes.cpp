@@ -88,6 +88,9 @@ void TestDialogHostileQuotes::onlyTheHostileRowIsFlagged_data()
         << QStringLiteral("page too large");
     QTest::newRow("100 MB fifth line")
         << QuotePage::endlessFifthLine("<p>", 100 * 1024 * 1024) << QStringLiteral("no price on page");
+    QuotePage refused;
+    refused.status = "401 Unauthorized";
+    QTest::newRow("key refused") << refused << QStringLiteral("not authorised (HTTP 401): check the API key");
 }
 
 void TestDialogHostileQuotes::onlyTheHostileRowIsFlagged()

@@ -4,6 +4,7 @@
 // answered the save-changes question.
 
 #include "dialogharness.h"
+#include "allocationlegend.h"
 #include "fundtallydlg.h"
 #include "holdingsform.h"
 #include "profilefile.h"
@@ -24,7 +25,7 @@
 namespace {
 
 enum class Command { Calculate, EnterKey, GetProfile, SaveProfile, Finished };
-enum class CloseRoute { Finished, Escape, CloseButton, WindowManager };
+enum class CloseRoute { Finished, CloseButton, WindowManager };
 enum class Change { None, Typed, BadNumber };
 // What a Save answer meets: a file that is written, a path that cannot be
 // written, or a file dialog the user cancels.
@@ -65,9 +66,6 @@ struct Harness : ProfileFolder, DialogHarness<>
         switch (route) {
         case CloseRoute::Finished:
             QTest::mouseClick(form().finishedButton(), Qt::LeftButton);
-            break;
-        case CloseRoute::Escape:
-            QTest::keyClick(dialog.get(), Qt::Key_Escape);
             break;
         case CloseRoute::CloseButton:
             dialog->close();
@@ -134,6 +132,7 @@ private Q_SLOTS:
     void whatCountsAsAChange();
     void closingMidCalculationStopsItBeforeAsking();
     void escapeDuringCalculationOnlyStopsIt();
+    void openedProfileShowsNothingOfTheLastResult();
     void questionAlreadyOpenKeepsTheRows();
     void loadProfileWaitsForTheRunAndAsksNothing();
     void targetsCountAsHoldings();
@@ -226,7 +225,6 @@ void TestDialogUnsaved::closeRoutes_data()
 
     const QList<std::pair<const char *, CloseRoute>> routes{
         {"Finished", CloseRoute::Finished},
-        {"Escape", CloseRoute::Escape},
         {"close button", CloseRoute::CloseButton},
         {"window manager", CloseRoute::WindowManager}};
     const auto S = SaveChangesAnswer::Save;
@@ -436,7 +434,7 @@ void TestDialogUnsaved::loadedOrSavedProfileClosesWithoutQuestion()
     QVERIFY(finished.wait());
 
     QVERIFY(h.showActive());
-    QVERIFY(h.close(CloseRoute::Escape));
+    QVERIFY(h.close(CloseRoute::CloseButton));
     QVERIFY(h.saveChanges.reasons.isEmpty());
 }
 
@@ -520,13 +518,10 @@ void TestDialogUnsaved::escapeDuringCalculationOnlyStopsIt()
     QVERIFY(h.dialog->isVisible());
     QVERIFY(h.saveChanges.reasons.isEmpty());
 
-    // Idle, Escape is the window's close, and asks about the rows.
-    h.saveChanges.answer = SaveChangesAnswer::Cancel;
-    QVERIFY(!h.close(CloseRoute::Escape));
-    QCOMPARE(h.saveChanges.reasons.size(), 1);
-    h.saveChanges.answer = SaveChangesAnswer::Discard;
-    QVERIFY(h.close(CloseRoute::Escape));
-    QVERIFY(!h.dialog->isVisible());
+    // Idle, Escape does nothing: neither closes nor asks.
+    QTest::keyClick(h.dialog.get(), Qt::Key_Escape);
+    QVERIFY(h.dialog->isVisible());
+    QVERIFY(h.saveChanges.reasons.isEmpty());
 }
 
 // The question runs an event loop of its own; a session ending or another
@@ -755,6 +750,27 @@ void TestDialogUnsaved::questionBoxAnswers()
     QFETCH(int, button);
     QFETCH(SaveChangesAnswer, answer);
     QCOMPARE(saveChangesAnswer(static_cast<QMessageBox::StandardButton>(button)), answer);
+}
+
+// While the opened profile is priced, the previous rows' chart, class
+// percentages and advice are gone.
+void TestDialogUnsaved::openedProfileShowsNothingOfTheLastResult()
+{
+    Harness h;
+    h.type(0, QStringLiteral("Total Market"), QStringLiteral("VTI"), QStringLiteral("10"), 2);
+    QSignalSpy finished(h.dialog.get(), &CFundtallyDlg::calculationFinished);
+    h.dialog->OnCalculate();
+    QVERIFY(finished.size() == 1 || finished.wait());
+    QCOMPARE(h.form().classPercentBox(2)->text(), QStringLiteral("100"));
+
+    h.quotes.hold = true;
+    h.files.openPath = h.writeFile(QStringLiteral("next.ftly"), writeProfile(sampleRecords()));
+    h.dialog->OnGetProfile();
+    QVERIFY(h.dialog->isCalculating());
+    QCOMPARE(h.form().classPercentBox(2)->text(), QStringLiteral("0"));
+    QCOMPARE(h.form().allocationLegend()->accessibleDescription(), QStringLiteral("No holdings priced"));
+    QVERIFY(!h.dialog->lastCalculation().calculated);
+    h.dialog->stopCalculation();
 }
 
 QTEST_MAIN(TestDialogUnsaved)

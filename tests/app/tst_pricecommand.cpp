@@ -77,6 +77,8 @@ void TestPriceCommand::initTestCase()
     m_server.setPrice(QStringLiteral("VTI"), "123.45");
     m_server.setPrice(QStringLiteral("BND"), "1,234.50");
     m_server.setPrice(QStringLiteral("ONE"), "1.00");
+    m_server.setPage(QStringLiteral("KEYED"), "denied", "403 Forbidden");
+    m_server.setPage(QStringLiteral("DOWN"), "oops", "500 Internal Server Error");
 }
 
 void TestPriceCommand::printsOneLinePerSymbol_data()
@@ -90,6 +92,10 @@ void TestPriceCommand::printsOneLinePerSymbol_data()
     QTest::newRow("one unpriced")
         << QStringList{"NOPE", "VTI"}
         << QByteArray("NOPE\t-\tno quote page for this symbol (HTTP 404)\nVTI\t123.45\n") << 1;
+    QTest::newRow("refused and failing sites")
+        << QStringList{"KEYED", "DOWN"}
+        << QByteArray("KEYED\t-\tnot authorised (HTTP 403): check the API key\nDOWN\t-\tthe source failed (HTTP 500)\n")
+        << 1;
 }
 
 void TestPriceCommand::printsOneLinePerSymbol()

@@ -9,6 +9,7 @@
 #include "quotesourcestore.h"
 #include "fakequoteservice.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -138,9 +139,13 @@ void TestQuoteSourcesDialog::addsEditsAndOrders()
     QuoteSourceEditor *editor = h.dialog->editor();
     QVERIFY(editor);
     QCOMPARE(editor->nameBox()->text(), QStringLiteral("Gamma"));
+    // Named for what they choose, not by the choice they show.
+    const auto nameOf = [](QWidget *box) { return QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name); };
+    QCOMPARE((QStringList{nameOf(editor->formatBox()), nameOf(editor->decimalBox()), nameOf(editor->delimiterBox())}),
+             (QStringList{"Format", "Decimal mark", "CSV delimiter"}));
     editor->nameBox()->setText("beta");
     editor->accept();
-    QCOMPARE(editor->problemLabel()->text(), QStringLiteral("beta: name: another source has this name"));
+    QCOMPARE(editor->problemLabel()->text(), QStringLiteral("beta: Name: another source has this name"));
     editor->nameBox()->setText("Delta");
     editor->accept();
     QCOMPARE(h.listed(), QStringList({"Delta (json)", "Beta (json)"}));
@@ -157,14 +162,14 @@ void TestQuoteSourcesDialog::editorNamesTheFieldAtFault_data()
     QTest::addColumn<QString>("focused");   // the accessible name of the box given the focus
 
     QTest::newRow("url") << "http://a.example/{SYMBOL}" << "1" << "" << ""
-                         << "Alpha: url: must start with https://" << "Address";
+                         << "Alpha: Address: must start with https://" << "Address";
     QTest::newRow("factor not a number") << "https://a.example/{SYMBOL}" << "one" << "" << ""
-                                         << "Alpha: factor: must be a number" << "Factor";
+                                         << "Alpha: Factor: must be a number" << "Factor";
     QTest::newRow("header twice") << "https://a.example/{SYMBOL}" << "1" << "X-A: 1\nx-a: 2" << ""
-                                  << "Alpha: headers: names a header twice" << "Header lines";
+                                  << "Alpha: Headers: names a header twice" << "Header lines";
     QTest::newRow("certificate file missing")
         << "https://a.example/{SYMBOL}" << "1" << "" << "/nonexistent/ca.pem"
-        << "Alpha: certificate: The certificate file \"/nonexistent/ca.pem\" does not exist." << "Certificate file";
+        << "Alpha: Certificate file: The certificate file \"/nonexistent/ca.pem\" does not exist." << "Certificate file";
 }
 
 void TestQuoteSourcesDialog::editorNamesTheFieldAtFault()
@@ -185,6 +190,8 @@ void TestQuoteSourcesDialog::editorNamesTheFieldAtFault()
 
     QCOMPARE(editor.result(), int(QDialog::Rejected));
     QTEST(editor.problemLabel()->text(), "problem");
+    // A screen reader hears the message itself, not only that there is one.
+    QTEST(QAccessible::queryAccessibleInterface(editor.problemLabel())->text(QAccessible::Name), "problem");
     QTEST(QApplication::focusWidget()->accessibleName(), "focused");
 }
 
@@ -251,6 +258,8 @@ void TestQuoteSourcesDialog::exportAndImportRoundTrip()
     QCOMPARE(importing.dialog->sources(), sources);
     QCOMPARE(importing.dialog->rates(), QList{rates});
     QCOMPARE(importing.dialog->statusLabel()->text(), "Imported 2 sources and 1 rate source from " + path + ".");
+    QCOMPARE(QAccessible::queryAccessibleInterface(importing.dialog->statusLabel())->text(QAccessible::Name),
+             importing.dialog->statusLabel()->text());
 }
 
 void TestQuoteSourcesDialog::saysWhenAnotherListIsInUse_data()

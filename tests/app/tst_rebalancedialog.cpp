@@ -120,8 +120,10 @@ void TestRebalanceDialog::valuesAfterACalculation()
     QCOMPARE(texts([&](int c) { return dialog.amountLabel(c); }),
              (QStringList{"500", "500", "1,000", "0", "0"}));
     QCOMPARE(texts([&](int c) { return dialog.percentLabel(c); }),
-             (QStringList{"14 %", "14 %", "28 %", "0 %", "0 %"}));
-    QCOMPARE(dialog.unclassedLabel()->text(), QStringLiteral("Unclassed holdings of 1,500 are left out"));
+             (QStringList{"25 %", "25 %", "50 %", "0 %", "0 %"}));
+    QCOMPARE(dialog.unclassedLabel()->text(),
+             QStringLiteral("Now, Target and the advice are shares of the classed holdings (2,000); unclassed "
+                            "holdings of 1,500 are left out"));
     QVERIFY(!dialog.unclassedLabel()->isHidden());
     QVERIFY(dialog.coverageLabel()->isHidden());
 

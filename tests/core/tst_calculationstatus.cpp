@@ -188,21 +188,21 @@ void TestCalculationStatus::runStatus_data()
     QTest::newRow("all priced") << QList<Row>{priced("VTI"), priced("BND")} << "15:30 \u2014 2 holdings priced.";
     QTest::newRow("one last known")
         << QList<Row>{priced("VTI"), lastKnown("BND", 70, dec7)}
-        << "15:30 \u2014 1 of 2 holdings could not be priced \u2014 timed out: BND. "
-           "1 holding is valued at its last known price (from 7 Dec 2026).";
+        << "15:30 \u2014 1 holding is valued at its last known price (from 7 Dec 2026). "
+           "1 of 2 holdings could not be priced \u2014 timed out: BND.";
     QTest::newRow("two last known, the oldest named")
         << QList<Row>{lastKnown("VTI", 200, dec7), lastKnown("BND", 70, nov20), failed("GONE", QuoteFailure::NoQuotePage, 404)}
-        << "15:30 \u2014 3 of 3 holdings could not be priced \u2014 timed out: VTI, BND; "
-           "no quote page for this symbol (HTTP 404): GONE. "
-           "2 holdings are valued at their last known price (the oldest from 20 Nov 2026).";
+        << "15:30 \u2014 2 holdings are valued at their last known price (the oldest from 20 Nov 2026). "
+           "3 of 3 holdings could not be priced \u2014 timed out: VTI, BND; "
+           "no quote page for this symbol (HTTP 404): GONE.";
     // Two shares at 10 in no class, and 1,724.5 x 2 = 3,449 more.
     QTest::newRow("no class")
         << QList<Row>{unclassed(priced("VTI")), priced("BND")}
         << "15:30 \u2014 2 holdings priced. 1 holding has no asset class; 20 of the total is in no class.";
     QTest::newRow("no class, last known")
         << QList<Row>{unclassed(priced("VTI")), unclassed(lastKnown("EMB", 1724.5, dec7)), priced("BND")}
-        << "15:30 \u2014 1 of 3 holdings could not be priced \u2014 timed out: EMB. "
-           "1 holding is valued at its last known price (from 7 Dec 2026). "
+        << "15:30 \u2014 1 holding is valued at its last known price (from 7 Dec 2026). "
+           "1 of 3 holdings could not be priced \u2014 timed out: EMB. "
            "2 holdings have no asset class; 3,469 of the total is in no class.";
 }
 

@@ -1,3 +1,5 @@
+#include "allocationlegend.h"
+#include "allocationpicture.h"
 #include "dialogunits.h"
 #include "formfields.h"
 #include "holdingsform.h"
@@ -29,6 +31,7 @@ private Q_SLOTS:
     void buttonColumn_data();
     void buttonColumn();
     void headingsAndSummaryTexts();
+    void chartKeyAndHeadingsFitTheirRoom();
     void selectorOutsideTheClassesReadsNoClass_data();
     void selectorOutsideTheClassesReadsNoClass();
     void rowTableFollowsScreenOrder();
@@ -262,6 +265,28 @@ void TestHoldingsForm::headingsAndSummaryTexts()
                              "Assset Allocation", "Fundtally", "Cash", "Bonds", "Stocks", "Real", "EMD"})
         QVERIFY2(texts.contains(QString::fromLatin1(text)), text);
     QCOMPARE(texts.count(QStringLiteral("%")), AssetClassCount);
+}
+
+// Drawn whole: a key with a caption over six entries, and the percent
+// heading within the rows' width, which is all a narrow window shows.
+void TestHoldingsForm::chartKeyAndHeadingsFitTheirRoom()
+{
+    HoldingsForm form;
+    form.show();
+    AllocationPicture picture = allocationPicture({100, 200, 300, 400, 500}, {6, 13, 20, 26, 33}, 1600.0);
+    addNoClass(picture, 100.0, 6);
+    markPartial(picture);
+    markLastKnown(picture);
+    form.showAllocation(picture);
+    const AllocationLegend *legend = form.allocationLegend();
+    QVERIFY(legend->heightForWidth(legend->width()) <= legend->height());
+
+    const QList<QLabel *> labels = form.findChildren<QLabel *>();
+    const auto heading = std::find_if(labels.begin(), labels.end(),
+                                      [](const QLabel *label) { return label->text() == "Pct Portfolio"; });
+    QVERIFY(heading != labels.end());
+    QVERIFY((*heading)->geometry().right() <= form.percentBox(0)->geometry().right());
+    QVERIFY((*heading)->heightForWidth((*heading)->width()) <= (*heading)->height());
 }
 
 void TestHoldingsForm::selectorOutsideTheClassesReadsNoClass_data()

@@ -2,6 +2,7 @@
 // and on a dark theme.
 
 #include "outcomelook.h"
+#include "readabletext.h"
 
 #include <QtTest>
 
@@ -49,9 +50,10 @@ void TestOutcomeLook::colours_data()
                                                    << QColor(Qt::black);
         // Amber with black text whatever the theme, so it reads on both.
         QTest::addRow("unpriced, %s", themeName) << RowOutcome::Unpriced << dark << amber << QColor(Qt::black);
+        // Greyed, yet readable: the theme's placeholder grey is not (3.4:1).
         QTest::addRow("not looked up, %s", themeName)
             << RowOutcome::NotLookedUp << dark << (dark ? QColor(0x30, 0x30, 0x30) : QColor(0xEF, 0xEF, 0xEF))
-            << QColor(0x80, 0x80, 0x80);
+            << QColor();
     }
 }
 
@@ -64,7 +66,10 @@ void TestOutcomeLook::colours()
 
     const QPalette look = outcomePalette(outcome, theme(dark));
     QCOMPARE(look.color(QPalette::Base), base);
-    QCOMPARE(look.color(QPalette::Text), text);
+    if (text.isValid())
+        QCOMPARE(look.color(QPalette::Text), text);
+    else
+        QVERIFY(contrastRatio(look.color(QPalette::Text), base) >= MinTextContrast);
 }
 
 QTEST_MAIN(TestOutcomeLook)

@@ -90,7 +90,7 @@ void TestBatchQuoteService::readsEachSymbolFromItsAnswer_data()
         << "{SYMBOL}=([0-9.]+)" << "" << lastMissing;
     QTest::newRow("empty answer") << "/q?s={SYMBOLS}" << QByteArray("/q?s=VTI,BND%2BX,NOPE") << QByteArray()
                                   << "json" << "$.quotes[?@.symbol == '{SYMBOL}'].last" << ""
-                                  << QStringList{"no price on page", "no price on page", "no price on page"};
+                                  << QStringList{"no price in the answer", "no price in the answer", "no price in the answer"};
 }
 
 // One request for the three symbols, each priced from it or told why not.

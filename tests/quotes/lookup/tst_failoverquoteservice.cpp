@@ -124,7 +124,7 @@ void TestFailoverQuoteService::passesToNextSource_data()
         << "A: connection refused; B: no quote page for this symbol (HTTP 404); "
            "C: no quote page for this symbol (HTTP 404)";
     QTest::newRow("one source: today's reason")
-        << QStringList{"B"} << "VTI" << QuoteResult::failed(QuoteFailure::NoPriceOnPage) << "no price on page";
+        << QStringList{"B"} << "VTI" << QuoteResult::failed(QuoteFailure::NoPriceInAnswer) << "no price in the answer";
 }
 
 void TestFailoverQuoteService::passesToNextSource()

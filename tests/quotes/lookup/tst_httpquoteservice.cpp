@@ -126,6 +126,8 @@ private Q_SLOTS:
     void waitsOutBusySites();
     void closeInHeadersIsConnectionClosed_data();
     void closeInHeadersIsConnectionClosed();
+    void endsTheQueueOfADownOrBusySource_data();
+    void endsTheQueueOfADownOrBusySource();
 };
 
 void TestHttpQuoteService::readsPriceFromPage_data()
@@ -156,7 +158,7 @@ void TestHttpQuoteService::readsPriceFromPage_data()
         << fourLines + "<p>No such symbol</p>\n</body>\n</html>\n" << QByteArray("404 Not Found")
         << false << 0.0 << QStringLiteral("no quote page for this symbol (HTTP 404)");
     QTest::newRow("unavailable, empty body") << QByteArray() << QByteArray("503 Service Unavailable") << false
-                                             << 0.0 << QStringLiteral("no price on page (HTTP 503)");
+                                             << 0.0 << QStringLiteral("the source failed (HTTP 503)");
     QTest::newRow("redirect status without a target is a page")
         << fourLines << QByteArray("302 Found") << false << 0.0 << noPrice;
     QTest::newRow("empty body") << QByteArray() << ok << false << 0.0 << noPrice;
@@ -681,7 +683,7 @@ void TestHttpQuoteService::waitsOutBusySites_data()
                .toLatin1()
         << QStringLiteral("rate limited (HTTP 503)") << 1;
     QTest::newRow("503 without Retry-After")
-        << unavailable << QByteArray() << QStringLiteral("no price on page (HTTP 503)") << 1;
+        << unavailable << QByteArray() << QStringLiteral("the source failed (HTTP 503)") << 1;
 }
 
 void TestHttpQuoteService::waitsOutBusySites()
@@ -715,6 +717,51 @@ void TestHttpQuoteService::waitsOutBusySites()
     } else {
         QCOMPARE_LT(clock.elapsed(), 1000);
     }
+}
+
+void TestHttpQuoteService::endsTheQueueOfADownOrBusySource_data()
+{
+    QTest::addColumn<QByteArray>("status");   // empty: nothing listens
+    QTest::addColumn<QString>("ended");       // the reason of the requests ended unasked
+    QTest::addColumn<bool>("allAsked");
+
+    QTest::newRow("refused four times in a row")
+        << QByteArray() << QStringLiteral("connection refused: the source did not answer 4 requests") << false;
+    QTest::newRow("an HTTP error is an answer") << QByteArray("500 Internal Server Error") << QString() << true;
+    QTest::newRow("busy, no wait given")
+        << QByteArray("429 Too Many Requests") << QStringLiteral("rate limited (HTTP 429)") << false;
+}
+
+// Twelve symbols of one source: a source that does not answer, or asks to
+// be asked later, ends the rest of its queue at once, so that it fails over.
+void TestHttpQuoteService::endsTheQueueOfADownOrBusySource()
+{
+    QFETCH(QByteArray, status);
+    QFETCH(QString, ended);
+    QFETCH(bool, allAsked);
+
+    constexpr int kSymbols = 12;
+    LoopbackQuoteServer server;
+    QVERIFY(server.start());
+    QuotePage answer;
+    answer.status = status;
+    answer.body = "none\n";
+    for (int i = 0; i < kSymbols; ++i)
+        server.setPage(QStringLiteral("S%1").arg(i), answer);
+    const QString host = status.isEmpty() ? QStringLiteral("127.0.0.1:%1").arg(closedPort()) : server.host();
+    PageSourceService source(host, server.clientSettings());
+
+    std::vector<std::unique_ptr<QuoteRequest>> requests;
+    for (int i = 0; i < kSymbols; ++i)
+        requests.push_back(source.FetchQuotePrice(QStringLiteral("S%1").arg(i)));
+    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(requests.begin(), requests.end(), [](const auto &r) { return r->isFinished(); }),
+                             10000);
+    const qsizetype endedCount = std::count_if(requests.begin(), requests.end(), [&ended](const auto &r) {
+        return !ended.isEmpty() && r->result().reason() == ended;
+    });
+    QCOMPARE(endedCount > 0, !ended.isEmpty());
+    if (!status.isEmpty())
+        QCOMPARE(server.requestCount() == kSymbols, allAsked);
 }
 
 // A site that closes in the middle of its headers sent no page at all.

@@ -84,7 +84,7 @@ void TestSourceTestReport::reports_data()
     QTest::addColumn<QString>("text");
 
     const QString url = "https://api.example.com/{SYMBOL}";
-    const QuoteResult noPrice = QuoteResult::failed(QuoteFailure::NoPriceOnPage);
+    const QuoteResult noPrice = QuoteResult::failed(QuoteFailure::NoPriceInAnswer);
     QTest::newRow("json priced")
         << source(SourceFormat::Json, url, "/data/0/price", "/data/0/cur") << pricedAt(251.5, "USD")
         << QByteArray(R"({"data": [{"price": 251.5, "cur": "USD"}]})") << true
@@ -106,12 +106,17 @@ void TestSourceTestReport::reports_data()
         << source(SourceFormat::Json, url, "/data/0/price") << noPrice << QByteArray("{\"error\":\r\n\"x\x1b\"}")
         << false
         << "No price: nothing at the price's place.\nThe answer starts:\n{\"error\":\\r\n\"x\\x1b\"}";
-    QuoteResult serverError = noPrice;
-    serverError.httpStatus = 500;
-    QTest::newRow("text no match, status") << source(SourceFormat::Text, url, "price=([0-9.]+)") << serverError
+    QuoteResult badRequest = noPrice;
+    badRequest.httpStatus = 400;
+    QTest::newRow("text no match, status") << source(SourceFormat::Text, url, "price=([0-9.]+)") << badRequest
                                            << QByteArray("busy") << false
-                                           << "No price: the pattern matches nowhere in the answer (HTTP 500).\n"
+                                           << "No price: the pattern matches nowhere in the answer (HTTP 400).\n"
                                               "The answer starts:\nbusy";
+    QTest::newRow("key refused") << source(SourceFormat::Json, url, "/p")
+                                 << QuoteResult::failed(QuoteFailure::NotAuthorised, 401) << QByteArray("denied")
+                                 << false
+                                 << "No price: not authorised (HTTP 401): check the API key.\n"
+                                    "The answer starts:\ndenied";
     QTest::newRow("fetch failed, no answer")
         << source(SourceFormat::Json, url, "/p") << QuoteResult::failed(QuoteFailure::CertificateNotTrusted)
         << QByteArray() << false << "No price: certificate not trusted.";

@@ -189,7 +189,7 @@ void TestHostileQuoteServers::hostileRowEndsUnpriced_data()
     // carries a price where a quote page has one.
     QTest::newRow("HTTP 500 with a normal page without a price")
         << Site::Shared << withStatus(unpricedPage, "500 Internal Server Error")
-        << QStringLiteral("no price on page (HTTP 500)") << 0.0 << qint64(0) << kStallTimeout;
+        << QStringLiteral("the source failed (HTTP 500)") << 0.0 << qint64(0) << kStallTimeout;
     QTest::newRow("HTTP 500 with a normal page with a price")
         << Site::Shared << withStatus(priced, "500 Internal Server Error") << QString() << 42.5 << qint64(0) << kStallTimeout;
     QTest::newRow("certificate for another host name")

@@ -12,13 +12,23 @@
 // one after another, each from the site's first connection to its last
 // byte, and compares them.
 //
-// Last, it times how long Stop and closing the window take to end a lookup
+// Then it times how long Stop and closing the window take to end a lookup
 // whose page never comes: until the site sees the connection go.
+//
+// Last, two sources of twenty symbols each: a batch source answering all
+// twenty in one request after 100 ms, against curl fetching that one
+// address; and a first source that accepts connections but never answers,
+// before a working one, against one stall limit and a few delays.
 //
 // Usage: calculationbench [delay ms=20] [runs=5]
 
+#include "batchquoteservice.h"
 #include "dialogharness.h"
+#include "failoverquoteservice.h"
 #include "fundtallydlg.h"
+#include "memorykeystore.h"
+#include "sourcekeys.h"
+#include "sourcequoteservice.h"
 #include "holdingsform.h"
 #include "loopbackquoteserver.h"
 #include "pagesource.h"
@@ -160,6 +170,129 @@ double timeAbort(Ending ending, QObject &siteContext, LoopbackQuoteServer &serve
     return timer.nsecsElapsed() / 1e6;
 }
 
+// The batch source's delay, and how much longer than curl fetching its one
+// address a calculation through it may take.
+constexpr int kBatchDelayMs = 100;
+constexpr double kBatchRatioGoal = 1.2;
+// The stall limit the dead-source run uses, and the delays beyond it the
+// calculation may take to fail the rows over to the working source: its
+// waves of four, and one for its handshake.
+constexpr std::chrono::milliseconds kBenchStall{2000};
+constexpr int kDeadSourceDelaysGoal = HoldingRowCount / HostQueues::kMaxConnectionsPerHost + 1;
+
+QString batchTarget()
+{
+    QStringList symbols;
+    for (int row = 0; row < HoldingRowCount; ++row)
+        symbols << symbolOf(row);
+    return QStringLiteral("/batch?s=") + symbols.join(u',');
+}
+
+QuoteSource benchSource(const QString &name, const QString &url, const TransferSettings &settings)
+{
+    QuoteSource source;
+    source.name = name;
+    source.url = url;
+    source.certificate = settings.trustedCertificateFiles.value(0);
+    return source;
+}
+
+bool curlOne(const QString &url, const TransferSettings &settings)
+{
+    QProcess curl;
+    curl.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    curl.start(QStringLiteral("curl"),
+               {QStringLiteral("--silent"), QStringLiteral("--show-error"), QStringLiteral("--http1.1"),
+                QStringLiteral("--noproxy"), QStringLiteral("*"), QStringLiteral("--cacert"),
+                settings.trustedCertificateFiles.value(0), QStringLiteral("--output"), QStringLiteral("/dev/null"), url});
+    return curl.waitForFinished(kCurlTimeoutMs) && curl.exitStatus() == QProcess::NormalExit && curl.exitCode() == 0;
+}
+
+double timeOneCalculation(CFundtallyDlg &dialog);
+
+// Twenty symbols from one batch source against curl fetching its address;
+// false when a run failed.
+bool benchBatchSource(QObject &siteContext, int runs, QTextStream &out)
+{
+    std::unique_ptr<LoopbackQuoteServer> server;
+    bool started = false;
+    QuotePage answer;
+    QStringList quotes;
+    for (int row = 0; row < HoldingRowCount; ++row)
+        quotes << QStringLiteral(R"({"symbol": "%1", "last": %2.25})").arg(symbolOf(row)).arg(10 + row);
+    answer.body = (QStringLiteral(R"({"quotes": [)") + quotes.join(u',') + QStringLiteral("]}")).toUtf8();
+    onSiteThread(siteContext, [&] {
+        server = std::make_unique<LoopbackQuoteServer>();
+        started = server->start();
+        server->setResponseDelay(std::chrono::milliseconds(kBatchDelayMs));
+        server->setTargetPage(batchTarget().toUtf8(), answer);
+    });
+    if (!started)
+        return false;
+    const TransferSettings settings = server->clientSettings();
+    QuoteSource source = benchSource(QStringLiteral("Batch"), "https://" + server->host() + "/batch?s={SYMBOLS}", settings);
+    source.format = SourceFormat::Json;
+    source.price = QStringLiteral("$.quotes[?@.symbol == '{SYMBOL}'].last");
+    MemoryKeyStore store;
+    SourceKeys keys(store);
+    std::vector<double> programMs, curlMs;
+    bool ok = true;
+    for (int i = 0; i < runs && ok; ++i) {
+        DialogHarness<BatchQuoteService> harness(source, keys, settings, std::make_shared<TransferWorker>());
+        fillForm(harness.form());
+        onSiteThread(siteContext, [&] { server->restartSpan(); });
+        timeOneCalculation(*harness.dialog);
+        onSiteThread(siteContext, [&] { programMs.push_back(server->span().count() / 1e6); });
+        ok = harness.form().valueBox(0)->text() == QStringLiteral("10");
+        onSiteThread(siteContext, [&] { server->restartSpan(); });
+        ok = ok && curlOne("https://" + server->host() + batchTarget(), settings);
+        onSiteThread(siteContext, [&] { curlMs.push_back(server->span().count() / 1e6); });
+    }
+    onSiteThread(siteContext, [&] { server.reset(); });
+    if (!ok)
+        return false;
+    out << "batch source, 20 symbols, delay " << kBatchDelayMs << " ms, fresh connections (medians):\n"
+        << "  program: " << QString::number(median(programMs), 'f', 1) << " ms, curl the one address: "
+        << QString::number(median(curlMs), 'f', 1) << " ms, program / curl "
+        << QString::number(median(programMs) / median(curlMs), 'f', 3) << " (goal <= " << kBatchRatioGoal << ")\n";
+    return true;
+}
+
+// Twenty symbols whose first source never answers and whose second does.
+bool benchDeadSource(QObject &siteContext, const QString &workingHost, TransferSettings settings, int delayMs,
+                     QTextStream &out)
+{
+    std::unique_ptr<LoopbackQuoteServer> dead;
+    bool started = false;
+    onSiteThread(siteContext, [&] {
+        dead = std::make_unique<LoopbackQuoteServer>();
+        started = dead->start();
+        dead->setBehaviour(LoopbackQuoteServer::Behaviour::Stall);
+    });
+    if (!started)
+        return false;
+    settings.limits.stallTimeout = kBenchStall;
+    const auto worker = std::make_shared<TransferWorker>();
+    MemoryKeyStore store;
+    SourceKeys keys(store);
+    const QuoteSource silent =
+        benchSource(QStringLiteral("Silent"), "https://" + dead->host() + "/quote/{SYMBOL}/?p={SYMBOL}", settings);
+    const QuoteSource working =
+        benchSource(QStringLiteral("Working"), "https://" + workingHost + "/quote/{SYMBOL}/?p={SYMBOL}", settings);
+    DialogHarness<FailoverQuoteService> harness(QList<NamedQuoteService>{
+        {silent.name, std::make_shared<SourceQuoteService>(silent, keys, settings, worker)},
+        {working.name, std::make_shared<SourceQuoteService>(working, keys, settings, worker)}});
+    fillForm(harness.form());
+    const double ms = timeOneCalculation(*harness.dialog);
+    const bool priced = harness.form().valueBox(0)->text() == QStringLiteral("10");
+    onSiteThread(siteContext, [&] { dead.reset(); });
+    const double goalMs = double(kBenchStall.count()) + kDeadSourceDelaysGoal * delayMs;
+    out << "first source silent, second working, 20 symbols: " << QString::number(ms, 'f', 1)
+        << " ms (goal <= stall limit " << kBenchStall.count() << " ms + " << kDeadSourceDelaysGoal << " x "
+        << delayMs << " ms = " << goalMs << "; five stall limits would be " << 5 * kBenchStall.count() << ")\n";
+    return priced;
+}
+
 double timeOneCalculation(CFundtallyDlg &dialog)
 {
     QEventLoop loop;
@@ -277,6 +410,10 @@ int main(int argc, char *argv[])
             << kAbortGoalMs << ")\n";
     }
 
+    if (!benchBatchSource(siteContext, runs, out) || !benchDeadSource(siteContext, host, settings, delayMs, out)) {
+        QTextStream(stderr) << "calculationbench: a batch or failover run failed\n";
+        return 1;
+    }
     out << "status: " << form.statusLabel()->text() << ", connections opened: " << connections << '\n';
     const bool priced = !form.totalBox()->text().isEmpty();
     onSiteThread(siteContext, [&] { server.reset(); });

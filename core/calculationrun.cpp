@@ -34,6 +34,10 @@ void CalculationRun::start()
         m_requests[row] = m_service->FetchQuotePrice(holding.symbol);
         connect(m_requests[row].get(), &QuoteRequest::finished, this,
                 [this, row](const QuoteResult &result) { settle(row, result); });
+        connect(m_requests[row].get(), &QuoteRequest::waiting, this, [this, row](const QString &why) {
+            m_waiting[row] = why;
+            Q_EMIT waitingChanged();
+        });
     }
     for (int row = 0; row < HoldingRowCount && m_running; ++row) {
         if (isHeld(m_holdings[row]) && isCashSymbol(m_holdings[row].symbol))
@@ -62,14 +66,30 @@ void CalculationRun::settle(int row, const QuoteResult &result)
     if (!m_running || m_quotes[row])
         return;
     m_quotes[row] = result;
+    m_waiting[row].clear();
     ++m_settledCount;
     Q_EMIT rowSettled(row, m_settledCount, m_heldCount);
     if (m_running && m_settledCount == m_heldCount)
         finish();
 }
 
+QString CalculationRun::waitingNote() const
+{
+    QString why;
+    int count = 0;
+    for (const QString &each : m_waiting) {
+        if (each.isEmpty())
+            continue;
+        ++count;
+        if (why.isEmpty())
+            why = each;
+    }
+    return count == 0 ? QString() : tr("%1 %2").arg(count).arg(why);
+}
+
 void CalculationRun::finish()
 {
+    m_waiting.fill(QString());
     m_running = false;
     m_result = computeHoldings(m_holdings, m_quotes);
     Q_EMIT finished();

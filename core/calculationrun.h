@@ -39,10 +39,15 @@ public:
     // The row's lookup, once it settled.
     const std::optional<QuoteResult> &quote(int row) const { return m_quotes[row]; }
     const CalculationResult &result() const { return m_result; }
+    // Why rows still wait their turn, "3 waiting for Prices A's limit of 5
+    // a minute"; empty when none does.
+    QString waitingNote() const;
 
 Q_SIGNALS:
     // A held row has its answer; `settled` of `count` held rows have one.
     void rowSettled(int row, int settled, int count);
+    // waitingNote() has changed.
+    void waitingChanged();
     void finished();
 
 private:
@@ -53,6 +58,7 @@ private:
     const std::shared_ptr<QuoteService> m_service; // outlives the requests below
     std::array<std::unique_ptr<QuoteRequest>, HoldingRowCount> m_requests;
     RowQuotes m_quotes;
+    std::array<QString, HoldingRowCount> m_waiting;
     CalculationResult m_result;
     int m_heldCount = 0;
     int m_settledCount = 0;

@@ -27,6 +27,9 @@ public:
 
 Q_SIGNALS:
     void finished(const QuoteResult &result);
+    // The request waits its turn before it is sent: why, for the user
+    // ("waiting for Prices A's limit of 5 a minute"); empty once it is sent.
+    void waiting(const QString &why);
 
 protected:
     explicit QuoteRequest(QString symbol);

@@ -32,6 +32,8 @@ void FormCalculation::start(std::shared_ptr<QuoteService> service)
 
     m_run = std::make_unique<CalculationRun>(m_rows.holdings(), std::move(service));
     connect(m_run.get(), &CalculationRun::rowSettled, this, &FormCalculation::showRowSettled);
+    connect(m_run.get(), &CalculationRun::waitingChanged, this,
+            [this] { showProgress(m_run->settledCount(), m_run->heldCount()); });
     connect(m_run.get(), &CalculationRun::finished, this, &FormCalculation::showResult);
     m_form.setCalculating(true);
     showProgress(0, m_run->heldCount());
@@ -53,7 +55,9 @@ void FormCalculation::showProgress(int settled, int count) const
 {
     m_form.progressBar()->setRange(0, count);
     m_form.progressBar()->setValue(settled);
-    m_form.statusLabel()->showStatus(pricingProgress(settled, count));
+    const QString waiting = m_run ? m_run->waitingNote() : QString();
+    const QString progress = pricingProgress(settled, count);
+    m_form.statusLabel()->showStatus(waiting.isEmpty() ? progress : tr("%1; %2").arg(progress, waiting));
 }
 
 // A row's value shows as soon as its price is in; the shares of the whole

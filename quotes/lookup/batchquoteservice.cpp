@@ -86,7 +86,7 @@ BatchQuoteService::BatchQuoteService(const QuoteSource &source, SourceKeys &keys
           SourceQuoteService::transportSettings(source, base),
           // Each batch's plan is made when it is sent, the key known.
           [plans = m_plans](const QString &name) { return plans->take(name); }, std::move(worker),
-          source.connections, source.perMinute))
+          source.connections, SourceQuoteService::pace(source)))
 {
 }
 
@@ -150,6 +150,8 @@ void BatchQuoteService::sendWithKey(const QString &key)
         batch.request = m_http->FetchQuotePrice(name);
         connect(batch.request.get(), &QuoteRequest::finished, this,
                 [this, request = batch.request.get()](const QuoteResult &result) { settle(request, result); });
+        for (const QPointer<BatchMemberRequest> &member : std::as_const(batch.members))
+            connect(batch.request.get(), &QuoteRequest::waiting, member.get(), &QuoteRequest::waiting);
     }
 }
 

@@ -28,6 +28,7 @@ private:
         const NamedQuoteService &next = m_sources.at(m_attempts.size());
         m_current = next.service->FetchQuotePrice(symbol());
         connect(m_current.get(), &QuoteRequest::finished, this, &FailoverQuoteRequest::take);
+        connect(m_current.get(), &QuoteRequest::waiting, this, &QuoteRequest::waiting);
     }
 
     void take(const QuoteResult &answer)

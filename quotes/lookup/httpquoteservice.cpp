@@ -44,9 +44,11 @@ public:
         m_retryTimer.start(wait);
     }
 
-    // Sent once its source's pace allows.
-    void sendAfter(milliseconds wait)
+    // Sent once its source's pace allows; till then it says so, from the
+    // event loop, so that the caller can connect first.
+    void sendAfter(milliseconds wait, const QString &why)
     {
+        QMetaObject::invokeMethod(this, [this, why] { Q_EMIT waiting(why); }, Qt::QueuedConnection);
         m_startTimer.callOnTimeout(this, [this] {
             if (m_service)
                 m_service->sendPaced(*this);
@@ -89,7 +91,7 @@ private:
 };
 
 HttpQuoteService::HttpQuoteService(TransferSettings settings, PageRequestPlanner planner,
-                                   std::shared_ptr<TransferWorker> worker, int shareLimit, int perMinute,
+                                   std::shared_ptr<TransferWorker> worker, int shareLimit, RequestPace pace,
                                    QObject *parent)
     : QObject(parent)
     , m_settings(std::make_shared<const TransferSettings>(std::move(settings)))
@@ -97,7 +99,8 @@ HttpQuoteService::HttpQuoteService(TransferSettings settings, PageRequestPlanner
     , m_worker(std::move(worker))
     , m_share(m_worker->newShare())
     , m_shareLimit(shareLimit)
-    , m_pacer(perMinute)
+    , m_pacer(pace.perMinute)
+    , m_paceNote(std::move(pace.note))
 {
     connect(m_worker.get(), &TransferWorker::pageDone, this, &HttpQuoteService::take, Qt::QueuedConnection);
 }
@@ -127,7 +130,7 @@ std::unique_ptr<QuoteRequest> HttpQuoteService::FetchQuotePrice(const QString &s
     const milliseconds wait = duration_cast<milliseconds>(m_pacer.book(now) - now);
     if (wait > milliseconds(0)) {
         m_paced.append(request.get());
-        request->sendAfter(wait);
+        request->sendAfter(wait, m_paceNote);
     } else {
         send(*request, m_settings->limits.overallTimeout);
     }
@@ -137,6 +140,7 @@ std::unique_ptr<QuoteRequest> HttpQuoteService::FetchQuotePrice(const QString &s
 void HttpQuoteService::sendPaced(HttpQuoteRequest &request)
 {
     m_paced.removeAll(&request);
+    Q_EMIT request.waiting(QString());
     send(request, m_settings->limits.overallTimeout);
 }
 

@@ -32,6 +32,13 @@ struct PageRequestPlan {
 };
 using PageRequestPlanner = std::function<PageRequestPlan(const QString &symbol)>;
 
+// How a source paces its requests: at most `perMinute` start in any minute
+// (0: no limit); `note` tells why a request waits.
+struct RequestPace {
+    int perMinute = 0;
+    QString note;
+};
+
 // Prices symbols over HTTPS through the process's one transfer worker:
 // every request is a transfer on its thread, waiting its turn at its host
 // (at most HostQueues::kMaxConnectionsPerHost to a host whoever asks, and at
@@ -55,11 +62,9 @@ public:
     static constexpr int kMaxSilentInARow = 4;
 
     // The requests `planner` makes, fetched by `worker` with `settings`'
-    // trust, proxy and limits, at most `perMinute` starting in any minute
-    // (0: no limit).
+    // trust, proxy and limits, at `pace`.
     HttpQuoteService(TransferSettings settings, PageRequestPlanner planner, std::shared_ptr<TransferWorker> worker,
-                     int shareLimit = HostQueues::kMaxConnectionsPerHost, int perMinute = 0,
-                     QObject *parent = nullptr);
+                     int shareLimit = HostQueues::kMaxConnectionsPerHost, RequestPace pace = {}, QObject *parent = nullptr);
     // Ends its transfers; requests still alive finish "stopped" from the
     // event loop.
     ~HttpQuoteService() override;
@@ -84,6 +89,7 @@ private:
     const quint64 m_share;
     const int m_shareLimit;
     StartPacer m_pacer;
+    const QString m_paceNote;
     QHash<quint64, QPointer<HttpQuoteRequest>> m_inFlight;
     QList<QPointer<HttpQuoteRequest>> m_paced;   // waiting for their start
     int m_silentInARow = 0;

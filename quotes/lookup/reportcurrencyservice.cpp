@@ -105,6 +105,7 @@ public:
         , m_rates(std::move(rates))
     {
         connect(m_inner.get(), &QuoteRequest::finished, this, &ReportCurrencyRequest::take);
+        connect(m_inner.get(), &QuoteRequest::waiting, this, &QuoteRequest::waiting);
     }
 
 protected:

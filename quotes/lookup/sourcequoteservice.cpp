@@ -50,6 +50,7 @@ public:
         }
         m_inner = http->FetchQuotePrice(symbol());
         connect(m_inner.get(), &QuoteRequest::finished, this, &KeyWaitingRequest::finish);
+        connect(m_inner.get(), &QuoteRequest::waiting, this, &QuoteRequest::waiting);
     }
 
 protected:
@@ -99,7 +100,7 @@ SourceQuoteService::SourceQuoteService(const QuoteSource &source, SourceKeys &ke
     : m_source(source)
     , m_keys(keys)
     , m_http(std::make_shared<HttpQuoteService>(transportSettings(source, base), sourcePlanner(source, m_key),
-                                                std::move(worker), source.connections, source.perMinute))
+                                                std::move(worker), source.connections, pace(source)))
 {
 }
 
@@ -114,6 +115,11 @@ std::unique_ptr<QuoteRequest> SourceQuoteService::FetchQuotePrice(const QString 
                        waiting->ask(http);
                    });
     return request;
+}
+
+RequestPace SourceQuoteService::pace(const QuoteSource &source)
+{
+    return {source.perMinute, QStringLiteral("waiting for %1's limit of %2 a minute").arg(source.name).arg(source.perMinute)};
 }
 
 TransferSettings SourceQuoteService::transportSettings(const QuoteSource &source, const TransferSettings &base)

@@ -30,6 +30,8 @@ public:
 
     std::unique_ptr<QuoteRequest> FetchQuotePrice(const QString &symbol) override;
 
+    // How `source` paces its requests, and the words for a request waiting.
+    static RequestPace pace(const QuoteSource &source);
     // The transport's settings for `source` over `base`.
     static TransferSettings transportSettings(const QuoteSource &source, const TransferSettings &base);
     // What is sent for `symbol`, and how its answer is read.

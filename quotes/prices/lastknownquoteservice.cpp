@@ -21,6 +21,7 @@ public:
         , m_inner(m_innerService->FetchQuotePrice(symbol))
     {
         connect(m_inner.get(), &QuoteRequest::finished, this, &LastKnownQuoteRequest::take);
+        connect(m_inner.get(), &QuoteRequest::waiting, this, &QuoteRequest::waiting);
     }
 
 protected:

@@ -4,6 +4,7 @@
 #include "allocationlegend.h"
 #include "memorykeystore.h"
 #include "ratelookup.h"
+#include "sourcequoteservice.h"
 #include "rebalancedialog.h"
 #include "reportcurrencyservice.h"
 #include "sitedialog.h"
@@ -35,6 +36,7 @@ class TestDialogQuotes : public QObject
 private Q_SLOTS:
     void enterPricesEveryHeldRow();
     void valuesInTheReportCurrency();
+    void rowsWaitingForASourcesLimitSaySo();
     void unreachableSiteFlagsEveryQuotedRow();
     void stopWhileAPageIsLoading();
     void closeWhileAPageIsLoading();
@@ -134,6 +136,33 @@ void TestDialogQuotes::valuesInTheReportCurrency()
     for (const QLabel *label : rebalance.findChildren<QLabel *>())
         headings << label->text();
     QVERIFY2(headings.contains("Now (EUR)") && headings.contains("Buy or sell (EUR)"), qPrintable(headings.join('|')));
+}
+
+// A source allowed 2 requests a minute asks for the first row at once; the
+// status line says the others wait, and Stop ends the wait.
+void TestDialogQuotes::rowsWaitingForASourcesLimitSaySo()
+{
+    LoopbackSite site;
+    QuoteSource paced;
+    paced.name = QStringLiteral("Paced");
+    paced.url = "https://" + site.server.host() + "/quote/{SYMBOL}/?p={SYMBOL}";
+    paced.certificate = site.server.authorityFile();
+    paced.perMinute = 2;
+    MemoryKeyStore store;
+    SourceKeys keys(store);
+    DialogHarness<SourceQuoteService> h(paced, keys, site.server.clientSettings(), std::make_shared<TransferWorker>());
+    h.type(0, "VTI", "10", 2);
+    h.type(1, "BND", "4", 1);
+    h.type(2, "BRK.B", "1", 2);
+
+    h.dialog->OnCalculate();
+    QTRY_VERIFY_WITH_TIMEOUT(h.form().statusLabel()->text().endsWith(
+                                 "1 of 3 done; 2 waiting for Paced's limit of 2 a minute"), 10000);
+    QCOMPARE(site.server.requestCount(), 1);
+    h.dialog->stopCalculation();
+    QVERIFY(!h.dialog->isCalculating());
+    QCOMPARE(h.form().valueBox(0)->text(), QStringLiteral("125"));
+    QCOMPARE(h.form().valueBox(2)->toolTip(), QStringLiteral("not looked up: stopped"));
 }
 
 void TestDialogQuotes::unreachableSiteFlagsEveryQuotedRow()

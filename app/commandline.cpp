@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "currency.h"
+#include "quotesourceresolution.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -124,6 +125,23 @@ CommandLine reportCommand(const QString &program, const QStringList &files, cons
     return {CommandLine::Action::Report, path, {}, json, currency, {}};
 }
 
+// The variables that change where prices come from, for runs without the
+// window above all.
+QString environmentHelp()
+{
+    const auto line = [](const char *name, const QString &text) {
+        return QStringLiteral("  %1  %2\n").arg(QLatin1String(name), -23).arg(text);
+    };
+    return QLatin1Char('\n') + tr("Environment:") + QLatin1Char('\n')
+        + line(QuoteSourcesEnvironment::kSourcesFileVariable,
+               tr("A sources file (JSON) whose quote and rate sources are used in place of the saved ones."))
+        + line(QuoteSiteEnvironment::kHostVariable, tr("A quote site host whose quote page is the one source."))
+        + line(QuoteSiteEnvironment::kCertificateFileVariable,
+               tr("A certificate file trusted for that site besides the system's."))
+        + line(QuoteSiteEnvironment::kCertificateDirectoriesVariable,
+               tr("Folders of certificates trusted likewise, separated by ':'."));
+}
+
 } // namespace
 
 int CommandLine::exitCode() const
@@ -172,7 +190,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         // The parser's own first line names the program only once the toolkit
         // runs; this one names it the same way before and after.
         const QString details = parser.helpText().section(QLatin1Char('\n'), 1);
-        return {CommandLine::Action::ShowHelp, {}, {}, false, {}, usageLine(program) + QLatin1Char('\n') + details};
+        return {CommandLine::Action::ShowHelp, {}, {}, false, {},
+                usageLine(program) + QLatin1Char('\n') + details + environmentHelp()};
     }
     if (parser.isSet(version))
         return {CommandLine::Action::ShowVersion, {}, {}, false, {},

@@ -81,6 +81,8 @@ void TestCommandLine::parse_data()
                                            << "--report FILE [--json]";
     QTest::newRow("--help lists --forget-prices") << QStringList{program, "--help"} << Action::ShowHelp
                                                   << QString() << "--forget-prices";
+    QTest::newRow("--help lists the sources file variable")
+        << QStringList{program, "--help"} << Action::ShowHelp << QString() << "  FUNDTALLY_QUOTE_SOURCES  ";
 }
 
 void TestCommandLine::terminalCommands_data()

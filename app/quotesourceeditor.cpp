@@ -330,6 +330,11 @@ QString QuoteSourceEditor::sampleAsked() const
 
 void QuoteSourceEditor::updateAddress()
 {
+    // Nothing to say of an address not typed yet.
+    if (m_url->text().trimmed().isEmpty()) {
+        m_address->clear();
+        return;
+    }
     const QString symbol = sampleAsked();
     if (symbol.isEmpty()) {
         m_address->setText(tr("A pair is two currency codes, such as EUR USD."));

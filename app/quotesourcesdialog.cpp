@@ -299,8 +299,9 @@ void QuoteSourcesDialog::openEditor(Listing &listing, qsizetype row)
     if (m_editor)
         return;
     QuoteSource source = row >= 0 ? listing.sources[row] : QuoteSource{};
-    // A new rate source starts as an API asked per pair.
-    if (row < 0 && listing.role == SourceRole::Rates)
+    // A new source starts as the commonest kind: a JSON API (for rates, one
+    // asked per pair).
+    if (row < 0)
         source.format = SourceFormat::Json;
     m_editor = new QuoteSourceEditor(listing.role, source, listing.keys.key(row), names(listing, row), m_certificates,
                                      m_testTransfers, this);

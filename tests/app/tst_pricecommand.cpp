@@ -146,6 +146,7 @@ void TestPriceCommand::savedSiteServesTheNextRun()
         QVERIFY(editor);
         editor->nameBox()->setText(QStringLiteral("Loopback"));
         editor->urlBox()->setText(QStringLiteral("https://%1/quote/{SYMBOL}/?p={SYMBOL}").arg(m_server.host()));
+        editor->formatBox()->setCurrentIndex(editor->formatBox()->findText(QStringLiteral("page")));
         editor->certificateBox()->setText(m_server.authorityFile());
         editor->accept();
         QCOMPARE(editor->result(), int(QDialog::Accepted));

@@ -75,6 +75,8 @@ struct SourcesHarness {
         dialog->addSource();
         QuoteSourceEditor *editor = dialog->editor();
         QVERIFY(editor);
+        QCOMPARE(editor->formatBox()->currentText(), QStringLiteral("json"));
+        QCOMPARE(editor->addressLabel()->text(), QString());
         editor->nameBox()->setText(name);
         editor->urlBox()->setText(url);
         editor->formatBox()->setCurrentIndex(editor->formatBox()->findText(QStringLiteral("json")));

@@ -165,13 +165,14 @@ void BatchQuoteService::settle(const QuoteRequest *request, const QuoteResult &r
     // that failed before, its failure.
     const std::shared_ptr<BatchAnswerReader> reader = *batch->reader;
     const bool read = reader && !reader->results().isEmpty();
-    for (const QPointer<BatchMemberRequest> &member : std::as_const(batch->members)) {
-        if (member)
-            member->settle(read ? reader->results().value(member->symbol(), result) : result);
-    }
+    const QList<QPointer<BatchMemberRequest>> members = batch->members;
     // Not deleted from its own signal.
     batch->request.release()->deleteLater();
     m_batches.erase(batch);
+    for (const QPointer<BatchMemberRequest> &member : members) {
+        if (member)
+            member->settle(read ? reader->results().value(member->symbol(), result) : result);
+    }
 }
 
 #include "batchquoteservice.moc"

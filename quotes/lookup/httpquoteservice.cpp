@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QTimer>
 
+#include <optional>
 #include <utility>
 
 using namespace std::chrono;
@@ -176,30 +177,44 @@ void HttpQuoteService::take(quint64 id, const PageOutcome &outcome)
             return;
         }
     }
-    request->settle(outcome.result);
+    std::optional<QuoteResult> endTheRest;
     if (m_silentInARow >= kMaxSilentInARow) {
-        QuoteResult down = QuoteResult::failed(outcome.result.failure);
-        down.limit = kMaxSilentInARow;
-        endWaiting(down);
+        endTheRest = QuoteResult::failed(outcome.result.failure);
+        endTheRest->limit = kMaxSilentInARow;
     } else if (outcome.result.failure == QuoteFailure::RateLimited) {
-        endWaiting(outcome.result);
+        endTheRest = outcome.result;
     }
-    if (m_inFlight.isEmpty() && m_paced.isEmpty())
+    // Whoever is told may let this service go.
+    const QPointer<HttpQuoteService> alive(this);
+    request->settle(outcome.result);
+    if (!alive)
+        return;
+    if (endTheRest)
+        endWaiting(*endTheRest);
+    else if (m_inFlight.isEmpty() && m_paced.isEmpty())
         m_silentInARow = 0;
 }
 
 void HttpQuoteService::endWaiting(const QuoteResult &result)
 {
-    // Whoever is told may drop other requests: each is looked at afresh.
-    const auto inFlight = std::exchange(m_inFlight, {});
-    for (auto it = inFlight.begin(); it != inFlight.end(); ++it) {
+    QList<QPointer<HttpQuoteRequest>> waiting = std::exchange(m_paced, {});
+    for (auto it = m_inFlight.cbegin(); it != m_inFlight.cend(); ++it) {
         m_worker->cancel(it.key());
-        if (it.value())
-            it.value()->settle(result);
+        waiting << it.value();
     }
-    for (const QPointer<HttpQuoteRequest> &request : std::exchange(m_paced, {})) {
-        if (request)
+    m_inFlight.clear();
+    m_silentInARow = 0;
+    // Whoever is told may drop other requests, or let this service go: each
+    // request is looked at afresh, and once the service is gone the rest
+    // end as its going ends them.
+    const QPointer<HttpQuoteService> alive(this);
+    for (const QPointer<HttpQuoteRequest> &request : std::as_const(waiting)) {
+        if (!request)
+            continue;
+        if (alive)
             request->settle(result);
+        else
+            request->serviceGone();
     }
 }
 

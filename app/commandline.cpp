@@ -135,6 +135,9 @@ QString environmentHelp()
     return QLatin1Char('\n') + tr("Environment:") + QLatin1Char('\n')
         + line(QuoteSourcesEnvironment::kSourcesFileVariable,
                tr("A sources file (JSON) whose quote and rate sources are used in place of the saved ones."))
+        + line("FUNDTALLY_KEY_<NAME>",
+               tr("A source's API key, taken before the keyring and the key file: NAME is the source's name, "
+                  "its letters in upper case and every other character '_'."))
         + line(QuoteSiteEnvironment::kHostVariable, tr("A quote site host whose quote page is the one source."))
         + line(QuoteSiteEnvironment::kCertificateFileVariable,
                tr("A certificate file trusted for that site besides the system's."))

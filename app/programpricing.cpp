@@ -9,7 +9,7 @@
 ProgramPricing::ProgramPricing(QSettings &settings)
     : m_settings(settings)
     , m_keyStore(KeyFile(KeyFile::besideSettings(settings.fileName())))
-    , m_keys(m_keyStore)
+    , m_keys(m_keyStore, QProcessEnvironment::systemEnvironment())
     , m_prices(settings)
     , m_worker(std::make_shared<TransferWorker>())
 {

@@ -4,22 +4,32 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QProcessEnvironment>
 #include <QString>
 
 #include <functional>
 
 class KeyStore;
 
-// The API keys of the sources in use, read from the key store only when a
-// lookup first needs one (a keyring answers through the event loop, and
-// most starts price nothing), then kept for the process. Keys the user
-// saves are put in as they are saved.
+// The API keys of the sources in use, read only when a lookup first needs
+// one (a keyring answers through the event loop, and most starts price
+// nothing), then kept for the process: from the environment's
+// FUNDTALLY_KEY_<NAME> first, which cron and ssh runs can reach, else from
+// the key store. Keys the user saves are put in as they are saved.
 class SourceKeys
 {
 public:
     using Done = std::function<void(const QString &key)>;
 
-    explicit SourceKeys(KeyStore &store);
+    // A key in the environment longer than this is not one.
+    static constexpr qsizetype kMaxEnvironmentKeyChars = 1024;
+
+    explicit SourceKeys(KeyStore &store, QProcessEnvironment environment = {});
+
+    // The variable `source`'s key may be given in: FUNDTALLY_KEY_ and the
+    // name, its letters in upper case and every other character '_'
+    // ("Prices A" → FUNDTALLY_KEY_PRICES_A).
+    static QString variableName(const QString &source);
 
     // Calls `done` with the key kept for `source` (empty when none): at once
     // when known, else once the store has answered, unless `context` is gone
@@ -37,6 +47,7 @@ private:
     void take(const QString &source, const QString &key);
 
     KeyStore &m_store;
+    const QProcessEnvironment m_environment;
     QHash<QString, QString> m_known;
     QHash<QString, QList<Waiter>> m_waiting;
 };

@@ -204,6 +204,11 @@ void TestPriceCommand::savedSourcesAndKeyServeTheNextRun()
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(m_server.requestCount(), asked + 1);
     QVERIFY(m_server.requestHeads().constLast().endsWith("\r\nX-Api-Key: k-42"));
+
+    // A key in the environment comes before the one kept, as a cron job gives it.
+    environment.insert(QStringLiteral("FUNDTALLY_KEY_KEYED"), QStringLiteral("env-7"));
+    QCOMPARE(runProgram({QStringLiteral("--price"), QStringLiteral("VTI")}, environment).exitCode, 0);
+    QVERIFY(m_server.requestHeads().constLast().endsWith("\r\nX-Api-Key: env-7"));
 }
 
 // A sources file that cannot be used prices nothing, says why once on

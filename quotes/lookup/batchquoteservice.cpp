@@ -10,20 +10,6 @@
 
 #include <utility>
 
-namespace {
-
-QStringList distinct(const QStringList &symbols)
-{
-    QStringList once;
-    for (const QString &symbol : symbols) {
-        if (!once.contains(symbol))
-            once << symbol;
-    }
-    return once;
-}
-
-} // namespace
-
 // A symbol waiting in a batch: finished with the symbol's own result once
 // its batch's answer is read.
 class BatchMemberRequest final : public QuoteRequest
@@ -53,7 +39,8 @@ SourceAsking sourceAsking(const QuoteSource &source)
 
 QList<QStringList> sourceBatches(const QuoteSource &source, const QStringList &symbols, const QString &key)
 {
-    const QStringList once = distinct(symbols);
+    QStringList once = symbols;
+    once.removeDuplicates();
     if (once.isEmpty())
         return {};
     if (sourceAsking(source) != SourceAsking::Batch)

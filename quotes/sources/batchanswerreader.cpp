@@ -1,8 +1,5 @@
 #include "batchanswerreader.h"
 
-#include "answerlimits.h"
-#include "sourceanswerreader.h"
-
 #include <utility>
 
 BatchAnswerReader::BatchAnswerReader(QuoteSource source, QStringList symbols)
@@ -13,12 +10,7 @@ BatchAnswerReader::BatchAnswerReader(QuoteSource source, QStringList symbols)
 
 PageReader::Take BatchAnswerReader::append(QByteArrayView piece)
 {
-    if (m_tooLarge || m_body.size() + piece.size() > AnswerLimits::kMaxBodyBytes) {
-        m_tooLarge = true;
-        return Take::TooLarge;
-    }
-    m_body.append(piece);
-    return Take::More;
+    return m_body.append(piece);
 }
 
 QuoteResult BatchAnswerReader::result(const PageFacts &facts)
@@ -26,7 +18,7 @@ QuoteResult BatchAnswerReader::result(const PageFacts &facts)
     std::optional<QuoteResult> priced;
     for (const QString &symbol : std::as_const(m_symbols)) {
         const QuoteResult read =
-            sourceAnswerResult(m_source, symbol, m_body, m_tooLarge, facts, AnswerFor::SeveralSymbols);
+            sourceAnswerResult(m_source, symbol, m_body.bytes, m_body.tooLarge, facts, AnswerFor::SeveralSymbols);
         m_results.insert(symbol, read);
         if (!priced && read.priced())
             priced = read;

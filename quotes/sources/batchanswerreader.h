@@ -2,8 +2,8 @@
 
 #include "pagereader.h"
 #include "quotesource.h"
+#include "sourceanswerreader.h"
 
-#include <QByteArray>
 #include <QHash>
 #include <QStringList>
 
@@ -27,7 +27,6 @@ public:
 private:
     QuoteSource m_source;
     QStringList m_symbols;
-    QByteArray m_body;
-    bool m_tooLarge = false;
+    AnswerBody m_body;
     QHash<QString, QuoteResult> m_results;
 };

@@ -68,19 +68,24 @@ SourceAnswerReader::SourceAnswerReader(QuoteSource source, QString symbol)
 {
 }
 
+PageReader::Take AnswerBody::append(QByteArrayView piece)
+{
+    if (tooLarge || bytes.size() + piece.size() > AnswerLimits::kMaxBodyBytes) {
+        tooLarge = true;
+        return PageReader::Take::TooLarge;
+    }
+    bytes.append(piece);
+    return PageReader::Take::More;
+}
+
 PageReader::Take SourceAnswerReader::append(QByteArrayView piece)
 {
-    if (m_tooLarge || m_body.size() + piece.size() > AnswerLimits::kMaxBodyBytes) {
-        m_tooLarge = true;
-        return Take::TooLarge;
-    }
-    m_body.append(piece);
-    return Take::More;
+    return m_body.append(piece);
 }
 
 QuoteResult SourceAnswerReader::result(const PageFacts &facts)
 {
-    return sourceAnswerResult(m_source, m_symbol, m_body, m_tooLarge, facts, AnswerFor::OneSymbol);
+    return sourceAnswerResult(m_source, m_symbol, m_body.bytes, m_body.tooLarge, facts, AnswerFor::OneSymbol);
 }
 
 QuoteResult sourceAnswerResult(const QuoteSource &source, const QString &symbol, QByteArrayView body,

@@ -12,6 +12,14 @@
 // Reads a json, csv or text source's answer: the body is kept whole, up to
 // AnswerLimits::kMaxBodyBytes, and priced once it has ended. Without a
 // price, an error status says more, as for the quote page.
+// An answer's body as it comes, kept whole up to AnswerLimits::kMaxBodyBytes.
+struct AnswerBody {
+    QByteArray bytes;
+    bool tooLarge = false;
+
+    PageReader::Take append(QByteArrayView piece);
+};
+
 class SourceAnswerReader final : public PageReader
 {
 public:
@@ -24,8 +32,7 @@ public:
 private:
     QuoteSource m_source;
     QString m_symbol;
-    QByteArray m_body;
-    bool m_tooLarge = false;
+    AnswerBody m_body;
 };
 
 // `symbol`'s result from an answer of `source` that has ended: the

@@ -2,6 +2,7 @@
 
 #include "currency.h"
 #include "quotesourceresolution.h"
+#include "readymadesources.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -134,7 +135,9 @@ QString environmentHelp()
     };
     return QLatin1Char('\n') + tr("Environment:") + QLatin1Char('\n')
         + line(QuoteSourcesEnvironment::kSourcesFileVariable,
-               tr("A sources file (JSON) whose quote and rate sources are used in place of the saved ones."))
+               tr("A sources file (JSON) whose quote and rate sources are used in place of the saved ones; "
+                  "the ready-made sources are installed as share/fundtally/%1.")
+                   .arg(QLatin1String(ReadyMadeSources::kFileName)))
         + line("FUNDTALLY_KEY_<NAME>",
                tr("A source's API key, taken before the keyring and the key file: NAME is the source's name, "
                   "its letters in upper case and every other character '_'."))

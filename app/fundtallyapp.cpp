@@ -69,7 +69,8 @@ int CFundtallyApp::InitInstance()
     QuoteSourcesController quoteSources(*settings,
                                         QuoteSourcesTools{certificates, sourcesFiles, pricing.keyStore(),
                                                           pricing.keys(), [&prices] { return prices.forget(); },
-                                                          SourceTestTransfers{pricing.worker(), {}}},
+                                                          SourceTestTransfers{pricing.worker(), {}},
+                                                          pricing.keyFile()},
                                         [&pricing] { return pricing.chain(); });
     MessageBoxNumberPrompt numberPrompt;
     DialogFileChooser files;

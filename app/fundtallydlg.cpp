@@ -45,6 +45,8 @@ CFundtallyDlg::CFundtallyDlg(const DialogServices &services, QWidget *parent)
     });
     connectCommands();
     takeProfileDrops();
+    // A first start has nothing to price with: say so before the first try.
+    m_form->quoteSourcesLink()->setVisible(!m_services.quoteSources.hasQuoteSource());
     m_form->nameBox(0)->setFocus(Qt::OtherFocusReason);
 }
 

@@ -23,6 +23,8 @@ public:
     PricingChain chain();
 
     KeyStore &keyStore() { return m_keyStore; }
+    // Where keys go that the desktop keyring does not take.
+    QString keyFile() const { return m_keyStore.filePath(); }
     SourceKeys &keys() { return m_keys; }
     PriceMemory &prices() { return m_prices; }
     const std::shared_ptr<TransferWorker> &worker() const { return m_worker; }

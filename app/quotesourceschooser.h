@@ -12,4 +12,6 @@ public:
     // that is running finishes with the site it started with. True when the
     // user saved a list holding a source.
     virtual bool chooseQuoteSources(QWidget *parent) = 0;
+    // Whether calculations have any source to ask; a first start has none.
+    virtual bool hasQuoteSource() const = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "quotesitestore.h"
 #include "quotesourcestore.h"
+#include "readymadesources.h"
 #include "sourcekeys.h"
 
 #include <QCoreApplication>
@@ -44,8 +45,13 @@ std::unique_ptr<QuoteSourcesDialog> QuoteSourcesController::makeDialog(QWidget *
     const QList<QuoteSource> saved = m_chain.savedSources.sources.isEmpty()
                                          ? QuoteSourceStore::carriedOver(m_chain.savedSite.site)
                                          : m_chain.savedSources.sources;
-    const QuoteSourcesDialogSetup setup{saved, m_chain.savedSources.problems, m_chain.sources,
-                                        m_tools.testTransfers, m_chain.savedSources.rates};
+    const QuoteSourcesDialogSetup setup{saved,
+                                        m_chain.savedSources.problems,
+                                        m_chain.sources,
+                                        m_tools.testTransfers,
+                                        m_chain.savedSources.rates,
+                                        readyMadeChoices(ReadyMadeSources::read()),
+                                        m_tools.keyFile};
     auto dialog = std::make_unique<QuoteSourcesDialog>(
         setup, m_tools.keyStore, m_tools.files, m_tools.certificates,
         [this](const QList<QuoteSource> &sources, const QList<RateSource> &rates) { return save(sources, rates); },

@@ -26,6 +26,7 @@ struct QuoteSourcesTools {
     SourceKeys &keys;     // and the chain is told the keys it saved
     QuoteSourcesDialog::Forgetter forgetPrices;
     SourceTestTransfers testTransfers;
+    QString keyFile;      // where the key store keeps keys the keyring does not take
 };
 
 // The quote sources as the program uses them: the chain built at start and
@@ -51,6 +52,7 @@ public:
     // The dialog, saving through this controller; chooseQuoteSources() runs it.
     std::unique_ptr<QuoteSourcesDialog> makeDialog(QWidget *parent);
     bool chooseQuoteSources(QWidget *parent) override;
+    bool hasQuoteSource() const override { return !m_chain.sources.sources.isEmpty(); }
 
 private:
     QString save(const QList<QuoteSource> &sources, const QList<RateSource> &rates);

@@ -1,6 +1,7 @@
 #include "quotesourcesdialog.h"
 
 #include "quotesourceeditor.h"
+#include "sourceaddress.h"
 #include "sourcesfile.h"
 #include "sourcesfilechooser.h"
 
@@ -8,7 +9,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -73,6 +76,8 @@ QuoteSourcesDialog::QuoteSourcesDialog(const QuoteSourcesDialogSetup &setup, Key
     , m_testTransfers(setup.testTransfers)
     , m_quotes(SourceRole::Quotes, setup.saved)
     , m_rates(SourceRole::Rates, setup.savedRates)
+    , m_readyMadeChoices(setup.readyMade)
+    , m_keyFile(setup.keyFile)
 {
     setWindowTitle(tr("Quote Sources"));
     buildLayout();
@@ -80,7 +85,11 @@ QuoteSourcesDialog::QuoteSourcesDialog(const QuoteSourcesDialogSetup &setup, Key
     m_status->setText(setup.savedProblems.join(u'\n'));
     showLists();
     readKeys();
-    m_quotes.list->setFocus(Qt::OtherFocusReason);
+    // A first visit starts where a source is added.
+    if (m_quotes.sources.isEmpty())
+        m_quotes.add->setFocus(Qt::OtherFocusReason);
+    else
+        m_quotes.list->setFocus(Qt::OtherFocusReason);
 }
 
 QuoteSourcesDialog::~QuoteSourcesDialog() = default;
@@ -97,7 +106,15 @@ QLayout *QuoteSourcesDialog::buildListing(Listing &listing, const QStringList &t
     listing.remove = button(this, texts[6], texts[7]);
     listing.up = button(this, texts[8], texts[9]);
     listing.down = button(this, texts[10], texts[11]);
-    connect(listing.add, &QPushButton::clicked, this, [this, &listing] { add(listing); });
+    if (listing.role == SourceRole::Quotes) {
+        // Pressed, it offers both ways to start a source.
+        auto *ways = new QMenu(listing.add);
+        m_ownSource = ways->addAction(tr("Your &own source..."), this, [this, &listing] { add(listing); });
+        m_readyMade = ways->addAction(tr("From a &ready-made source..."), this, &QuoteSourcesDialog::chooseReadyMade);
+        listing.add->setMenu(ways);
+    } else {
+        connect(listing.add, &QPushButton::clicked, this, [this, &listing] { add(listing); });
+    }
     connect(listing.edit, &QPushButton::clicked, this, [this, &listing] { edit(listing); });
     connect(listing.remove, &QPushButton::clicked, this, [this, &listing] { remove(listing); });
     connect(listing.up, &QPushButton::clicked, this, [this, &listing] { move(listing, -1); });
@@ -133,6 +150,11 @@ void QuoteSourcesDialog::buildLayout()
     m_ratesNote->setText(tr("With none here, rates come from the central bank's reference rates (%1).")
                              .arg(builtInRateSource().url));
 
+    m_emptyNote = sourceNoteLabel(this, tr("About quote sources"));
+    m_emptyNote->setText(tr("A quote source is a service on the web that gives a symbol's price. Add one: "
+                            "Add, then From a ready-made source, lists services that need at most a free key "
+                            "and says where to get one."));
+
     m_import = button(this, tr("&Import..."), tr("Import sources from a file"));
     m_export = button(this, tr("E&xport..."), tr("Export the sources to a file"));
     m_forget = button(this, tr("&Forget Prices"), tr("Forget the last known prices and rates"));
@@ -156,6 +178,7 @@ void QuoteSourcesDialog::buildLayout()
     connect(m_forget, &QPushButton::clicked, this, &QuoteSourcesDialog::forgetPrices);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_emptyNote);
     layout->addLayout(quotes, 3);
     layout->addLayout(rates, 1);
     layout->addWidget(m_ratesNote);
@@ -253,6 +276,8 @@ void QuoteSourcesDialog::showList(Listing &listing, qsizetype current)
             parts << tr("key to keep");
         else if (listing.keys.toWrite(row) && place != KeyPlace::None)
             parts << tr("key to remove");
+        else if (place == KeyPlace::File && !m_keyFile.isEmpty())
+            parts << tr("key in the key file %1").arg(m_keyFile);
         else if (place != KeyPlace::None)
             parts << placeText(place);
         listing.list->addItem(tr("%1 (%2)").arg(source.name, parts.join(QStringLiteral(", "))));
@@ -280,6 +305,8 @@ void QuoteSourcesDialog::updateButtons(Listing &listing)
     listing.down->setEnabled(chosen && row + 1 < listing.sources.size());
     m_export->setEnabled(!m_quotes.sources.isEmpty() || !m_rates.sources.isEmpty());
     m_ratesNote->setVisible(m_rates.sources.isEmpty());
+    m_emptyNote->setVisible(m_quotes.sources.isEmpty());
+    m_readyMade->setEnabled(!m_readyMadeChoices.isEmpty());
 }
 
 void QuoteSourcesDialog::add(Listing &listing)
@@ -294,17 +321,39 @@ void QuoteSourcesDialog::edit(Listing &listing)
         openEditor(listing, listing.list->currentRow());
 }
 
-void QuoteSourcesDialog::openEditor(Listing &listing, qsizetype row)
+void QuoteSourcesDialog::chooseReadyMade()
+{
+    if (m_editor || m_readyMadeDialog)
+        return;
+    m_readyMadeDialog = new ReadyMadeSourceDialog(m_readyMadeChoices, this);
+    connect(m_readyMadeDialog, &QDialog::finished, this, [this](int result) {
+        const std::optional<ReadyMadeChoice> choice = m_readyMadeDialog->chosen();
+        m_readyMadeDialog->deleteLater();
+        m_readyMadeDialog = nullptr;
+        if (result != QDialog::Accepted || !choice)
+            return;
+        Listing &listing = choice->role == SourceRole::Rates ? m_rates : m_quotes;
+        if (listing.add->isEnabled())
+            openEditor(listing, -1, choice->source);
+    });
+    // Not run: the window's loop keeps going, and tests can reach it.
+    m_readyMadeDialog->open();
+}
+
+void QuoteSourcesDialog::openEditor(Listing &listing, qsizetype row, const std::optional<QuoteSource> &start)
 {
     if (m_editor)
         return;
-    QuoteSource source = row >= 0 ? listing.sources[row] : QuoteSource{};
+    QuoteSource source = row >= 0 ? listing.sources[row] : start.value_or(QuoteSource{});
     // A new source starts as the commonest kind: a JSON API (for rates, one
     // asked per pair).
-    if (row < 0)
+    if (row < 0 && !start)
         source.format = SourceFormat::Json;
     m_editor = new QuoteSourceEditor(listing.role, source, listing.keys.key(row), names(listing, row), m_certificates,
                                      m_testTransfers, this);
+    // A ready-made source wants only its key.
+    if (start && sourceUsesKey(source))
+        m_editor->keyBox()->setFocus(Qt::OtherFocusReason);
     connect(m_editor, &QDialog::finished, this, [this, &listing, row](int result) {
         if (result == QDialog::Accepted)
             takeEdit(listing, row, m_editor->typed(), m_editor->key());
@@ -410,7 +459,10 @@ void QuoteSourcesDialog::writeKeys()
         return;
     }
     m_keysUnwritten = int(writes.size());
+    m_keysToFile.clear();
     m_ok->setEnabled(false);
+    // A keyring may first ask the user for its password, in a window of its own.
+    m_status->setText(tr("Waiting for the desktop keyring\u2026"));
     const QPointer<QuoteSourcesDialog> alive(this);
     for (const KeyWrite &write : writes) {
         m_keys.writeKey(write.name, write.key, [alive, name = write.name](const KeyAnswer &answer) {
@@ -426,6 +478,8 @@ void QuoteSourcesDialog::keyWritten(const QString &name, const KeyAnswer &answer
     m_rates.keys.written(name, answer);
     if (!answer.error.isEmpty())
         m_keyErrors << tr("%1: the key could not be kept: %2").arg(name, answer.error);
+    else if (answer.place == KeyPlace::File)
+        m_keysToFile << name;
     if (--m_keysUnwritten > 0)
         return;
     m_ok->setEnabled(true);
@@ -434,6 +488,13 @@ void QuoteSourcesDialog::keyWritten(const QString &name, const KeyAnswer &answer
     if (!m_keyErrors.isEmpty()) {
         // The list is saved; the keys that failed are tried again on OK.
         m_status->setText(m_keyErrors.join(u'\n'));
+        return;
+    }
+    if (!m_keysToFile.isEmpty()) {
+        // Kept, but not where the user may think: say where before closing.
+        m_status->setText(tr("The desktop keyring did not take the key of %1: it is kept in the key file %2, "
+                             "readable by you alone. OK closes.")
+                              .arg(m_keysToFile.join(QStringLiteral(", ")), m_keyFile));
         return;
     }
     QDialog::accept();

@@ -7,6 +7,7 @@
 #include "quotesource.h"
 #include "quotesourceresolution.h"
 #include "ratesource.h"
+#include "readymadesourcedialog.h"
 
 #include <QDialog>
 #include <QHash>
@@ -14,9 +15,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class CertificateFileChooser;
 class QLabel;
+class QAction;
 class QLayout;
 class QListWidget;
 class QPushButton;
@@ -29,12 +32,16 @@ struct QuoteSourcesDialogSetup {
     QuoteSourcesResolution inUse; // what calculations use now
     SourceTestTransfers testTransfers;   // the proxy, limits and trust of a source's Test
     QList<RateSource> savedRates; // the saved exchange rate sources, in order
+    QList<ReadyMadeChoice> readyMade;   // what Add offers to start from
+    QString keyFile;              // where keys go when the keyring does not take them
 };
 
 // The user's list of quote sources, asked in order for each symbol, and of
 // exchange rate sources, asked in order for each pair: added, edited,
 // removed, moved, imported from and exported to a sources file, with each
-// source's API key. Says so when the environment puts other lists in use.
+// source's API key; a source may start from a ready-made one. An empty
+// list says what a source is, and Add has the focus. Says so when the
+// environment puts other lists in use.
 // OK saves the lists and the keys, and says where each key is kept; Cancel
 // keeps nothing. Forget Prices empties the last known prices and rates.
 class QuoteSourcesDialog : public QDialog
@@ -69,6 +76,12 @@ public:
     QListWidget *rateList() const { return m_rates.list; }
     QPushButton *addRateSourceButton() const { return m_rates.add; }
     QLabel *ratesNote() const { return m_ratesNote; }
+    QLabel *emptyNote() const { return m_emptyNote; }
+    // Add's two ways: an empty source, or one of the ready-made ones.
+    QAction *ownSourceAction() const { return m_ownSource; }
+    QAction *readyMadeAction() const { return m_readyMade; }
+    // The list of ready-made sources open over the dialog, if any.
+    ReadyMadeSourceDialog *readyMadeDialog() const { return m_readyMadeDialog; }
     QPushButton *importButton() const { return m_import; }
     QPushButton *exportButton() const { return m_export; }
     QPushButton *forgetButton() const { return m_forget; }
@@ -78,6 +91,7 @@ public:
     QuoteSourceEditor *editor() const { return m_editor; }
 
     void addSource() { add(m_quotes); }
+    void chooseReadyMade();
     void editSource() { edit(m_quotes); }
     void removeSource() { remove(m_quotes); }
     void moveUp() { move(m_quotes, -1); }
@@ -118,7 +132,9 @@ private:
     void edit(Listing &listing);
     void remove(Listing &listing);
     void move(Listing &listing, int by);
-    void openEditor(Listing &listing, qsizetype row);
+    // Opens the editor on the row's source, or for a new one (row -1) on
+    // `start` when given.
+    void openEditor(Listing &listing, qsizetype row, const std::optional<QuoteSource> &start = std::nullopt);
     void takeEdit(Listing &listing, qsizetype row, const QuoteSource &source, const QString &key);
     void showList(Listing &listing, qsizetype current);
     void showLists();
@@ -141,9 +157,16 @@ private:
     int m_keysUnread = 0;
     int m_keysUnwritten = 0;
     QStringList m_keyErrors;
+    QStringList m_keysToFile;   // the sources whose keys the last OK put in the key file
     QPointer<QuoteSourceEditor> m_editor;
+    QPointer<ReadyMadeSourceDialog> m_readyMadeDialog;
+    const QList<ReadyMadeChoice> m_readyMadeChoices;
+    const QString m_keyFile;
 
     QLabel *m_ratesNote = nullptr;
+    QLabel *m_emptyNote = nullptr;
+    QAction *m_ownSource = nullptr;
+    QAction *m_readyMade = nullptr;
     QPushButton *m_import = nullptr;
     QPushButton *m_export = nullptr;
     QPushButton *m_forget = nullptr;

@@ -154,7 +154,8 @@ QString classTable(const CalculationResult &result)
 QStringList notes(const Holdings &holdings, const CalculationResult &result)
 {
     QStringList found;
-    for (const QString &note : {currencyNote(result), lastKnownNote(result), noClassNote(holdings, result)}) {
+    for (const QString &note : {currencyNote(result), leftOutNote(holdings, result), lastKnownNote(result),
+                                noClassNote(holdings, result)}) {
         if (!note.isEmpty())
             found.append(note + u'.');
     }

@@ -34,6 +34,7 @@ struct Tally
     int lookedUp = 0;
     int priced = 0;
     int failed = 0;
+    int unvalued = 0;   // failed without a last known price: the total leaves them out
     // "reason: SYM, SYM" per reason, in the order the reasons first occur.
     QList<std::pair<QString, QStringList>> failures;
 };
@@ -54,6 +55,8 @@ Tally tally(const Holdings &holdings, const CalculationResult &result)
             continue;
         }
         ++counts.failed;
+        if (outcome == RowOutcome::Unpriced)
+            ++counts.unvalued;
         const QString reason = result.quotes[row] ? result.quotes[row]->reason() : QString();
         auto group = std::find_if(counts.failures.begin(), counts.failures.end(),
                                   [&](const auto &entry) { return entry.first == reason; });
@@ -85,6 +88,14 @@ QString stoppedSummary(const Tally &counts)
     return QStringLiteral("%1 \u2014 %2").arg(covered, failureGroups(counts));
 }
 
+// "5 of 6 holdings have no price; the total leaves them out".
+QString leftOut(const Tally &counts)
+{
+    const QString of = tr("%1 of %2").arg(counts.unvalued).arg(holdingCount(counts.held));
+    return counts.unvalued == 1 ? tr("%1 has no price; the total leaves it out").arg(of)
+                                : tr("%1 have no price; the total leaves them out").arg(of);
+}
+
 } // namespace
 
 QString calculationSummary(const Holdings &holdings, const CalculationResult &result)
@@ -96,9 +107,19 @@ QString calculationSummary(const Holdings &holdings, const CalculationResult &re
         return stoppedSummary(counts);
     if (counts.failed == 0)
         return tr("%1 priced.").arg(holdingCount(counts.held));
-    return tr("%1 of %2 could not be priced \u2014 %3")
-        .arg(counts.failed)
-        .arg(holdingCount(counts.held), failureGroups(counts));
+    if (counts.unvalued == counts.failed)
+        return QStringLiteral("%1 \u2014 %2").arg(leftOut(counts), failureGroups(counts));
+    // Some of the rows that failed are valued at their last known price.
+    const QString failed = tr("%1 of %2 could not be priced \u2014 %3")
+                               .arg(counts.failed)
+                               .arg(holdingCount(counts.held), failureGroups(counts));
+    return counts.unvalued == 0 ? failed : QStringLiteral("%1. %2").arg(leftOut(counts), failed);
+}
+
+QString leftOutNote(const Holdings &holdings, const CalculationResult &result)
+{
+    const Tally counts = tally(holdings, result);
+    return result.partial || counts.unvalued == 0 ? QString() : leftOut(counts);
 }
 
 QString pricingProgress(int done, int count)

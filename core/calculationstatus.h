@@ -7,10 +7,16 @@
 
 // The texts of the status line, made from a calculation's rows and result.
 
-// After a run: how many held rows were priced; the failures grouped by
-// reason (groups in the order their first row comes, symbols in row order);
-// for a stopped run, how far it got and what the totals cover.
+// After a run: how many held rows were priced, or how many have no price
+// (today's or a last known one) and so are left out of the total; the
+// failures grouped by reason (groups in the order their first row comes,
+// symbols in row order); for a stopped run, how far it got and what the
+// totals cover.
 QString calculationSummary(const Holdings &holdings, const CalculationResult &result);
+
+// When a run that was not stopped left held rows without any price: how
+// many, and that the total leaves them out. Empty otherwise.
+QString leftOutNote(const Holdings &holdings, const CalculationResult &result);
 
 // What the total leans on beyond today's prices: the rows valued at their
 // last known price, with the oldest one's date, and the held rows in no

@@ -20,6 +20,7 @@ QString quoteFailureText(QuoteFailure failure, qint64 limit)
     case QuoteFailure::NetworkModuleMissing:
         return QStringLiteral("network module missing");
     case QuoteFailure::KeyMissing:
+    case QuoteFailure::KeyMissingNoKeyring:
         return QStringLiteral("API key missing");
     case QuoteFailure::SourcesRefused:
         return QStringLiteral("quote sources file not usable");
@@ -80,8 +81,24 @@ QString quoteFailureText(QuoteFailure failure, qint64 limit)
 
 namespace {
 
-QString failureReason(QuoteFailure failure, int httpStatus, qint64 limit)
+// Where a missing key was looked for, in the order it is looked for.
+QString keyMissingReason(QuoteFailure failure, const QString &source)
 {
+    const QString missing = quoteFailureText(failure);
+    if (source.isEmpty())
+        return missing;
+    if (failure == QuoteFailure::KeyMissingNoKeyring)
+        return QStringLiteral("%1: not in the environment (%2), the desktop keyring cannot be reached here, "
+                              "none in the key file")
+            .arg(missing, apiKeyVariable(source));
+    return QStringLiteral("%1: not in the environment (%2), the desktop keyring or the key file")
+        .arg(missing, apiKeyVariable(source));
+}
+
+QString failureReason(QuoteFailure failure, int httpStatus, qint64 limit, const QString &source)
+{
+    if (failure == QuoteFailure::KeyMissing || failure == QuoteFailure::KeyMissingNoKeyring)
+        return keyMissingReason(failure, source);
     // A source that answered none of that many requests in a row.
     if (isNoAnswer(failure) && limit > 0)
         return QStringLiteral("%1: the source did not answer %2 requests").arg(quoteFailureText(failure, 0)).arg(limit);
@@ -97,6 +114,16 @@ QString failureReason(QuoteFailure failure, int httpStatus, qint64 limit)
 
 } // namespace
 
+QString apiKeyVariable(const QString &source)
+{
+    QString name = QStringLiteral("FUNDTALLY_KEY_");
+    for (const QChar c : source) {
+        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        name += letter ? c.toUpper() : QChar(u'_');
+    }
+    return name;
+}
+
 bool isNoAnswer(QuoteFailure failure)
 {
     return failure == QuoteFailure::TimedOut || failure == QuoteFailure::ConnectionRefused
@@ -110,9 +137,9 @@ QString QuoteResult::reason() const
         return QStringLiteral("no exchange rate from %1 to %2").arg(unit ? unit->code : currency, reportCurrency);
     }
     if (failure == QuoteFailure::None || attempts.size() < 2)
-        return failureReason(failure, httpStatus, limit);
+        return failureReason(failure, httpStatus, limit, source);
     QStringList reasons;
     for (const QuoteAttempt &attempt : attempts)
-        reasons << attempt.source + QStringLiteral(": ") + failureReason(attempt.failure, attempt.httpStatus, attempt.limit);
+        reasons << attempt.source + QStringLiteral(": ") + failureReason(attempt.failure, attempt.httpStatus, attempt.limit, attempt.source);
     return reasons.join(QStringLiteral("; "));
 }

@@ -16,7 +16,8 @@ enum class QuoteFailure {
     NoQuoteSource,            // no site is set up to ask
     AddressNotValid,        // the symbol cannot form a page address
     NetworkModuleMissing,   // the program's network code cannot be loaded
-    KeyMissing,             // the source needs an API key and has none
+    KeyMissing,             // the source needs an API key: none in the environment, keyring or key file
+    KeyMissingNoKeyring,    //   likewise, but the desktop keyring could not be asked
     SourcesRefused,         // the quote sources named for this run cannot be used
     NoPriceOnPage,          // a quote page without its price line
     NoPriceInAnswer,        // a json, csv or text answer without the price
@@ -52,6 +53,11 @@ bool isNoAnswer(QuoteFailure failure);
 // limit failures say which limit, `limit` being its value.
 QString quoteFailureText(QuoteFailure failure, qint64 limit = 0);
 
+// The environment variable a source's API key may be given in: FUNDTALLY_KEY_
+// and the source's name, its letters in upper case and every other
+// character '_' ("Prices A" is FUNDTALLY_KEY_PRICES_A).
+QString apiKeyVariable(const QString &source);
+
 // One source's failure to price a symbol, for a row that several sources
 // were asked about.
 struct QuoteAttempt {
@@ -80,7 +86,8 @@ struct QuoteResult {
     int httpStatus = 0;                     // the site's answer, where it explains the failure
     qint64 limit = 0;                       // the limit an answer passed (AnswerTooDeep ...)
     // Where the price came from, when known: the currency code the source
-    // gave, the source's name and when the price was fetched (UTC).
+    // gave, the source's name and when the price was fetched (UTC). A
+    // missing key names its source too, to say where the key was looked for.
     QString currency;
     QString source;
     QDateTime fetched;

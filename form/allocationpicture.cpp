@@ -89,12 +89,11 @@ AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &c
     return picture;
 }
 
-void markPartial(AllocationPicture &picture)
+void markPartial(AllocationPicture &picture, const QString &why)
 {
     picture.caption = tr("partial");
-    picture.toolTip = picture.toolTip.isEmpty()
-                          ? tr("Partial: the calculation was stopped")
-                          : tr("Partial: the calculation was stopped\n%1").arg(picture.toolTip);
+    const QString line = tr("Partial: %1").arg(why.isEmpty() ? tr("the calculation was stopped") : why);
+    picture.toolTip = picture.toolTip.isEmpty() ? line : QStringLiteral("%1\n%2").arg(line, picture.toolTip);
 }
 
 void markLastKnown(AllocationPicture &picture)

@@ -30,7 +30,8 @@ struct AllocationPicture
     // with a target above 0; its amounts are the target percents.
     QList<AllocationSlice> targetRing;
     // "partial" when the calculation was stopped before every holding had
-    // its lookup, so the chart and its key cannot pass for the whole.
+    // its lookup, or some holding has no price, so the chart and its key
+    // cannot pass for the whole.
     QString caption;
     // The amounts' currency, named at the head of the key: "In EUR".
     QString currency;
@@ -42,8 +43,9 @@ AllocationPicture allocationPicture(const std::array<double, AssetClassCount> &c
                                     const std::array<qint64, AssetClassCount> &classPercents,
                                     double total, const AssetTargets &targets = std::nullopt);
 
-// Marks a picture of a stopped calculation as covering only part.
-void markPartial(AllocationPicture &picture);
+// Marks a picture as covering only part: of a stopped calculation, or,
+// with `why`, for that reason.
+void markPartial(AllocationPicture &picture, const QString &why = {});
 // Marks a picture whose amounts include last known prices.
 void markLastKnown(AllocationPicture &picture);
 // Names the currency of the amounts in the key's heading, when there is

@@ -109,11 +109,14 @@ void FormCalculation::showAllocation(const AssetTargets &targets) const
 {
     // Before the first calculation the chart shows only the targets.
     const CalculationResult none;
-    const CalculationResult &result = m_run && !m_run->isRunning() ? m_run->result() : none;
+    const bool settled = m_run && !m_run->isRunning();
+    const CalculationResult &result = settled ? m_run->result() : none;
     AllocationPicture picture = allocationPicture(result.classSum, result.classPercent, result.total, targets);
     addNoClass(picture, result.unclassedSum, result.unclassedPercent);
     if (result.partial)
         markPartial(picture);
+    else if (const QString leftOut = settled ? leftOutNote(m_run->holdings(), result) : QString(); !leftOut.isEmpty())
+        markPartial(picture, leftOut);
     if (std::find(result.outcome.begin(), result.outcome.end(), RowOutcome::LastKnown) != result.outcome.end())
         markLastKnown(picture);
     markCurrency(picture, resultCurrency(result));

@@ -272,7 +272,7 @@ void HoldingsForm::createStatusArea()
     m_status->setObjectName(QStringLiteral("statusLine"));
     layout->addWidget(m_status, 1);
 
-    m_quoteSourcesLink = new StatusLink(tr("No quote source is set \u2014 choose one\u2026"), m_statusArea);
+    m_quoteSourcesLink = new StatusLink(tr("Prices need a quote source \u2014 choose one\u2026"), m_statusArea);
     m_quoteSourcesLink->hide();
     layout->addWidget(m_quoteSourcesLink);
 

@@ -17,9 +17,14 @@ void DesktopKeyStore::readKey(const QString &source, Done done)
     auto *job = new QKeychain::ReadPasswordJob(QLatin1String(kService), this); // deletes itself
     job->setKey(source);
     connect(job, &QKeychain::Job::finished, this, [this, job, source, done = std::move(done)] {
+        if (job->error() == QKeychain::NoError) {
+            done(KeyAnswer{job->textData(), KeyPlace::Keyring, {}});
+            return;
+        }
         // Not found there, or no keyring at all: the file may hold it.
-        done(job->error() == QKeychain::NoError ? KeyAnswer{job->textData(), KeyPlace::Keyring, {}}
-                                                : readFromFile(source));
+        KeyAnswer answer = readFromFile(source);
+        answer.keyringReached = job->error() == QKeychain::EntryNotFound;
+        done(answer);
     });
     job->start();
 }

@@ -21,6 +21,8 @@ public:
     void readKey(const QString &source, Done done) override;
     void writeKey(const QString &source, const QString &key, Done done) override;
 
+    const QString &filePath() const { return m_file.path(); }
+
 private:
     KeyAnswer readFromFile(const QString &source) const;
     KeyAnswer writeToFile(const QString &source, const QString &key) const;

@@ -14,6 +14,9 @@ struct KeyAnswer {
     QString key;                      // empty when none is kept
     KeyPlace place = KeyPlace::None;  // where it is kept now
     QString error;                    // why the key could not be read or kept
+    // Whether the desktop keyring answered; one that cannot be reached (no
+    // session bus under cron or ssh) is why a key kept there is not found.
+    bool keyringReached = true;
 };
 
 // The API keys of quote sources, one per source name. Keyrings answer

@@ -1,21 +1,12 @@
 #include "sourcekeys.h"
 
 #include "keystore.h"
+#include "quoteresult.h"
 
 SourceKeys::SourceKeys(KeyStore &store, QProcessEnvironment environment)
     : m_store(store)
     , m_environment(std::move(environment))
 {
-}
-
-QString SourceKeys::variableName(const QString &source)
-{
-    QString name = QStringLiteral("FUNDTALLY_KEY_");
-    for (const QChar c : source) {
-        const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-        name += letter ? c.toUpper() : QChar(u'_');
-    }
-    return name;
 }
 
 void SourceKeys::withKey(const QString &source, const QObject *context, Done done)
@@ -24,27 +15,27 @@ void SourceKeys::withKey(const QString &source, const QObject *context, Done don
         done(*known);
         return;
     }
-    const QString given = m_environment.value(variableName(source));
+    const QString given = m_environment.value(apiKeyVariable(source));
     if (!given.isEmpty() && given.size() <= kMaxEnvironmentKeyChars) {
-        m_known.insert(source, given);
-        done(given);
+        m_known.insert(source, FoundKey{given});
+        done(m_known.value(source));
         return;
     }
     QList<Waiter> &waiting = m_waiting[source];
     waiting.append(Waiter{context, std::move(done)});
     if (waiting.size() == 1)
-        m_store.readKey(source, [this, source](const KeyAnswer &answer) { take(source, answer.key); });
+        m_store.readKey(source, [this, source](const KeyAnswer &answer) { take(source, answer); });
 }
 
 void SourceKeys::setKey(const QString &source, const QString &key)
 {
-    m_known.insert(source, key);
+    m_known.insert(source, FoundKey{key});
 }
 
-void SourceKeys::take(const QString &source, const QString &key)
+void SourceKeys::take(const QString &source, const KeyAnswer &answer)
 {
     // A key saved while the store was asked is the newer one.
-    const QString kept = m_known.value(source, key);
+    const FoundKey kept = m_known.value(source, FoundKey{answer.key, answer.keyringReached});
     m_known.insert(source, kept);
     for (const Waiter &waiter : m_waiting.take(source)) {
         if (waiter.context)

@@ -10,6 +10,14 @@
 #include <functional>
 
 class KeyStore;
+struct KeyAnswer;
+
+// A source's key as a lookup finds it: empty when none was found, and then
+// whether the desktop keyring could be asked.
+struct FoundKey {
+    QString key;
+    bool keyringReached = true;
+};
 
 // The API keys of the sources in use, read only when a lookup first needs
 // one (a keyring answers through the event loop, and most starts price
@@ -19,17 +27,13 @@ class KeyStore;
 class SourceKeys
 {
 public:
-    using Done = std::function<void(const QString &key)>;
+    using Done = std::function<void(const FoundKey &found)>;
 
     // A key in the environment longer than this is not one.
     static constexpr qsizetype kMaxEnvironmentKeyChars = 1024;
 
+    // The key of a source named N may be given in apiKeyVariable(N).
     explicit SourceKeys(KeyStore &store, QProcessEnvironment environment = {});
-
-    // The variable `source`'s key may be given in: FUNDTALLY_KEY_ and the
-    // name, its letters in upper case and every other character '_'
-    // ("Prices A" → FUNDTALLY_KEY_PRICES_A).
-    static QString variableName(const QString &source);
 
     // Calls `done` with the key kept for `source` (empty when none): at once
     // when known, else once the store has answered, unless `context` is gone
@@ -44,10 +48,10 @@ private:
         Done done;
     };
 
-    void take(const QString &source, const QString &key);
+    void take(const QString &source, const KeyAnswer &answer);
 
     KeyStore &m_store;
     const QProcessEnvironment m_environment;
-    QHash<QString, QString> m_known;
+    QHash<QString, FoundKey> m_known;
     QHash<QString, QList<Waiter>> m_waiting;
 };

@@ -107,19 +107,31 @@ std::unique_ptr<QuoteRequest> BatchQuoteService::FetchQuotePrice(const QString &
 void BatchQuoteService::send()
 {
     m_sendQueued = false;
-    if (m_key || !sourceUsesKey(m_source)) {
-        sendWithKey(m_key.value_or(QString()));
+    if (!sourceUsesKey(m_source)) {
+        sendWithKey(FoundKey{});
         return;
     }
-    m_keys.withKey(m_source.name, this, [this](const QString &key) {
-        m_key = key;
-        sendWithKey(key);
+    if (m_key) {
+        sendWithKey(*m_key);
+        return;
+    }
+    m_keys.withKey(m_source.name, this, [this](const FoundKey &found) {
+        m_key = found;
+        sendWithKey(found);
     });
 }
 
-void BatchQuoteService::sendWithKey(const QString &key)
+void BatchQuoteService::sendWithKey(const FoundKey &found)
 {
     QList<QPointer<BatchMemberRequest>> waiting = std::exchange(m_waiting, {});
+    if (found.key.isEmpty() && sourceUsesKey(m_source)) {
+        for (const QPointer<BatchMemberRequest> &member : std::as_const(waiting)) {
+            if (member)
+                member->settle(SourceQuoteService::keyMissing(m_source, found));
+        }
+        return;
+    }
+    const QString &key = found.key;
     QStringList symbols;
     for (const QPointer<BatchMemberRequest> &member : std::as_const(waiting)) {
         if (member)

@@ -3,6 +3,7 @@
 #include "httpquoteservice.h"
 #include "quoteservice.h"
 #include "quotesource.h"
+#include "sourcekeys.h"
 #include "transfersettings.h"
 
 #include <QHash>
@@ -16,7 +17,6 @@
 
 class BatchMemberRequest;
 class BatchAnswerReader;
-class SourceKeys;
 class TransferWorker;
 
 // Whether a source is asked per symbol, for several symbols a request
@@ -54,12 +54,12 @@ private:
     };
 
     void send();
-    void sendWithKey(const QString &key);
+    void sendWithKey(const FoundKey &found);
     void settle(const QuoteRequest *request, const QuoteResult &result);
 
     const QuoteSource m_source;
     SourceKeys &m_keys;
-    std::optional<QString> m_key;
+    std::optional<FoundKey> m_key;
     // Each batch's request is asked of the HTTP service under a number of
     // its own, its plan made when it is sent.
     const std::shared_ptr<QHash<QString, PageRequestPlan>> m_plans;

@@ -23,10 +23,10 @@ QuoteFailure failureFor(SourceAddressProblem problem)
     Q_UNREACHABLE();
 }
 
-PageRequestPlanner sourcePlanner(const QuoteSource &source, std::shared_ptr<std::optional<QString>> key)
+PageRequestPlanner sourcePlanner(const QuoteSource &source, std::shared_ptr<std::optional<FoundKey>> key)
 {
     return [source, key](const QString &symbol) {
-        return SourceQuoteService::requestPlan(source, key->value_or(QString()), symbol);
+        return SourceQuoteService::requestPlan(source, key->has_value() ? (*key)->key : QString(), symbol);
     };
 }
 
@@ -41,11 +41,15 @@ public:
     {
     }
 
-    void ask(const std::weak_ptr<HttpQuoteService> &service)
+    void ask(const std::weak_ptr<HttpQuoteService> &service, const QuoteSource &source, const FoundKey &found)
     {
         const std::shared_ptr<HttpQuoteService> http = service.lock();
         if (!http) {
             finish(QuoteResult::stopped());
+            return;
+        }
+        if (found.key.isEmpty()) {
+            finish(SourceQuoteService::keyMissing(source, found));
             return;
         }
         m_inner = http->FetchQuotePrice(symbol());
@@ -104,15 +108,29 @@ SourceQuoteService::SourceQuoteService(const QuoteSource &source, SourceKeys &ke
 {
 }
 
+QuoteResult SourceQuoteService::keyMissing(const QuoteSource &source, const FoundKey &found)
+{
+    QuoteResult result =
+        QuoteResult::failed(found.keyringReached ? QuoteFailure::KeyMissing : QuoteFailure::KeyMissingNoKeyring);
+    result.source = source.name;
+    return result;
+}
+
 std::unique_ptr<QuoteRequest> SourceQuoteService::FetchQuotePrice(const QString &symbol)
 {
-    if (m_key->has_value() || !sourceUsesKey(m_source))
+    if (!sourceUsesKey(m_source))
         return m_http->FetchQuotePrice(symbol);
+    if (m_key->has_value()) {
+        if ((*m_key)->key.isEmpty())
+            return std::make_unique<SettledQuoteRequest>(symbol, keyMissing(m_source, **m_key));
+        return m_http->FetchQuotePrice(symbol);
+    }
     auto request = std::make_unique<KeyWaitingRequest>(symbol);
     m_keys.withKey(m_source.name, request.get(),
-                   [key = m_key, http = std::weak_ptr(m_http), waiting = request.get()](const QString &found) {
+                   [key = m_key, http = std::weak_ptr(m_http), source = m_source,
+                    waiting = request.get()](const FoundKey &found) {
                        *key = found;
-                       waiting->ask(http);
+                       waiting->ask(http, source, found);
                    });
     return request;
 }

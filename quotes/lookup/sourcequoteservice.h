@@ -3,6 +3,7 @@
 #include "httpquoteservice.h"
 #include "quoteservice.h"
 #include "quotesource.h"
+#include "sourcekeys.h"
 #include "transfersettings.h"
 
 #include <QString>
@@ -11,7 +12,6 @@
 #include <optional>
 
 class BatchAnswerReader;
-class SourceKeys;
 class TransferWorker;
 
 // Prices symbols from one quote source over HTTPS: its address and headers
@@ -36,6 +36,9 @@ public:
     static TransferSettings transportSettings(const QuoteSource &source, const TransferSettings &base);
     // What is sent for `symbol`, and how its answer is read.
     static PageRequestPlan requestPlan(const QuoteSource &source, const QString &key, const QString &symbol);
+    // The result of a source that needs a key, when `found` holds none: it
+    // is not asked, and the reason says where the key was looked for.
+    static QuoteResult keyMissing(const QuoteSource &source, const FoundKey &found);
     // What is sent for several symbols of a source whose answers serve
     // several; each transfer's reader is put in `reader` as it is made.
     static PageRequestPlan batchPlan(const QuoteSource &source, const QString &key, const QStringList &symbols,
@@ -44,7 +47,7 @@ public:
 private:
     const QuoteSource m_source;
     SourceKeys &m_keys;
-    // Empty until the key is known; shared with the planner.
-    const std::shared_ptr<std::optional<QString>> m_key = std::make_shared<std::optional<QString>>();
+    // Empty until the key is looked up; shared with the planner.
+    const std::shared_ptr<std::optional<FoundKey>> m_key = std::make_shared<std::optional<FoundKey>>();
     const std::shared_ptr<HttpQuoteService> m_http;
 };

@@ -43,6 +43,9 @@ constexpr qsizetype kMaxBatchUrlChars = 8000;
 constexpr int kMinPerMinute = 1;
 constexpr int kMaxPerMinute = 600;
 
+// A source's note in a sources file: a few sentences for the user.
+constexpr qsizetype kMaxNoteChars = 1000;
+
 // A sources file is a few kilobytes; a larger one is not one.
 constexpr qint64 kMaxSourcesFileBytes = 1024 * 1024;
 

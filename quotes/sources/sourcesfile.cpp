@@ -19,6 +19,8 @@ namespace {
 
 constexpr QLatin1StringView kSources("sources");
 constexpr QLatin1StringView kRates("rates");
+constexpr QLatin1StringView kNote("note");
+constexpr QLatin1StringView kDocumentation("documentation");
 
 // The members a source object may have.
 constexpr std::array kMemberFields{
@@ -171,12 +173,31 @@ private:
 QString unknownMember(const QJsonObject &object)
 {
     for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
-        const bool known = std::any_of(kMemberFields.begin(), kMemberFields.end(),
-                                       [&it](SourceField field) { return sourceFieldName(field) == it.key(); });
+        const bool known = it.key() == kNote || it.key() == kDocumentation
+            || std::any_of(kMemberFields.begin(), kMemberFields.end(),
+                           [&it](SourceField field) { return sourceFieldName(field) == it.key(); });
         if (!known)
             return it.key();
     }
     return {};
+}
+
+// The source's note and documentation address; the member that is not
+// usable as one, if any.
+std::optional<SourceNote> readNote(const QJsonObject &object, QString *badMember)
+{
+    const QJsonValue note = object.value(kNote);
+    const QJsonValue documentation = object.value(kDocumentation);
+    const bool noteOk = note.isUndefined() || (note.isString() && note.toString().size() <= SourceLimits::kMaxNoteChars);
+    const QString address = documentation.toString();
+    const bool documentationOk = documentation.isUndefined()
+        || (documentation.isString() && address.size() <= SourceLimits::kMaxUrlChars
+            && address.startsWith(QLatin1String("https://")) && QUrl(address, QUrl::StrictMode).isValid());
+    if (!noteOk || !documentationOk) {
+        *badMember = noteOk ? kDocumentation : kNote;
+        return std::nullopt;
+    }
+    return SourceNote{note.toString(), address};
 }
 
 SourcesFileRead refused(SourcesFileIssue issue, const QString &detail = {})
@@ -217,7 +238,7 @@ SourcesFileRead rateRefused(const QJsonArray &list, qsizetype index, SourceProbl
 }
 
 // The rate sources, read as sources are and checked for their role.
-SourcesFileRead readRates(const QJsonValue &value, QList<RateSource> &rates)
+SourcesFileRead readRates(const QJsonValue &value, QList<RateSource> &rates, QHash<QString, SourceNote> &notes)
 {
     if (value.isUndefined())
         return {};
@@ -232,11 +253,20 @@ SourcesFileRead readRates(const QJsonValue &value, QList<RateSource> &rates)
             return rateRefused(list, index, {}, member);
         RateSource rate;
         SourceProblem problem = SourceReader(object, rate).read();
+        QString badNote;
+        const std::optional<SourceNote> note = readNote(object, &badNote);
+        if (problem.ok() && !note) {
+            SourcesFileRead refusal = rateRefused(list, index, {}, badNote);
+            refusal.problem.issue = SourcesFileIssue::Note;
+            return refusal;
+        }
         // The reader knows the formats of both roles; name those of this one.
         if (problem.field == SourceField::Format && problem.issue == SourceIssue::UnknownValue)
             problem.issue = SourceIssue::NotRateFormat;
         if (!problem.ok())
             return rateRefused(list, index, problem);
+        if (!note->note.isEmpty() || !note->documentation.isEmpty())
+            notes.insert(rate.name, *note);
         rates.append(rate);
     }
     if (const SourceProblem problem = checkQuoteSources(rates, SourceRole::Rates); !problem.ok())
@@ -299,6 +329,14 @@ QJsonObject sourceObject(const QuoteSource &source)
     return object;
 }
 
+QString noteProblemText(const QString &member)
+{
+    if (member == kNote)
+        return QStringLiteral("\"note\" must be text of at most %1 characters").arg(SourceLimits::kMaxNoteChars);
+    return QStringLiteral("\"documentation\" must be an https:// address of at most %1 characters")
+        .arg(SourceLimits::kMaxUrlChars);
+}
+
 } // namespace
 
 SourcesFileRead parseSourcesFile(QByteArrayView text)
@@ -315,7 +353,8 @@ SourcesFileRead parseSourcesFile(QByteArrayView text)
     if (!document.isObject() || root.size() != members || !root.value(kSources).isArray())
         return refused(SourcesFileIssue::NotSourcesObject);
     QList<RateSource> rates;
-    if (SourcesFileRead problem = readRates(root.value(kRates), rates); !problem.problem.ok())
+    QHash<QString, SourceNote> notes;
+    if (SourcesFileRead problem = readRates(root.value(kRates), rates, notes); !problem.problem.ok())
         return problem;
 
     const QJsonArray list = root.value(kSources).toArray();
@@ -336,6 +375,16 @@ SourcesFileRead parseSourcesFile(QByteArrayView text)
         QuoteSource source;
         if (const SourceProblem problem = SourceReader(object, source).read(); !problem.ok())
             return sourceRefused(list, problem, index);
+        QString badNote;
+        const std::optional<SourceNote> note = readNote(object, &badNote);
+        if (!note) {
+            SourcesFileRead refusal = sourceRefused(list, {}, index);
+            refusal.problem.issue = SourcesFileIssue::Note;
+            refusal.problem.member = badNote;
+            return refusal;
+        }
+        if (!note->note.isEmpty() || !note->documentation.isEmpty())
+            notes.insert(source.name, *note);
         read.sources.append(source);
     }
     if (const SourceProblem problem = checkQuoteSources(read.sources); !problem.ok())
@@ -350,6 +399,7 @@ SourcesFileRead parseSourcesFile(QByteArrayView text)
             return rateRefused(rateList, index, {SourceField::Name, SourceIssue::Duplicate, -1, -1});
     }
     read.rates = rates;
+    read.notes = notes;
     return read;
 }
 
@@ -441,6 +491,14 @@ QString sourcesFileProblemText(const QString &path, const SourcesFileProblem &pr
         return QStringLiteral("%1: %2: must be an object").arg(path, who);
     case SourcesFileIssue::UnknownMember:
         return QStringLiteral("%1: %2: unknown member \"%3\"").arg(path, who, problem.member);
+    case SourcesFileIssue::Note:
+        if (problem.rateIndex >= 0) {
+            const QString rate = problem.sourceName.isEmpty()
+                ? QStringLiteral("rate source %1").arg(problem.rateIndex + 1)
+                : QStringLiteral("rate source \"%1\"").arg(problem.sourceName);
+            return QStringLiteral("%1: %2: %3").arg(path, rate, noteProblemText(problem.member));
+        }
+        return QStringLiteral("%1: %2: %3").arg(path, who, noteProblemText(problem.member));
     case SourcesFileIssue::Source:
         if (problem.source.index < 0)
             return sourceProblemText(path, problem.source);

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -18,6 +19,7 @@ enum class SourcesFileIssue {
     NotSourcesObject,   // not an object holding "sources" and nothing else
     SourceNotObject,
     UnknownMember,
+    Note,            // a "note" or "documentation" that is not one: see `member`
     Source,          // a source or the list is at fault: see `source`
     Rate,            // a rate source or the rate list is at fault: see `source` and `member`
 };
@@ -33,17 +35,29 @@ struct SourcesFileProblem {
     bool ok() const { return issue == SourcesFileIssue::None; }
 };
 
+// What a file says about a source for the user choosing it, beside the
+// source itself: what it needs and allows, and its provider's documentation.
+struct SourceNote {
+    QString note;            // at most SourceLimits::kMaxNoteChars
+    QString documentation;   // an https:// address
+
+    friend bool operator==(const SourceNote &, const SourceNote &) = default;
+};
+
 struct SourcesFileRead {
     QList<QuoteSource> sources;   // empty whenever there is a problem
     QList<RateSource> rates;      // likewise; in the order they are asked
+    // By source name, for the sources of either list that have one.
+    QHash<QString, SourceNote> notes;
     SourcesFileProblem problem;
 };
 
 // The sources in a file's text: {"sources": [{"name": ..., ...}]}, every
 // member checked, and optionally the rate sources beside them, written as
 // sources are and checked for their role: "rates": [{"name": ...,
-// "url": "https://...", "format": "ecb"}]. Nothing is taken from a file with
-// any problem.
+// "url": "https://...", "format": "ecb"}]. A source may carry a "note" and
+// its "documentation" address for the user, which are not part of it and so
+// are never written back. Nothing is taken from a file with any problem.
 SourcesFileRead parseSourcesFile(QByteArrayView text);
 // The sources in the file at `path`, the certificate files they name
 // checked as well (checkCertificateFile).

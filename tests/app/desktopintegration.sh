@@ -61,6 +61,7 @@ expected=(
     # the quote transport, which the program loads from ../lib/fundtally
     lib/fundtally/libfundtally_curltransport.so
     share/applications/fundtally.desktop
+    share/fundtally/ready-made-sources.json
     share/icons/hicolor/scalable/apps/fundtally.svg
     share/metainfo/org.fundtally.Fundtally.metainfo.xml
     share/mime/packages/fundtally.xml
@@ -77,6 +78,16 @@ for size in "${icon_sizes[@]}"; do
         "$(file --brief "$icon" 2>&1 | grep -o '[0-9]* x [0-9]*')" "$size x $size"
 done
 check "the installed program is stripped" bash -c "file --brief '$prefix/bin/fundtally' | grep -q ', stripped'"
+
+# The installed ready-made sources serve a run that names them, as from cron:
+# no session bus, no key given, each source says where its key was looked for.
+ready_made_run=$(env -i HOME="$scratch/home" PATH="$PATH" QT_QPA_PLATFORM=offscreen \
+    DBUS_SESSION_BUS_ADDRESS="unix:path=$scratch/no-bus" \
+    FUNDTALLY_QUOTE_SOURCES="$prefix/share/fundtally/ready-made-sources.json" \
+    "$prefix/bin/fundtally" --price VTI 2>&1)
+expect_equal "the installed ready-made sources, without keys, say where each key was looked for" \
+    "$(grep -o 'Finnhub: API key missing: [^;]*' <<<"$ready_made_run")" \
+    "Finnhub: API key missing: not in the environment (FUNDTALLY_KEY_FINNHUB), the desktop keyring cannot be reached here, none in the key file"
 
 # The installed file type, as a file manager sees it. xdg-mime asks GIO, which
 # reads the MIME database the way GNOME's file manager does.

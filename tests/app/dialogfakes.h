@@ -89,8 +89,10 @@ public:
         parents.append(parent);
         return saves;
     }
+    bool hasQuoteSource() const override { return hasSource; }
     QList<QWidget *> parents;
     bool saves = false;
+    bool hasSource = true;
 };
 
 // Answers `answer`, none for Cancel, and keeps the codes it was offered.

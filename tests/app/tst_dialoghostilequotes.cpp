@@ -123,7 +123,7 @@ void TestDialogHostileQuotes::onlyTheHostileRowIsFlagged()
     QCOMPARE(form.valueBox(2)->toolTip(), QStringLiteral("Not priced: ") + reason);
     QCOMPARE(form.valueBox(2)->text(), QStringLiteral("0"));
     QCOMPARE(statusWithoutTime(form.statusLabel()->text()),
-             QStringLiteral("1 of 4 holdings could not be priced \u2014 %1: ODD.").arg(reason));
+             QStringLiteral("1 of 4 holdings has no price; the total leaves it out \u2014 %1: ODD.").arg(reason));
     for (int row : {0, 1, 3})
         QVERIFY(!form.valueBox(row)->property("unpriced").toBool());
     QCOMPARE(form.valueBox(0)->text(), QStringLiteral("100"));

@@ -84,7 +84,7 @@ void TestDialogQuotes::enterPricesEveryHeldRow()
     QVERIFY(form.valueBox(3)->property("unpriced").toBool());
     QCOMPARE(form.valueBox(3)->toolTip(), QStringLiteral("Not priced: no quote page for this symbol (HTTP 404)"));
     QCOMPARE(statusWithoutTime(form.statusLabel()->text()),
-             QStringLiteral("1 of 5 holdings could not be priced \u2014 no quote page for this symbol (HTTP 404): NOPE. "
+             QStringLiteral("1 of 5 holdings has no price; the total leaves it out \u2014 no quote page for this symbol (HTTP 404): NOPE. "
                             "1 holding has no asset class; 2,469 of the total is in no class."));
 }
 
@@ -129,7 +129,7 @@ void TestDialogQuotes::valuesInTheReportCurrency()
     QCOMPARE(form.valueBox(1)->toolTip(), QStringLiteral("Not priced: no exchange rate from JPY to EUR"));
     QCOMPARE(form.totalBox()->text(), QStringLiteral("1,618"));
     QVERIFY2(form.statusLabel()->text().endsWith(
-                 "Values in EUR. 1 of 3 holdings could not be priced \u2014 no exchange rate from JPY to EUR: 7203.T."), qPrintable(form.statusLabel()->text()));
+                 "Values in EUR. 1 of 3 holdings has no price; the total leaves it out \u2014 no exchange rate from JPY to EUR: 7203.T."), qPrintable(form.statusLabel()->text()));
     QVERIFY(form.allocationLegend()->accessibleDescription().startsWith("In EUR, "));
     const RebalanceDialog rebalance(h.dialog->lastCalculation(), std::nullopt);
     QStringList headings;

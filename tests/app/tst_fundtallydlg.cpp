@@ -401,7 +401,7 @@ void TestFundtallyDlg::unpricedRowsAreFlagged()
     QVERIFY(!h.form().valueBox(0)->property("unpriced").toBool());
     QCOMPARE(h.form().totalBox()->text(), QStringLiteral("125"));
     QCOMPARE(statusWithoutTime(h.form().statusLabel()->text()),
-             QStringLiteral("1 of 2 holdings could not be priced \u2014 no price on page: NOPE."));
+             QStringLiteral("1 of 2 holdings has no price; the total leaves it out \u2014 no price on page: NOPE."));
 
     // Once the symbol is fixed the flag goes away.
     h.form().symbolBox(1)->setText(QStringLiteral("BND"));
@@ -554,6 +554,9 @@ void TestFundtallyDlg::quoteSourcesLinkAsksForASource()
     QSignalSpy requested(h.dialog.get(), &CFundtallyDlg::quoteSourcesRequested);
     StatusLink *link = h.form().quoteSourcesLink();
     QVERIFY(!link->isVisible());
+    h.quoteSources.hasSource = false;
+    CFundtallyDlg firstStart(h.services(borrowedService(h.quotes)));
+    QVERIFY(!firstStart.form().quoteSourcesLink()->isHidden());
 
     h.dialog->OnCalculate();
     QCOMPARE(h.quotes.held.size(), 1); // the cash row asks for nothing
@@ -562,9 +565,11 @@ void TestFundtallyDlg::quoteSourcesLinkAsksForASource()
 
     QVERIFY(link->isVisible());
     QCOMPARE(statusWithoutTime(h.form().statusLabel()->text()),
-             QStringLiteral("1 of 2 holdings could not be priced \u2014 no quote source configured: VTI."));
-    QCOMPARE(link->accessibleName(), QStringLiteral("No quote source is set \u2014 choose one\u2026"));
-    QVERIFY(link->text().contains(QStringLiteral("No quote source is set \u2014 choose one\u2026")));
+             QStringLiteral("1 of 2 holdings has no price; the total leaves it out \u2014 no quote source configured: VTI."));
+    // The chart of the cash alone cannot pass for the whole.
+    QCOMPARE(h.form().allocationChart()->chart()->title(), QStringLiteral("partial"));
+    QCOMPARE(link->accessibleName(), QStringLiteral("Prices need a quote source \u2014 choose one\u2026"));
+    QVERIFY(link->text().contains(QStringLiteral("Prices need a quote source \u2014 choose one\u2026")));
     // The link sits beside the status, inside the window.
     const QRect inDialog(link->mapTo(h.dialog.get(), QPoint(0, 0)), link->size());
     QVERIFY(h.dialog->rect().contains(inDialog));
@@ -666,7 +671,7 @@ void TestFundtallyDlg::manyFailuresAreElidedNotLost()
     StatusLine *status = h.form().statusLabel();
     const QString whole = status->text();
     QCOMPARE(statusWithoutTime(whole),
-             QStringLiteral("10 of 11 holdings could not be priced \u2014 no price on page: %1.")
+             QStringLiteral("10 of 11 holdings have no price; the total leaves them out \u2014 no price on page: %1.")
                  .arg(symbols.join(QStringLiteral(", "))));
     QVERIFY(status->isElided());
     QCOMPARE(status->toolTip(), whole);

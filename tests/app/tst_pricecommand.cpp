@@ -138,7 +138,7 @@ void TestPriceCommand::savedSiteServesTheNextRun()
         QuoteSourcesController controller(
             *settings,
             QuoteSourcesTools{certificates, files, keys, pricing.keys(), [] { return QString(); },
-                              {pricing.worker(), {}}},
+                              {pricing.worker(), {}}, {}},
             [&pricing] { return pricing.chain(); });
         const std::unique_ptr<QuoteSourcesDialog> dialog = controller.makeDialog(nullptr);
         dialog->addSource();

@@ -8,8 +8,10 @@
 #include "quotesourcesdialog.h"
 #include "quotesourcestore.h"
 #include "fakequoteservice.h"
+#include "readymadesources.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -27,6 +29,7 @@
 namespace {
 
 constexpr int kWaitMs = 20000;
+constexpr char kKeyFile[] = "/home/investor/.config/Fundtally/keys.conf";
 
 QuoteSource jsonSource(const QString &name, const QString &url)
 {
@@ -56,7 +59,8 @@ struct SourcesHarness {
         direct.proxy = TransferProxy{};
         dialog = std::make_unique<QuoteSourcesDialog>(
             QuoteSourcesDialogSetup{saved, {}, std::move(inUse),
-                                    SourceTestTransfers{std::make_shared<TransferWorker>(), direct}, savedRates},
+                                    SourceTestTransfers{std::make_shared<TransferWorker>(), direct}, savedRates,
+                                    readyMadeChoices(ReadyMadeSources::read()), QString::fromLatin1(kKeyFile)},
             keys, files, certificates,
             [this](const QList<QuoteSource> &sources, const QList<RateSource> &rates) {
                 saves << sources;
@@ -106,6 +110,8 @@ private Q_SLOTS:
     void editorNamesTheFieldAtFault_data();
     void editorNamesTheFieldAtFault();
     void okSavesListAndKeys();
+    void aKeyTheKeyringRefusesIsShownInTheFile();
+    void firstVisitStartsFromAReadyMadeSource();
     void cancelKeepsNothing();
     void exportAndImportRoundTrip();
     void saysWhenAnotherListIsInUse_data();
@@ -216,6 +222,49 @@ void TestQuoteSourcesDialog::okSavesListAndKeys()
     QCOMPARE(h.keys.keys.value("Keyed"), QStringLiteral("k3y-0ld"));
     QCOMPARE(h.dialog->keyPlace(1), KeyPlace::Keyring);
     QCOMPARE(h.dialog->savedKeys().value("Fresh"), QStringLiteral("n3w"));
+}
+
+void TestQuoteSourcesDialog::aKeyTheKeyringRefusesIsShownInTheFile()
+{
+    SourcesHarness h;
+    h.keys.place = KeyPlace::File;
+    h.add("Fresh", "https://f.example/{SYMBOL}?k={KEY}", "n3w");
+    QSignalSpy accepted(h.dialog.get(), &QDialog::accepted);
+    h.dialog->accept();
+    QCOMPARE(h.dialog->statusLabel()->text(), QStringLiteral("Waiting for the desktop keyring\u2026"));
+    QTRY_VERIFY(h.dialog->statusLabel()->text().contains(QLatin1String(kKeyFile)));
+    QCOMPARE(h.listed(), QStringList{QStringLiteral("Fresh (json, key in the key file %1)").arg(kKeyFile)});
+    QCOMPARE(accepted.size(), 0);
+    h.dialog->accept();
+    QCOMPARE(accepted.size(), 1);
+    QCOMPARE(h.keys.keys.value("Fresh"), QStringLiteral("n3w"));
+}
+
+void TestQuoteSourcesDialog::firstVisitStartsFromAReadyMadeSource()
+{
+    SourcesHarness h;
+    QCOMPARE(h.dialog->focusWidget(), h.dialog->addButton());
+    QVERIFY(!h.dialog->emptyNote()->isHidden());
+    QVERIFY(h.dialog->emptyNote()->text().startsWith(QLatin1String("A quote source is a service on the web")));
+
+    h.dialog->readyMadeAction()->trigger();
+    ReadyMadeSourceDialog *chooser = h.dialog->readyMadeDialog();
+    QVERIFY(chooser);
+    const QList<QListWidgetItem *> tiingo = chooser->list()->findItems(QStringLiteral("Tiingo (prices)"), Qt::MatchExactly);
+    QCOMPARE(tiingo.size(), 1);
+    chooser->list()->setCurrentItem(tiingo.front());
+    QVERIFY(chooser->noteLabel()->text().contains(QLatin1String("50 requests an hour")));
+    QVERIFY(chooser->noteLabel()->text().contains(QLatin1String("href=\"https://www.tiingo.com/documentation/iex\"")));
+    chooser->useButton()->click();
+
+    QuoteSourceEditor *editor = h.dialog->editor();
+    QVERIFY(editor);
+    QCOMPARE(editor->nameBox()->text(), QStringLiteral("Tiingo"));
+    QCOMPARE(editor->focusWidget(), editor->keyBox());
+    editor->keyBox()->setText(QStringLiteral("t1ng0"));
+    editor->accept();
+    QCOMPARE(h.listed(), QStringList{QStringLiteral("Tiingo (json, key to keep)")});
+    QVERIFY(h.dialog->emptyNote()->isHidden());
 }
 
 void TestQuoteSourcesDialog::cancelKeepsNothing()
@@ -415,7 +464,7 @@ void TestQuoteSourcesDialog::controllerAppliesWhatOkSaves()
     const auto worker = std::make_shared<TransferWorker>();
     QList<QuoteSourcesResolution> made;
     QuoteSourcesController controller(
-        settings, QuoteSourcesTools{certificates, files, keys, sourceKeys, [] { return QString(); }, {worker, {}}},
+        settings, QuoteSourcesTools{certificates, files, keys, sourceKeys, [] { return QString(); }, {worker, {}}, {}},
         [&] {
             PricingChain chain = buildPricingChain(settings, {}, sourceKeys, prices, worker);
             made << chain.sources;
@@ -440,7 +489,7 @@ void TestQuoteSourcesDialog::controllerAppliesWhatOkSaves()
         QCOMPARE(QuoteSourceStore::read(settings).sources, expected);
         QCOMPARE(made.last().origin, QuoteSourcesOrigin::Saved);
         QString known;
-        sourceKeys.withKey("Mine", this, [&known](const QString &key) { known = key; });
+        sourceKeys.withKey("Mine", this, [&known](const FoundKey &key) { known = key.key; });
         QCOMPARE(known, QStringLiteral("m1ne")); // told, not read back from the store
         QVERIFY(controller.quotes() != before);
     } else {
@@ -467,7 +516,7 @@ void TestQuoteSourcesDialog::removingTheCarriedOverSiteLeavesNoSource()
     const auto worker = std::make_shared<TransferWorker>();
     QList<QuoteSourcesResolution> made;
     QuoteSourcesController controller(
-        settings, QuoteSourcesTools{certificates, files, keys, sourceKeys, [] { return QString(); }, {worker, {}}},
+        settings, QuoteSourcesTools{certificates, files, keys, sourceKeys, [] { return QString(); }, {worker, {}}, {}},
         [&] {
             PricingChain chain = buildPricingChain(settings, {}, sourceKeys, prices, worker);
             made << chain.sources;
@@ -502,7 +551,7 @@ void TestQuoteSourcesDialog::tellsSavedProblemsOnce()
     PriceMemory prices(settings, dir.filePath("prices.json"));
     const auto worker = std::make_shared<TransferWorker>();
     QuoteSourcesController controller(
-        settings, QuoteSourcesTools{certificates, files, keys, sourceKeys, [] { return QString(); }, {worker, {}}},
+        settings, QuoteSourcesTools{certificates, files, keys, sourceKeys, [] { return QString(); }, {worker, {}}, {}},
         [&] { return buildPricingChain(settings, {}, sourceKeys, prices, worker); });
 
     const QString startup = controller.takeStartupMessage();

@@ -170,6 +170,7 @@ void TestReportCommand::text()
                  "EMD          0       0%\n"
                  "\n"
                  "Total  3,110\n"
+                 "1 of 5 holdings has no price; the total leaves it out.\n"
                  "1 holding is valued at its last known price (from 1 Dec 2026).\n"
                  "1 holding has no asset class; 100 of the total is in no class.\n"));
 }
@@ -205,7 +206,8 @@ void TestReportCommand::json()
             {"class": "EMD", "amount": 0, "percent": 0}
         ],
         "total": 3110,
-        "notes": ["1 holding is valued at its last known price (from 1 Dec 2026).",
+        "notes": ["1 of 5 holdings has no price; the total leaves it out.",
+                  "1 holding is valued at its last known price (from 1 Dec 2026).",
                   "1 holding has no asset class; 100 of the total is in no class."]
     })json");
     QVERIFY(!expected.isNull());

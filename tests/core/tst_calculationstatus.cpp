@@ -128,28 +128,28 @@ void TestCalculationStatus::summary_data()
         << QList<Row>{priced("VTI"), notHeld("BND"), priced("Cash")} << "2 holdings priced.";
     QTest::newRow("the only holding fails")
         << QList<Row>{failed("GONE", QuoteFailure::NoPriceOnPage)}
-        << "1 of 1 holding could not be priced \u2014 no price on page: GONE";
+        << "1 of 1 holding has no price; the total leaves it out \u2014 no price on page: GONE";
     QTest::newRow("one of two fails")
         << QList<Row>{priced("VTI"), failed("NOPE", QuoteFailure::NoPriceOnPage)}
-        << "1 of 2 holdings could not be priced \u2014 no price on page: NOPE";
+        << "1 of 2 holdings has no price; the total leaves it out \u2014 no price on page: NOPE";
     QTest::newRow("grouped by reason, in the order they first come")
         << QList<Row>{failed("VTI", QuoteFailure::ConnectionRefused), priced("Cash"), failed("BND", QuoteFailure::ConnectionRefused),
                       failed("GONE", QuoteFailure::NoPriceOnPage), failed("VXUS", QuoteFailure::ConnectionRefused),
                       priced("A"), priced("B"), priced("C"), priced("D"), priced("E"), priced("F"),
                       priced("G")}
-        << "4 of 12 holdings could not be priced \u2014 connection refused: VTI, BND, VXUS; "
+        << "4 of 12 holdings have no price; the total leaves them out \u2014 connection refused: VTI, BND, VXUS; "
            "no price on page: GONE";
     QTest::newRow("every row fails for one reason: said once")
         << repeated(failed("X", QuoteFailure::ConnectionRefused), 3)
-        << "3 of 3 holdings could not be priced \u2014 connection refused: X, X, X";
+        << "3 of 3 holdings have no price; the total leaves them out \u2014 connection refused: X, X, X";
     QTest::newRow("a status in the reason is a reason of its own")
         << QList<Row>{failed("TYPO", QuoteFailure::NoPriceOnPage, 404), failed("OLD", QuoteFailure::NoPriceOnPage),
                       failed("MISS", QuoteFailure::NoPriceOnPage, 404), failed("DOWN", QuoteFailure::NoPriceOnPage, 503)}
-        << "4 of 4 holdings could not be priced \u2014 no price on page (HTTP 404): TYPO, MISS; "
+        << "4 of 4 holdings have no price; the total leaves them out \u2014 no price on page (HTTP 404): TYPO, MISS; "
            "no price on page: OLD; no price on page (HTTP 503): DOWN";
     QTest::newRow("a row without a symbol")
         << QList<Row>{{QString(), 3.0, QuoteResult::failed(QuoteFailure::NoPriceOnPage)}, priced("VTI")}
-        << "1 of 2 holdings could not be priced \u2014 no price on page: (no symbol)";
+        << "1 of 2 holdings has no price; the total leaves it out \u2014 no price on page: (no symbol)";
     QTest::newRow("stopped after 4 of 12")
         << QList<Row>{priced("A"), priced("B"), priced("C"), priced("D"), notLookedUp("E"),
                       notLookedUp("F"), notLookedUp("G"), notLookedUp("H"), notLookedUp("I"),
@@ -193,6 +193,7 @@ void TestCalculationStatus::runStatus_data()
     QTest::newRow("two last known, the oldest named")
         << QList<Row>{lastKnown("VTI", 200, dec7), lastKnown("BND", 70, nov20), failed("GONE", QuoteFailure::NoQuotePage, 404)}
         << "15:30 \u2014 2 holdings are valued at their last known price (the oldest from 20 Nov 2026). "
+           "1 of 3 holdings has no price; the total leaves it out. "
            "3 of 3 holdings could not be priced \u2014 timed out: VTI, BND; "
            "no quote page for this symbol (HTTP 404): GONE.";
     // Two shares at 10 in no class, and 1,724.5 x 2 = 3,449 more.

@@ -15,7 +15,7 @@ public:
     {
         ++reads;
         const QString key = keys.value(source);
-        answer(std::move(done), KeyAnswer{key, key.isEmpty() ? KeyPlace::None : place, {}});
+        answer(std::move(done), KeyAnswer{key, key.isEmpty() ? KeyPlace::None : place, {}, keyringReached});
     }
     void writeKey(const QString &source, const QString &key, Done done) override
     {
@@ -27,6 +27,7 @@ public:
     }
     QHash<QString, QString> keys;
     KeyPlace place = KeyPlace::Keyring;
+    bool keyringReached = true;
     int reads = 0;
 
 private:

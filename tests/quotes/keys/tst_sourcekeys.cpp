@@ -43,7 +43,7 @@ void TestSourceKeys::takesTheEnvironmentFirst()
     environment.insert(variable, given);
     SourceKeys keys(store, environment);
     std::optional<QString> found;
-    keys.withKey(source, this, [&found](const QString &key) { found = key; });
+    keys.withKey(source, this, [&found](const FoundKey &key) { found = key.key; });
     QTRY_VERIFY(found.has_value());
     QCOMPARE(*found, expected);
 }

@@ -73,6 +73,7 @@ class TestSourceQuoteService : public QObject
 private Q_SLOTS:
     void pricesEachFormat_data();
     void pricesEachFormat();
+    void needsItsKey_data();
     void needsItsKey();
     void keepsItsHeadersAtItsHost_data();
     void keepsItsHeadersAtItsHost();
@@ -151,17 +152,35 @@ void TestSourceQuoteService::pricesEachFormat()
     QCOMPARE(head.split('\r').value(0).contains("s3cr3t"), urlPath.contains(QStringLiteral("{KEY}")));
 }
 
+void TestSourceQuoteService::needsItsKey_data()
+{
+    QTest::addColumn<bool>("keyringReached");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("looked everywhere") << true
+        << "API key missing: not in the environment (FUNDTALLY_KEY_LOOPBACK), the desktop keyring or the key file";
+    QTest::newRow("no keyring here") << false
+        << "API key missing: not in the environment (FUNDTALLY_KEY_LOOPBACK), the desktop keyring cannot be "
+           "reached here, none in the key file";
+}
+
 void TestSourceQuoteService::needsItsKey()
 {
+    QFETCH(bool, keyringReached);
+    QFETCH(QString, reason);
     LoopbackQuoteServer server;
     QVERIFY(server.start());
     QuoteSource source = loopbackSource(server, QStringLiteral("/q/{SYMBOL}?k={KEY}"), SourceFormat::Json,
                                         QStringLiteral("/p"));
     KeyedService keyed(source, QString());
-    SourceQuoteService &service = keyed.service;
-    const QuoteResult result = priceOf(service, QStringLiteral("VTI"));
-    QCOMPARE(result.failure, QuoteFailure::KeyMissing);
-    QCOMPARE(result.reason(), QStringLiteral("API key missing"));
+    keyed.store.keyringReached = keyringReached;
+    // The second lookup is told the same from what the first found.
+    for (const char *symbol : {"VTI", "BND"}) {
+        const QuoteResult result = priceOf(keyed.service, QString::fromLatin1(symbol));
+        QCOMPARE(result.failure, keyringReached ? QuoteFailure::KeyMissing : QuoteFailure::KeyMissingNoKeyring);
+        QCOMPARE(result.reason(), reason);
+    }
+    QCOMPARE(keyed.store.reads, 1);
     QCOMPARE(server.requestCount(), 0);
 }
 

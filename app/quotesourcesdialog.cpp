@@ -6,6 +6,7 @@
 #include "sourcesfilechooser.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -47,6 +48,13 @@ QString countedSources(qsizetype sources, qsizetype rates)
     return text;
 }
 
+// "~/.config/Fundtally/keys.conf": a path in the home folder, as short as it is clear.
+QString homeShortened(const QString &path)
+{
+    const QString home = QDir::homePath() + u'/';
+    return path.startsWith(home) ? QStringLiteral("~/") + path.mid(home.size()) : path;
+}
+
 QStringList sourceNames(const QList<QuoteSource> &sources)
 {
     QStringList names;
@@ -77,7 +85,7 @@ QuoteSourcesDialog::QuoteSourcesDialog(const QuoteSourcesDialogSetup &setup, Key
     , m_quotes(SourceRole::Quotes, setup.saved)
     , m_rates(SourceRole::Rates, setup.savedRates)
     , m_readyMadeChoices(setup.readyMade)
-    , m_keyFile(setup.keyFile)
+    , m_keyFile(homeShortened(setup.keyFile))
 {
     setWindowTitle(tr("Quote Sources"));
     buildLayout();
@@ -108,9 +116,12 @@ QLayout *QuoteSourcesDialog::buildListing(Listing &listing, const QStringList &t
     listing.down = button(this, texts[10], texts[11]);
     if (listing.role == SourceRole::Quotes) {
         // Pressed, it offers both ways to start a source.
+        // The dialogs open once the menu has closed.
         auto *ways = new QMenu(listing.add);
-        m_ownSource = ways->addAction(tr("Your &own source..."), this, [this, &listing] { add(listing); });
-        m_readyMade = ways->addAction(tr("From a &ready-made source..."), this, &QuoteSourcesDialog::chooseReadyMade);
+        m_readyMade = ways->addAction(tr("From a &ready-made source..."));
+        m_ownSource = ways->addAction(tr("Your &own source..."));
+        connect(m_readyMade, &QAction::triggered, this, &QuoteSourcesDialog::chooseReadyMade, Qt::QueuedConnection);
+        connect(m_ownSource, &QAction::triggered, this, [this, &listing] { add(listing); }, Qt::QueuedConnection);
         listing.add->setMenu(ways);
     } else {
         connect(listing.add, &QPushButton::clicked, this, [this, &listing] { add(listing); });

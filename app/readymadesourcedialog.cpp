@@ -1,5 +1,7 @@
 #include "readymadesourcedialog.h"
 
+#include "quotesourceeditor.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
@@ -32,14 +34,7 @@ ReadyMadeSourceDialog::ReadyMadeSourceDialog(QList<ReadyMadeChoice> choices, QWi
     auto *label = new QLabel(tr("&Start from:"), this);
     label->setBuddy(m_list);
 
-    m_note = new QLabel(this);
-    m_note->setWordWrap(true);
-    m_note->setTextFormat(Qt::RichText);
-    m_note->setOpenExternalLinks(true);
-    m_note->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
-    m_note->setAccessibleDescription(tr("About the source"));
-    m_note->setMinimumHeight(fontMetrics().lineSpacing() * 6);
-    m_note->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_note = sourceNoteLabel(this, tr("About the source"));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_use = buttons->button(QDialogButtonBox::Ok);
@@ -79,10 +74,8 @@ void ReadyMadeSourceDialog::showNote()
         m_note->setText(tr("No ready-made source could be read."));
         return;
     }
-    QString text = choice->note.note.toHtmlEscaped();
-    if (!choice->note.documentation.isEmpty()) {
-        const QString address = choice->note.documentation.toHtmlEscaped();
-        text += tr("<br>Documentation: <a href=\"%1\">%1</a>").arg(address);
-    }
+    QString text = choice->note.note;
+    if (!choice->note.documentation.isEmpty())
+        text += QLatin1Char('\n') + tr("Documentation: %1").arg(choice->note.documentation);
     m_note->setText(text);
 }

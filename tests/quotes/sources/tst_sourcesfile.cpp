@@ -98,6 +98,11 @@ void TestSourcesFile::refusesFiles_data()
     QTest::newRow("certificate file missing")
         << fileText({a, sourceText("B", R"("price": "/p", "certificate": "/nonexistent/ca.pem")")})
         << "sources.json: source \"B\": certificate: The certificate file \"/nonexistent/ca.pem\" does not exist.";
+    QTest::newRow("note of 1001") << fileText({sourceText("N", R"("price": "/p", "note": ")" + QByteArray(1001, 'n') + '"')})
+                                  << "sources.json: source \"N\": \"note\" must be text of at most 1000 characters";
+    QTest::newRow("documentation over http")
+        << fileText({sourceText("N", R"("price": "/p", "documentation": "http://docs.example.com/")")})
+        << "sources.json: source \"N\": \"documentation\" must be an https:// address of at most 2000 characters";
     QTest::newRow("names used twice") << fileText({a, sourceText("a")})
                                       << "sources.json: source \"a\": name: another source has this name";
     const auto withRates = [&a](const QByteArray &rates) {
@@ -119,6 +124,9 @@ void TestSourcesFile::refusesFiles_data()
     QTest::newRow("rate document asked per pair")
         << withRates(R"({"name": "R", "url": "https://r.example/{FROM}/{TO}.xml", "format": "ecb"})")
         << "sources.json: rate source \"R\": url: the reference rates document is asked whole: no {FROM} or {TO}";
+    QTest::newRow("rate note a number")
+        << withRates(R"({"name": "R", "url": "https://r.example/x.xml", "format": "ecb", "note": 1})")
+        << "sources.json: rate source \"R\": \"note\" must be text of at most 1000 characters";
     QTest::newRow("rate named as a source")
         << withRates(R"({"name": "A", "url": "https://r.example/x.xml", "format": "ecb"})")
         << "sources.json: rate source \"A\": name: another source has this name";
@@ -164,6 +172,13 @@ void TestSourcesFile::keepsSizeLimit()
     file.close();
     QCOMPARE(sourcesFileProblemText("s.json", readSourcesFile(file.fileName()).problem),
              "s.json: larger than 1024 KiB, not a sources file");
+
+    // A note at its limit, and its documentation, are kept beside the source.
+    const QByteArray noted = fileText({sourceText("N", R"("price": "/p", "note": ")" + QByteArray(SourceLimits::kMaxNoteChars, 'n')
+                                                       + R"(", "documentation": "https://docs.example.com/q")")});
+    const SourcesFileRead withNote = parseSourcesFile(noted);
+    QVERIFY(withNote.problem.ok());
+    QCOMPARE(withNote.notes.value("N"), (SourceNote{QString(SourceLimits::kMaxNoteChars, u'n'), "https://docs.example.com/q"}));
 
     const QString missing = dir.filePath("missing.json");
     QCOMPARE(readSourcesFile(missing).problem.issue, SourcesFileIssue::Unreadable);

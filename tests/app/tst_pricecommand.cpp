@@ -65,6 +65,7 @@ private Q_SLOTS:
     void refusesNoSymbols();
     void savedSiteServesTheNextRun();
     void savedSourcesAndKeyServeTheNextRun();
+    void savedBatchFormServesTheNextRun();
     void refusesBadSourcesFile();
 
 private:
@@ -209,6 +210,37 @@ void TestPriceCommand::savedSourcesAndKeyServeTheNextRun()
     environment.insert(QStringLiteral("FUNDTALLY_KEY_KEYED"), QStringLiteral("env-7"));
     QCOMPARE(runProgram({QStringLiteral("--price"), QStringLiteral("VTI")}, environment).exitCode, 0);
     QVERIFY(m_server.requestHeads().constLast().endsWith("\r\nX-Api-Key: env-7"));
+}
+
+// A batch source's size, separator and pace, saved by one process, shape
+// the next run's requests.
+void TestPriceCommand::savedBatchFormServesTheNextRun()
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QuoteSource batch;
+    batch.name = QStringLiteral("Batch");
+    batch.url = QStringLiteral("https://%1/b?s={SYMBOLS}").arg(m_server.host());
+    batch.format = SourceFormat::Json;
+    batch.price = QStringLiteral("$.q[?@.s == '{SYMBOL}'].p");
+    batch.certificate = m_server.authorityFile();
+    batch.batchSize = 2;
+    batch.separator = QStringLiteral("+");
+    batch.perMinute = 600;
+    QuotePage pair;
+    pair.body = R"({"q": [{"s": "BND", "p": 72.5}, {"s": "VTI", "p": 250}]})";
+    m_server.setTargetPage("/b?s=VTI+BND", pair);
+    QuotePage single;
+    single.body = R"({"q": [{"s": "VXUS", "p": 60}]})";
+    m_server.setTargetPage("/b?s=VXUS", single);
+    {
+        const std::unique_ptr<QSettings> settings = openUserSettings();
+        QCOMPARE(QuoteSourceStore::write(*settings, {batch}), QString());
+    }
+    const ProgramRun run = runProgram({"--price", "VTI", "BND", "VXUS"}, userEnvironment(config.path()));
+    QCOMPARE(run.out, QByteArray("VTI\t250\nBND\t72.5\nVXUS\t60\n"));
+    QCOMPARE(m_server.requestedPaths().mid(m_server.requestedPaths().size() - 2),
+             (QStringList{"/b?s=VTI+BND", "/b?s=VXUS"}));
 }
 
 // A sources file that cannot be used prices nothing, says why once on

@@ -28,12 +28,15 @@ QPushButton *button(QWidget *parent, const QString &text, const QString &accessi
     return made;
 }
 
-QString placeText(KeyPlace place)
+// Where a key is kept, naming the key file when its path is known.
+QString placeText(KeyPlace place, const QString &keyFile)
 {
     switch (place) {
     case KeyPlace::None: return {};
     case KeyPlace::Keyring: return QuoteSourcesDialog::tr("key in the keyring");
-    case KeyPlace::File: return QuoteSourcesDialog::tr("key in the key file");
+    case KeyPlace::File:
+        return keyFile.isEmpty() ? QuoteSourcesDialog::tr("key in the key file")
+                                 : QuoteSourcesDialog::tr("key in the key file %1").arg(keyFile);
     }
     Q_UNREACHABLE();
 }
@@ -287,10 +290,8 @@ void QuoteSourcesDialog::showList(Listing &listing, qsizetype current)
             parts << tr("key to keep");
         else if (listing.keys.toWrite(row) && place != KeyPlace::None)
             parts << tr("key to remove");
-        else if (place == KeyPlace::File && !m_keyFile.isEmpty())
-            parts << tr("key in the key file %1").arg(m_keyFile);
         else if (place != KeyPlace::None)
-            parts << placeText(place);
+            parts << placeText(place, m_keyFile);
         listing.list->addItem(tr("%1 (%2)").arg(source.name, parts.join(QStringLiteral(", "))));
     }
     listing.list->setCurrentRow(int(current));
@@ -346,6 +347,9 @@ void QuoteSourcesDialog::chooseReadyMade()
         Listing &listing = choice->role == SourceRole::Rates ? m_rates : m_quotes;
         if (listing.add->isEnabled())
             openEditor(listing, -1, choice->source);
+        else
+            m_status->setText(tr("The list of exchange rate sources is full: remove one to add %1.")
+                                  .arg(choice->source.name));
     });
     // Not run: the window's loop keeps going, and tests can reach it.
     m_readyMadeDialog->open();

@@ -127,7 +127,7 @@ void BatchQuoteService::sendWithKey(const FoundKey &found)
     if (found.key.isEmpty() && sourceUsesKey(m_source)) {
         for (const QPointer<BatchMemberRequest> &member : std::as_const(waiting)) {
             if (member)
-                member->settle(SourceQuoteService::keyMissing(m_source, found));
+                member->settle(SourceQuoteService::keyMissing(m_source.name, found));
         }
         return;
     }

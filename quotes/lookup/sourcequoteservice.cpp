@@ -41,7 +41,7 @@ public:
     {
     }
 
-    void ask(const std::weak_ptr<HttpQuoteService> &service, const QuoteSource &source, const FoundKey &found)
+    void ask(const std::weak_ptr<HttpQuoteService> &service, const QString &source, const FoundKey &found)
     {
         const std::shared_ptr<HttpQuoteService> http = service.lock();
         if (!http) {
@@ -108,11 +108,11 @@ SourceQuoteService::SourceQuoteService(const QuoteSource &source, SourceKeys &ke
 {
 }
 
-QuoteResult SourceQuoteService::keyMissing(const QuoteSource &source, const FoundKey &found)
+QuoteResult SourceQuoteService::keyMissing(const QString &source, const FoundKey &found)
 {
     QuoteResult result =
         QuoteResult::failed(found.keyringReached ? QuoteFailure::KeyMissing : QuoteFailure::KeyMissingNoKeyring);
-    result.source = source.name;
+    result.source = source;
     return result;
 }
 
@@ -122,12 +122,12 @@ std::unique_ptr<QuoteRequest> SourceQuoteService::FetchQuotePrice(const QString 
         return m_http->FetchQuotePrice(symbol);
     if (m_key->has_value()) {
         if ((*m_key)->key.isEmpty())
-            return std::make_unique<SettledQuoteRequest>(symbol, keyMissing(m_source, **m_key));
+            return std::make_unique<SettledQuoteRequest>(symbol, keyMissing(m_source.name, **m_key));
         return m_http->FetchQuotePrice(symbol);
     }
     auto request = std::make_unique<KeyWaitingRequest>(symbol);
     m_keys.withKey(m_source.name, request.get(),
-                   [key = m_key, http = std::weak_ptr(m_http), source = m_source,
+                   [key = m_key, http = std::weak_ptr(m_http), source = m_source.name,
                     waiting = request.get()](const FoundKey &found) {
                        *key = found;
                        waiting->ask(http, source, found);

@@ -36,9 +36,10 @@ public:
     static TransferSettings transportSettings(const QuoteSource &source, const TransferSettings &base);
     // What is sent for `symbol`, and how its answer is read.
     static PageRequestPlan requestPlan(const QuoteSource &source, const QString &key, const QString &symbol);
-    // The result of a source that needs a key, when `found` holds none: it
-    // is not asked, and the reason says where the key was looked for.
-    static QuoteResult keyMissing(const QuoteSource &source, const FoundKey &found);
+    // The result of the source named `source`, which needs a key, when
+    // `found` holds none: it is not asked, and the reason says where the key
+    // was looked for.
+    static QuoteResult keyMissing(const QString &source, const FoundKey &found);
     // What is sent for several symbols of a source whose answers serve
     // several; each transfer's reader is put in `reader` as it is made.
     static PageRequestPlan batchPlan(const QuoteSource &source, const QString &key, const QStringList &symbols,

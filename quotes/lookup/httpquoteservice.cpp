@@ -23,8 +23,12 @@ public:
         , m_plan(std::move(plan))
         , m_service(service)
     {
+        // Both waits are promises to the site (its Retry-After, its pace),
+        // which a coarse timer may break by firing up to 5 % early.
         m_retryTimer.setSingleShot(true);
+        m_retryTimer.setTimerType(Qt::PreciseTimer);
         m_startTimer.setSingleShot(true);
+        m_startTimer.setTimerType(Qt::PreciseTimer);
     }
     ~HttpQuoteRequest() override { dropWork(); }
 

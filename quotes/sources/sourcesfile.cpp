@@ -200,6 +200,27 @@ std::optional<SourceNote> readNote(const QJsonObject &object, QString *badMember
     return SourceNote{note.toString(), address};
 }
 
+// Keeps the note of the source `name` beside it; false, naming the member,
+// when the note or its documentation address is not usable.
+bool keepNote(const QJsonObject &object, const QString &name, QHash<QString, SourceNote> &notes, QString *badMember)
+{
+    const std::optional<SourceNote> note = readNote(object, badMember);
+    if (!note)
+        return false;
+    if (!note->note.isEmpty() || !note->documentation.isEmpty())
+        notes.insert(name, *note);
+    return true;
+}
+
+// The name of the source at `index`, when it has a usable one.
+QString nameAt(const QJsonArray &list, qsizetype index)
+{
+    if (index < 0)
+        return {};
+    const QString name = list.at(index).toObject().value(sourceFieldName(SourceField::Name)).toString();
+    return isSourceName(name) ? name : QString();
+}
+
 SourcesFileRead refused(SourcesFileIssue issue, const QString &detail = {})
 {
     SourcesFileRead read;
@@ -214,11 +235,7 @@ SourcesFileRead sourceRefused(const QJsonArray &list, SourceProblem problem, qsi
     SourcesFileRead read = refused(SourcesFileIssue::Source);
     problem.index = index;
     read.problem.source = problem;
-    if (index >= 0) {
-        const QString name = list.at(index).toObject().value(sourceFieldName(SourceField::Name)).toString();
-        if (isSourceName(name))
-            read.problem.sourceName = name;
-    }
+    read.problem.sourceName = nameAt(list, index);
     return read;
 }
 
@@ -229,11 +246,7 @@ SourcesFileRead rateRefused(const QJsonArray &list, qsizetype index, SourceProbl
     read.problem.source = problem;
     read.problem.rateIndex = index;
     read.problem.member = member;
-    if (index >= 0) {
-        const QString name = list.at(index).toObject().value(sourceFieldName(SourceField::Name)).toString();
-        if (isSourceName(name))
-            read.problem.sourceName = name;
-    }
+    read.problem.sourceName = nameAt(list, index);
     return read;
 }
 
@@ -253,20 +266,16 @@ SourcesFileRead readRates(const QJsonValue &value, QList<RateSource> &rates, QHa
             return rateRefused(list, index, {}, member);
         RateSource rate;
         SourceProblem problem = SourceReader(object, rate).read();
-        QString badNote;
-        const std::optional<SourceNote> note = readNote(object, &badNote);
-        if (problem.ok() && !note) {
-            SourcesFileRead refusal = rateRefused(list, index, {}, badNote);
-            refusal.problem.issue = SourcesFileIssue::Note;
-            return refusal;
-        }
         // The reader knows the formats of both roles; name those of this one.
         if (problem.field == SourceField::Format && problem.issue == SourceIssue::UnknownValue)
             problem.issue = SourceIssue::NotRateFormat;
         if (!problem.ok())
             return rateRefused(list, index, problem);
-        if (!note->note.isEmpty() || !note->documentation.isEmpty())
-            notes.insert(rate.name, *note);
+        if (QString badNote; !keepNote(object, rate.name, notes, &badNote)) {
+            SourcesFileRead refusal = rateRefused(list, index, {}, badNote);
+            refusal.problem.issue = SourcesFileIssue::Note;
+            return refusal;
+        }
         rates.append(rate);
     }
     if (const SourceProblem problem = checkQuoteSources(rates, SourceRole::Rates); !problem.ok())
@@ -375,16 +384,12 @@ SourcesFileRead parseSourcesFile(QByteArrayView text)
         QuoteSource source;
         if (const SourceProblem problem = SourceReader(object, source).read(); !problem.ok())
             return sourceRefused(list, problem, index);
-        QString badNote;
-        const std::optional<SourceNote> note = readNote(object, &badNote);
-        if (!note) {
+        if (QString badNote; !keepNote(object, source.name, notes, &badNote)) {
             SourcesFileRead refusal = sourceRefused(list, {}, index);
             refusal.problem.issue = SourcesFileIssue::Note;
             refusal.problem.member = badNote;
             return refusal;
         }
-        if (!note->note.isEmpty() || !note->documentation.isEmpty())
-            notes.insert(source.name, *note);
         read.sources.append(source);
     }
     if (const SourceProblem problem = checkQuoteSources(read.sources); !problem.ok())
